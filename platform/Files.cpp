@@ -1,14 +1,16 @@
 #include "platform/Files.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace plat {
 
@@ -33,7 +35,8 @@ bool DirectoryExists(const std::string &dir)
 
 bool DeleteFile(const std::string &fileName)
 {
-    return std::remove(MapPath(fileName).c_str()) == 0;
+    // unlink, not remove: an empty folder of that name must stay.
+    return ::unlink(MapPath(fileName).c_str()) == 0;
 }
 
 bool ForceDirectories(const std::string &dir)
@@ -118,28 +121,86 @@ std::string CreateTempFile(const std::string &prefix)
     return std::string(buf.data());
 }
 
-bool AtomicWriteFile(const std::string &fileName, const std::string &data, std::string *error)
+namespace {
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+// Writes all of data to fd, retrying short writes.
+bool WriteAll(int fd, const std::string &data)
 {
-    // QSaveFile writes a temporary file beside the target, flushes it and
-    // renames it over the target on commit; it removes it on failure.
-    QSaveFile f(QString::fromStdString(MapPath(fileName)));
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString().toStdString();
-        return false;
-    }
-    if (f.write(data.data(), static_cast<qint64>(data.size())) != static_cast<qint64>(data.size())) {
-        if (error)
-            *error = f.errorString().toStdString();
-        f.cancelWriting();
-        return false;
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString().toStdString();
-        return false;
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
     }
     return true;
+}
+
+} // namespace
+
+TWriteResult AtomicReplaceFile(const std::string &fileName, const std::string &data, std::string *error)
+{
+    const std::string target = MapPath(fileName);
+    const std::string folder = ExtractFilePath(target);
+    const std::string dir = folder.empty() ? std::string(".") : folder;
+    auto fail = [&](TWriteResult r, int err) {
+        if (error)
+            *error = ErrnoText(err);
+        return r;
+    };
+    struct stat st{};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return fail(TWriteResult::CannotCreate, EISDIR);
+
+    // The temporary file is created with the usual mode (umask applies);
+    // an existing target's permissions are carried over.
+    static std::atomic<unsigned> counter{0};
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder + "." + ExtractFileName(target) + ".tmp" + std::to_string(::getpid()) + "-" +
+               std::to_string(counter.fetch_add(1));
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return fail(TWriteResult::CannotCreate, errno);
+    }
+    if (fd < 0)
+        return fail(TWriteResult::CannotCreate, EEXIST);
+    if (exists)
+        (void)::fchmod(fd, st.st_mode & 07777);
+
+    int err = 0;
+    if (!WriteAll(fd, data) || ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err != 0) {
+        ::unlink(temp.c_str());
+        return fail(TWriteResult::WriteFailed, err);
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        err = errno;
+        ::unlink(temp.c_str());
+        return fail(TWriteResult::CannotCreate, err);
+    }
+    // Makes the rename itself durable.
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        (void)::fsync(dfd);
+        ::close(dfd);
+    }
+    return TWriteResult::Ok;
+}
+
+bool AtomicWriteFile(const std::string &fileName, const std::string &data, std::string *error)
+{
+    return AtomicReplaceFile(fileName, data, error) == TWriteResult::Ok;
 }
 
 } // namespace plat

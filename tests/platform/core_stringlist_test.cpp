@@ -1,0 +1,168 @@
+// Line lists: editing, text, and the Windows-1252/CRLF files.
+#include "platform/Files.h"
+#include "platform/StringList.h"
+
+#include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace plat;
+
+namespace {
+
+std::string ReadBytes(const std::string &path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+void WriteBytes(const std::string &path, const std::string &bytes)
+{
+    std::ofstream f(path, std::ios::binary);
+    f << bytes;
+}
+
+// A fresh folder per test, removed afterwards.
+class StringListFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zibor-sl-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Path(const std::string &name) const { return (dir_ / name).string(); }
+    std::filesystem::path dir_;
+};
+
+std::vector<String> LinesOf(const TStrings &l)
+{
+    std::vector<String> v;
+    for (int i = 0; i < l.Count(); ++i)
+        v.push_back(l.Strings(i));
+    return v;
+}
+
+} // namespace
+
+TEST(StringList, EditingAndModifiedFlag)
+{
+    TStringList l;
+    EXPECT_FALSE(l.Modified());
+    EXPECT_EQ(l.Add("a"), 0);
+    EXPECT_EQ(l.Add("c"), 1);
+    l.Insert(1, "b");
+    EXPECT_TRUE(l.Modified());
+    EXPECT_EQ(LinesOf(l), (std::vector<String>{"a", "b", "c"}));
+    l.SetModified(false);
+    l.Delete(0);
+    EXPECT_TRUE(l.Modified());
+    EXPECT_EQ(l.IndexOf("C"), 1);
+    EXPECT_EQ(l.IndexOf("x"), -1);
+    EXPECT_THROW(l.Strings(2), EListError);
+    EXPECT_THROW(l.Delete(5), EListError);
+    EXPECT_THROW(l.Insert(4, "x"), EListError);
+    EXPECT_THROW(l.SetStrings(-1, "x"), EListError);
+    try {
+        l.Strings(7);
+    } catch (const EListError &e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (7)");
+    }
+    l.Clear();
+    EXPECT_EQ(l.Count(), 0);
+}
+
+TEST(StringList, AssigningBeyondTheEndExtendsTheList)
+{
+    // The incomplete-administration list gets its lines 1 and 2 while empty.
+    TStringList l;
+    l.SetStrings(1, "0");
+    l.SetStrings(0, "code_01-02-2020");
+    EXPECT_EQ(LinesOf(l), (std::vector<String>{"code_01-02-2020", "0"}));
+    l.SetStrings(4, "x");
+    EXPECT_EQ(LinesOf(l), (std::vector<String>{"code_01-02-2020", "0", "", "", "x"}));
+}
+
+TEST(StringList, TextJoinsWithCrlfAndSplitsAnyLineEnd)
+{
+    TStringList l;
+    l.SetText("a\r\nb\nc\rd");
+    EXPECT_EQ(LinesOf(l), (std::vector<String>{"a", "b", "c", "d"}));
+    EXPECT_EQ(l.Text(), "a\r\nb\r\nc\r\nd\r\n");
+    struct Case { const char *text; std::vector<String> lines; };
+    const Case cases[] = {
+        {"", {}},
+        {"x", {"x"}},
+        {"x\r\n", {"x"}},
+        {"\r\n", {""}},
+        {"x\r\n\r\ny", {"x", "", "y"}},
+        {"x\n\n", {"x", ""}},
+        {"x\r\r\n", {"x", ""}},
+        {"a;b;;c", {"a;b;;c"}},
+    };
+    for (const Case &c : cases) {
+        l.SetText(c.text);
+        EXPECT_EQ(LinesOf(l), c.lines) << c.text;
+    }
+}
+
+TEST_F(StringListFiles, RoundTripIsWindows1252WithCrlf)
+{
+    TStringList l;
+    l.Add("Ren\xC3\xA9;FWR;meisje");
+    l.Add("");
+    l.Add("\xE2\x82\xAC 5");
+    const std::string path = Path("a_FW.wda");
+    l.SaveToFile(path);
+    EXPECT_EQ(ReadBytes(path), "Ren\xE9;FWR;meisje\r\n\r\n\x80 5\r\n");
+
+    TStringList back;
+    back.Add("old");
+    back.LoadFromFile(path);
+    EXPECT_EQ(LinesOf(back), LinesOf(l));
+    EXPECT_FALSE(back.Modified());
+}
+
+TEST_F(StringListFiles, LoadAcceptsLfAndAByteOrderMark)
+{
+    WriteBytes(Path("lf.txt"), "\xE9\xE9n\ntwee\n");
+    TStringList l;
+    l.LoadFromFile(Path("lf.txt"));
+    EXPECT_EQ(LinesOf(l), (std::vector<String>{"\xC3\xA9\xC3\xA9n", "twee"}));
+    WriteBytes(Path("bom.txt"), "\xEF\xBB\xBF\xC3\xA9\r\n");
+    l.LoadFromFile(Path("bom.txt"));
+    EXPECT_EQ(LinesOf(l), (std::vector<String>{"\xC3\xA9"}));
+    EXPECT_THROW(l.LoadFromFile(Path("missing.txt")), EFOpenError);
+}
+
+TEST_F(StringListFiles, SaveRaisesTheCreateErrorOnlyWhenTheFileCannotBeCreated)
+{
+    TStringList l;
+    l.Add("x");
+    // Missing folder; a folder that is a regular file (works as root too);
+    // the target itself a folder. Paths use "\" as the program builds them.
+    WriteBytes(Path("plain"), "p");
+    std::filesystem::create_directories(dir_ / "isdir");
+    for (const std::string &target : {Path("nodir") + "\\Data\\x_FW.wda", Path("plain") + "\\x.zta", Path("isdir")}) {
+        try {
+            l.SaveToFile(target);
+            ADD_FAILURE() << "saved " << target;
+        } catch (const EFCreateError &e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Cannot create file \"" + target + "\"", 0), 0u) << e.what();
+        } catch (const std::exception &e) {
+            ADD_FAILURE() << "wrong error " << e.what();
+        }
+    }
+    EXPECT_EQ(ReadBytes(Path("plain")), "p");
+    // A doubled separator after the data path still lands in the folder.
+    std::filesystem::create_directories(dir_ / "Data");
+    l.SaveToFile(dir_.string() + "\\" + "\\Data\\y_FV.vda");
+    EXPECT_EQ(ReadBytes(Path("Data/y_FV.vda")), "x\r\n");
+}
