@@ -1,7 +1,8 @@
 #include "platform/Streams.h"
 #include "platform/Files.h"
 
-#include <QDirIterator>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QString>
 #include <algorithm>
@@ -188,37 +189,74 @@ void TFileStream::SetSize(int64_t newSize)
 
 namespace {
 
-// Index of the compiled-in assets: lower-case folder ("wav", "gif", ...) and
-// lower-case base name to the resource path.
-const std::map<std::string, QString> &ResourceIndex()
+std::string AsciiLower(std::string s)
 {
-    static std::map<std::string, QString> index;
-    static std::once_flag once;
-    std::call_once(once, [] {
-        QDirIterator it(":/", QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QFileInfo info = it.fileInfo();
-            if (info.isDir())
-                continue;
-            const QString folder = info.dir().dirName().toLower();
-            const QString base = info.completeBaseName().toLower();
-            index.emplace((folder + "/" + base).toStdString(), path);
-        }
-    });
-    return index;
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
 }
+
+// Index of the compiled-in assets: "<folder>/<base name>", both lower-case,
+// to the resource path. Only files directly inside a top-level folder count
+// (":/wav/FWN01.wav"), so a name with a path in it, or the toolkit's own
+// resources further down, can never be found. Resources may be registered
+// after the first lookup (static initialisation order across libraries is
+// not fixed), so a miss rebuilds the index before it is believed.
+class ResourceIndex {
+public:
+    static ResourceIndex &Instance()
+    {
+        static ResourceIndex index;
+        return index;
+    }
+
+    bool Find(const std::string &key, QString &path)
+    {
+        const std::lock_guard lock(mutex_);
+        if (Lookup(key, path))
+            return true;
+        Rebuild();
+        return Lookup(key, path);
+    }
+
+private:
+    bool Lookup(const std::string &key, QString &path) const
+    {
+        const auto it = paths_.find(key);
+        if (it == paths_.end())
+            return false;
+        path = it->second;
+        return true;
+    }
+
+    void Rebuild()
+    {
+        paths_.clear();
+        const QDir root(QStringLiteral(":/"));
+        const auto folders = root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+        for (const QFileInfo &folder : folders) {
+            const auto files = QDir(folder.filePath()).entryInfoList(QDir::Files, QDir::Name);
+            for (const QFileInfo &file : files) {
+                const std::string key = AsciiLower(folder.fileName().toStdString() + "/" +
+                                                   file.completeBaseName().toStdString());
+                paths_.emplace(key, file.filePath());
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    std::map<std::string, QString> paths_;
+};
 
 } // namespace
 
 bool FindResourceBytes(const std::string &resType, const std::string &name, std::vector<uint8_t> &out)
 {
-    const std::string key = QString::fromStdString(resType + "/" + name).toLower().toStdString();
-    const auto &index = ResourceIndex();
-    const auto it = index.find(key);
-    if (it == index.end())
+    QString path;
+    if (!ResourceIndex::Instance().Find(AsciiLower(resType + "/" + name), path))
         return false;
-    QFile f(it->second);
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = f.readAll();

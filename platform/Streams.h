@@ -95,6 +95,10 @@ private:
 class TResourceStream : public TCustomMemoryStream {
 public:
     TResourceStream(const std::string &resType, const std::string &name);
+    // The base class points into bytes_, so a copy would read the original's
+    // buffer after the original has gone.
+    TResourceStream(const TResourceStream &) = delete;
+    TResourceStream &operator=(const TResourceStream &) = delete;
     int64_t Write(const void *, int64_t) override;
 
 private:
