@@ -1,6 +1,7 @@
 #include "platform/Component.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace plat {
 
@@ -13,20 +14,30 @@ TComponent::TComponent(TComponent *owner)
 TComponent::~TComponent()
 {
     state_ |= csDestroying;
-    // Tell everyone who asked, then free what we own (last created first).
-    const auto watchers = notify_;
-    for (TComponent *w : watchers) {
+    // Tell everyone who asked; a watcher may free others while it is told,
+    // so the set is taken apart one at a time.
+    while (!notify_.empty()) {
+        TComponent *w = *notify_.begin();
+        notify_.erase(notify_.begin());
         w->notify_.erase(this);
         w->Notification(this, TOperation::opRemove);
     }
-    while (!components_.empty()) {
-        TComponent *child = components_.back();
-        child->state_ |= csDestroying;
-        RemoveComponent(child);
-        delete child;
-    }
+    DestroyComponents();
     if (owner_)
         owner_->RemoveComponent(this);
+}
+
+void TComponent::DestroyComponents()
+{
+    // Last created first; a child that is freed does not tell its siblings,
+    // since they are going too.
+    while (!components_.empty()) {
+        TComponent *child = components_.back();
+        components_.pop_back();
+        child->owner_ = nullptr;
+        child->state_ |= csDestroying;
+        delete child;
+    }
 }
 
 TComponent *TComponent::FindComponent(const std::string &name) const
@@ -44,17 +55,25 @@ TComponent *TComponent::FindComponent(const std::string &name) const
     return nullptr;
 }
 
-void TComponent::BeginLoading()
+void TComponent::SetLoadingTree()
 {
     state_ |= csLoading;
     for (TComponent *c : components_)
-        c->BeginLoading();
+        c->SetLoadingTree();
+}
+
+void TComponent::BeginLoading()
+{
+    SetLoadingTree();
 }
 
 void TComponent::EndLoading()
 {
-    for (TComponent *c : components_)
-        c->EndLoading();
+    // Copy: a Loaded handler may create or free components.
+    const std::vector<TComponent *> children = components_;
+    for (TComponent *c : children)
+        if (std::find(components_.begin(), components_.end(), c) != components_.end())
+            c->EndLoading();
     if (state_ & csLoading) {
         state_ &= ~csLoading;
         Loaded();
@@ -79,10 +98,16 @@ void TComponent::RemoveFreeNotification(TComponent *other)
 
 void TComponent::InsertComponent(TComponent *child)
 {
+    if (!child || child == this)
+        return;
     if (child->owner_)
         child->owner_->RemoveComponent(child);
     child->owner_ = this;
     components_.push_back(child);
+    // A component made while its owner is being built from its description
+    // is itself being loaded.
+    if (Loading())
+        child->SetLoadingTree();
     Notification(child, TOperation::opInsert);
 }
 
@@ -96,6 +121,21 @@ void TComponent::RemoveComponent(TComponent *child)
     Notification(child, TOperation::opRemove);
 }
 
-void TComponent::Notification(TComponent *, TOperation) {}
+void TComponent::Notification(TComponent *component, TOperation operation)
+{
+    if (operation == TOperation::opRemove && component)
+        RemoveFreeNotification(component);
+    if (Destroying())
+        return;
+    // Owned components hear of it too, so a sibling that refers to a freed
+    // component can let go of it. Indexing, since a handler may free some.
+    for (size_t i = components_.size(); i-- > 0;) {
+        if (i >= components_.size())
+            continue;
+        TComponent *c = components_[i];
+        if (c != component)
+            c->Notification(component, operation);
+    }
+}
 
 } // namespace plat

@@ -43,23 +43,34 @@ public:
     bool Loading() const { return state_ & csLoading; }
     bool Destroying() const { return state_ & csDestroying; }
 
-    // Marks this component and everything it owns as loading; EndLoading
-    // clears the mark and calls Loaded on each, owned components first.
+    // Marks this component and everything it owns as loading, and every
+    // component inserted while it loads; EndLoading clears the mark and calls
+    // Loaded on each, owned components first.
     void BeginLoading();
     void EndLoading();
 
+    // Both are told (Notification with opRemove) when the other is freed.
     void FreeNotification(TComponent *other);
     void RemoveFreeNotification(TComponent *other);
     void InsertComponent(TComponent *child);
     void RemoveComponent(TComponent *child);
 
 protected:
+    // Called once loading ends, owned components before their owner; the
+    // loading mark is already cleared.
     virtual void Loaded() {}
+    // Told when a component is inserted into or removed from this one, and
+    // when a component this one watches (FreeNotification) is freed. The
+    // base forwards it to the owned components, so overrides call it too.
     virtual void Notification(TComponent *component, TOperation operation);
     // Called by derived destructors that must know the owner chain is going.
     void MarkDestroying() { state_ |= csDestroying; }
+    // Frees the owned components now. A derived class whose owned components
+    // still need it while they go calls this from its own destructor.
+    void DestroyComponents();
 
 private:
+    void SetLoadingTree();
     TComponent *owner_ = nullptr;
     std::string name_;
     std::vector<TComponent *> components_;

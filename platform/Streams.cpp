@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <map>
 #include <mutex>
 #include <unistd.h>
@@ -117,6 +119,14 @@ void TMemoryStream::Clear()
 
 void TMemoryStream::LoadFromStream(TStream &stream)
 {
+    if (&stream == this) {
+        // Keeps what lies from the position on.
+        const int64_t start = std::min<int64_t>(pos_, static_cast<int64_t>(buf_.size()));
+        buf_.erase(buf_.begin(), buf_.begin() + start);
+        pos_ = 0;
+        Sync();
+        return;
+    }
     const int64_t start = stream.Position();
     const int64_t count = std::max<int64_t>(0, stream.Size() - start);
     SetSize(count);
@@ -134,54 +144,74 @@ void TMemoryStream::LoadFromFile(const std::string &fileName)
 TFileStream::TFileStream(const std::string &fileName, uint16_t mode) : name_(fileName)
 {
     const std::string path = MapPath(fileName);
-    if (mode == fmCreate || (mode & 0xFF00) == fmCreate) {
-        f_ = std::fopen(path.c_str(), "w+b");
-        if (!f_)
+    if ((mode & fmCreate) == fmCreate) {
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0)
             throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
         return;
     }
-    const char *how = (mode & 3) == fmOpenRead ? "rb" : "r+b";
-    f_ = std::fopen(path.c_str(), how);
-    if (!f_)
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    const int access = (mode & 3) == fmOpenRead ? O_RDONLY : (mode & 3) == fmOpenWrite ? O_WRONLY : O_RDWR;
+    fd_ = ::open(path.c_str(), access | O_CLOEXEC);
+    int err = errno;
+    struct stat st{};
+    if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        err = EISDIR;
+    }
+    if (fd_ < 0)
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(err));
 }
 
 TFileStream::~TFileStream()
 {
-    if (f_)
-        std::fclose(f_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
+
+namespace {
+
+// Moves count bytes with read or write, retrying short and interrupted
+// transfers; the count moved.
+template <typename Buffer, typename Op>
+int64_t Transfer(Buffer *buffer, int64_t count, Op op)
+{
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = op(buffer + done, static_cast<size_t>(count - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+} // namespace
 
 int64_t TFileStream::Read(void *buffer, int64_t count)
 {
-    if (count <= 0)
-        return 0;
-    return static_cast<int64_t>(std::fread(buffer, 1, static_cast<size_t>(count), f_));
+    return Transfer(static_cast<char *>(buffer), count,
+                    [this](char *p, size_t n) { return ::read(fd_, p, n); });
 }
 
 int64_t TFileStream::Write(const void *buffer, int64_t count)
 {
-    if (count <= 0)
-        return 0;
-    const size_t n = std::fwrite(buffer, 1, static_cast<size_t>(count), f_);
-    if (std::fflush(f_) != 0)
-        return 0;
-    return static_cast<int64_t>(n);
+    return Transfer(static_cast<const char *>(buffer), count,
+                    [this](const char *p, size_t n) { return ::write(fd_, p, n); });
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
 {
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                        : origin == TSeekOrigin::soCurrent ? SEEK_CUR : SEEK_END;
-    if (fseeko(f_, offset, whence) != 0)
-        return -1;
-    return ftello(f_);
+    return ::lseek(fd_, offset, whence);
 }
 
 void TFileStream::SetSize(int64_t newSize)
 {
-    std::fflush(f_);
-    if (ftruncate(fileno(f_), newSize) != 0)
+    if (newSize < 0 || ::ftruncate(fd_, newSize) != 0)
         throw EStreamError("Cannot set the size of \"" + name_ + "\"");
     if (Position() > newSize)
         SetPosition(newSize);

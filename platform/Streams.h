@@ -73,7 +73,8 @@ enum : uint16_t {
 
 class TFileStream : public TStream {
 public:
-    // fmCreate creates or truncates; the open modes need an existing file.
+    // fmCreate creates or truncates (EFCreateError when it cannot); the open
+    // modes need an existing file that is not a folder (EFOpenError).
     // Paths may use "\" and go through MapPath.
     TFileStream(const std::string &fileName, uint16_t mode);
     ~TFileStream() override;
@@ -86,7 +87,7 @@ public:
     const std::string &FileName() const { return name_; }
 
 private:
-    std::FILE *f_ = nullptr;
+    int fd_ = -1;
     std::string name_;
 };
 

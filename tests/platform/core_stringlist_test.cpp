@@ -1,6 +1,7 @@
 // Line lists: editing, text, and the Windows-1252/CRLF files.
 #include "platform/Files.h"
 #include "platform/StringList.h"
+#include "tests/platform/core_test_files.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
@@ -9,38 +10,12 @@
 #include <unistd.h>
 
 using namespace plat;
+using coretest::ReadBytes;
+using coretest::WriteBytes;
 
 namespace {
 
-std::string ReadBytes(const std::string &path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes)
-{
-    std::ofstream f(path, std::ios::binary);
-    f << bytes;
-}
-
-// A fresh folder per test, removed afterwards.
-class StringListFiles : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zibor-sl-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string Path(const std::string &name) const { return (dir_ / name).string(); }
-    std::filesystem::path dir_;
-};
+using StringListFiles = coretest::TempDirTest;
 
 std::vector<String> LinesOf(const TStrings &l)
 {
@@ -119,7 +94,7 @@ TEST_F(StringListFiles, RoundTripIsWindows1252WithCrlf)
     l.Add("Ren\xC3\xA9;FWR;meisje");
     l.Add("");
     l.Add("\xE2\x82\xAC 5");
-    const std::string path = Path("a_FW.wda");
+    const std::string path = P("a_FW.wda");
     l.SaveToFile(path);
     EXPECT_EQ(ReadBytes(path), "Ren\xE9;FWR;meisje\r\n\r\n\x80 5\r\n");
 
@@ -132,14 +107,14 @@ TEST_F(StringListFiles, RoundTripIsWindows1252WithCrlf)
 
 TEST_F(StringListFiles, LoadAcceptsLfAndAByteOrderMark)
 {
-    WriteBytes(Path("lf.txt"), "\xE9\xE9n\ntwee\n");
+    WriteBytes(P("lf.txt"), "\xE9\xE9n\ntwee\n");
     TStringList l;
-    l.LoadFromFile(Path("lf.txt"));
+    l.LoadFromFile(P("lf.txt"));
     EXPECT_EQ(LinesOf(l), (std::vector<String>{"\xC3\xA9\xC3\xA9n", "twee"}));
-    WriteBytes(Path("bom.txt"), "\xEF\xBB\xBF\xC3\xA9\r\n");
-    l.LoadFromFile(Path("bom.txt"));
+    WriteBytes(P("bom.txt"), "\xEF\xBB\xBF\xC3\xA9\r\n");
+    l.LoadFromFile(P("bom.txt"));
     EXPECT_EQ(LinesOf(l), (std::vector<String>{"\xC3\xA9"}));
-    EXPECT_THROW(l.LoadFromFile(Path("missing.txt")), EFOpenError);
+    EXPECT_THROW(l.LoadFromFile(P("missing.txt")), EFOpenError);
 }
 
 TEST_F(StringListFiles, SaveRaisesTheCreateErrorOnlyWhenTheFileCannotBeCreated)
@@ -148,9 +123,9 @@ TEST_F(StringListFiles, SaveRaisesTheCreateErrorOnlyWhenTheFileCannotBeCreated)
     l.Add("x");
     // Missing folder; a folder that is a regular file (works as root too);
     // the target itself a folder. Paths use "\" as the program builds them.
-    WriteBytes(Path("plain"), "p");
+    WriteBytes(P("plain"), "p");
     std::filesystem::create_directories(dir_ / "isdir");
-    for (const std::string &target : {Path("nodir") + "\\Data\\x_FW.wda", Path("plain") + "\\x.zta", Path("isdir")}) {
+    for (const std::string &target : {P("nodir") + "\\Data\\x_FW.wda", P("plain") + "\\x.zta", P("isdir")}) {
         try {
             l.SaveToFile(target);
             ADD_FAILURE() << "saved " << target;
@@ -160,9 +135,9 @@ TEST_F(StringListFiles, SaveRaisesTheCreateErrorOnlyWhenTheFileCannotBeCreated)
             ADD_FAILURE() << "wrong error " << e.what();
         }
     }
-    EXPECT_EQ(ReadBytes(Path("plain")), "p");
+    EXPECT_EQ(ReadBytes(P("plain")), "p");
     // A doubled separator after the data path still lands in the folder.
     std::filesystem::create_directories(dir_ / "Data");
     l.SaveToFile(dir_.string() + "\\" + "\\Data\\y_FV.vda");
-    EXPECT_EQ(ReadBytes(Path("Data/y_FV.vda")), "x\r\n");
+    EXPECT_EQ(ReadBytes(P("Data/y_FV.vda")), "x\r\n");
 }
