@@ -431,6 +431,15 @@ void CheckAsset(const Asset &a)
         const QImage img = QImage::fromData(b.data(), static_cast<int>(b.size()), a.folder == "gif" ? "GIF" : "JPEG");
         ASSERT_FALSE(img.isNull());
         EXPECT_EQ(img.size(), ParseSize(a.size));
+        const QRgb corner = img.pixel(0, 0), centre = img.pixel(img.width() / 2, img.height() / 2);
+        if (a.look == "notice") {
+            // The notice window shows everything but aqua.
+            EXPECT_EQ(corner, qRgb(0, 255, 255));
+        } else if (a.folder == "gif") {
+            // Rounded pictures sit on backgrounds of every colour.
+            EXPECT_EQ(qAlpha(corner), 0) << "corner not transparent";
+        }
+        EXPECT_EQ(qAlpha(centre), 255);
     } else if (a.folder == "cursor") {
         if (Tag(b, 0) == "RIFF") {
             uint32_t rate = 0;
