@@ -1,0 +1,160 @@
+#include "platform/Metafile.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace plat {
+
+namespace {
+
+int RoundedMulDiv(int a, int b, int c)
+{
+    return c == 0 ? -1 : static_cast<int>(std::llround(double(a) * b / c));
+}
+
+void Put32(std::vector<uint8_t> &b, size_t at, int32_t value)
+{
+    const uint32_t v = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = uint8_t(v >> (8 * i));
+}
+
+} // namespace
+
+TMetafile::TMetafile(const TMetafile &other)
+    : TObject(), bytes_(other.bytes_), mmWidth_(other.mmWidth_), mmHeight_(other.mmHeight_)
+{
+}
+
+TMetafile &TMetafile::operator=(const TMetafile &other)
+{
+    if (this != &other) {
+        bytes_ = other.bytes_;
+        mmWidth_ = other.mmWidth_;
+        mmHeight_ = other.mmHeight_;
+        Changed();
+    }
+    return *this;
+}
+
+int TMetafile::Width() const { return RoundedMulDiv(mmWidth_, emf::kRefPixelsPerInch, 2540); }
+int TMetafile::Height() const { return RoundedMulDiv(mmHeight_, emf::kRefPixelsPerInch, 2540); }
+void TMetafile::SetWidth(int value) { SetMMWidth(RoundedMulDiv(value, 2540, emf::kRefPixelsPerInch)); }
+void TMetafile::SetHeight(int value) { SetMMHeight(RoundedMulDiv(value, 2540, emf::kRefPixelsPerInch)); }
+
+void TMetafile::SetMMWidth(int value)
+{
+    if (value == mmWidth_)
+        return;
+    mmWidth_ = value;
+    Changed();
+}
+
+void TMetafile::SetMMHeight(int value)
+{
+    if (value == mmHeight_)
+        return;
+    mmHeight_ = value;
+    Changed();
+}
+
+void TMetafile::Clear()
+{
+    if (bytes_.empty())
+        return;
+    bytes_.clear();
+    Changed();
+}
+
+void TMetafile::Changed()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+std::vector<uint8_t> TMetafile::Bytes() const
+{
+    std::vector<uint8_t> out;
+    if (bytes_.empty()) {
+        emf::TEmfWriter writer;
+        out = writer.Finish(Rect(0, 0, -1, -1), Rect(0, 0, mmWidth_, mmHeight_), 1);
+    } else {
+        out = bytes_;
+    }
+    // rclFrame follows the size the metafile has now.
+    Put32(out, 24, 0);
+    Put32(out, 28, 0);
+    Put32(out, 32, mmWidth_);
+    Put32(out, 36, mmHeight_);
+    return out;
+}
+
+emf::TEmfHeader TMetafile::Header() const
+{
+    emf::TEmfHeader h;
+    if (bytes_.empty()) {
+        const std::vector<uint8_t> b = Bytes();
+        emf::ReadEmfHeader(b.data(), b.size(), h);
+    } else {
+        emf::ReadEmfHeader(bytes_.data(), bytes_.size(), h);
+        h.Frame = Rect(0, 0, mmWidth_, mmHeight_);
+    }
+    return h;
+}
+
+void TMetafile::SetBytes(std::vector<uint8_t> bytes)
+{
+    emf::TEmfHeader h;
+    if (!emf::ReadEmfHeader(bytes.data(), bytes.size(), h))
+        throw EInvalidMetafile("The metafile is not valid");
+    bytes.resize(h.Bytes);
+    bytes_ = std::move(bytes);
+    mmWidth_ = h.Frame.Right - h.Frame.Left;
+    mmHeight_ = h.Frame.Bottom - h.Frame.Top;
+    Changed();
+}
+
+void TMetafile::SaveToStream(TStream &stream) const
+{
+    const std::vector<uint8_t> b = Bytes();
+    stream.WriteBuffer(b.data(), static_cast<int64_t>(b.size()));
+}
+
+void TMetafile::LoadFromStream(TStream &stream)
+{
+    std::vector<uint8_t> b(emf::kHeaderMinSize);
+    if (stream.Read(b.data(), emf::kHeaderMinSize) != emf::kHeaderMinSize)
+        throw EInvalidMetafile("The metafile is not valid");
+    const emf::TEmfRecord head(b.data(), emf::kHeaderMinSize);
+    const uint32_t total = head.U32(48);
+    if (head.Type() != emf::EMR_HEADER || head.U32(40) != emf::ENHMETA_SIGNATURE || total < emf::kHeaderMinSize ||
+        total > emf::kMaxPageBytes)
+        throw EInvalidMetafile("The metafile is not valid");
+    b.resize(total);
+    const int64_t rest = int64_t(total) - emf::kHeaderMinSize;
+    if (stream.Read(b.data() + emf::kHeaderMinSize, rest) != rest)
+        throw EInvalidMetafile("The metafile is truncated");
+    SetBytes(std::move(b));
+}
+
+void TMetafile::SaveToFile(const std::string &fileName) const
+{
+    TFileStream f(fileName, fmCreate);
+    SaveToStream(f);
+}
+
+void TMetafile::LoadFromFile(const std::string &fileName)
+{
+    TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(f);
+}
+
+emf::TEmfEnumResult TMetafile::Enumerate(const emf::TEmfRecordHandler &handler) const
+{
+    if (!bytes_.empty())
+        return emf::EnumerateEmf(bytes_.data(), bytes_.size(), handler);
+    const std::vector<uint8_t> b = Bytes();
+    return emf::EnumerateEmf(b.data(), b.size(), handler);
+}
+
+} // namespace plat
