@@ -33,6 +33,10 @@ public:
 // Streams over memory; TCustomMemoryStream reads a block it does not own.
 class TCustomMemoryStream : public TStream {
 public:
+    TCustomMemoryStream() = default;
+    // A copy would point into the source's block, which may go away first.
+    TCustomMemoryStream(const TCustomMemoryStream &) = delete;
+    TCustomMemoryStream &operator=(const TCustomMemoryStream &) = delete;
     int64_t Read(void *buffer, int64_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() override { return size_; }
