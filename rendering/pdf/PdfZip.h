@@ -1,0 +1,36 @@
+#pragma once
+// Compression glue of the PDF writer: deflate of one memory block into a
+// stream, and the Adler-32 and CRC-32 checksums. Nothing is inflated.
+#include "platform/Streams.h"
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Compresses length bytes at source into destination, in zlib format (header
+// and Adler-32 trailer) when zlibFormat is set, else as raw deflate, at the
+// given level. Returns the number of compressed bytes written. When complete
+// is given it tells whether zlib finished the stream; a failure leaves it
+// false, and what was written up to then is not a usable stream.
+int64_t CompressMem(const void *source, int64_t length, plat::TStream &destination,
+                    bool zlibFormat, int level, bool *complete = nullptr);
+
+// RFC 1950. A missing buffer gives 1, a length of 0 gives adler unchanged.
+uint32_t Adler32(uint32_t adler, const void *buffer, int64_t length);
+// ISO 3309 / RFC 1952. A missing buffer or a length of 0 gives crc unchanged.
+uint32_t Crc32(uint32_t crc, const void *buffer, int64_t length);
+
+// Checks one zlib result: 0, 1 and -5 pass silently; -4 raises
+// plat::EOutOfMemory; anything else is reported to the user (caption
+// "PdfZip", the result as decimal text). Returns the result.
+int PdfZipCheck(int result);
+
+// Seam for the error report of PdfZipCheck. The default shows an error box
+// when a GUI application runs and writes to stderr otherwise. Returns the
+// previous reporter; an empty function restores the default.
+using TPdfZipReporter = std::function<void(const std::string &caption, const std::string &text)>;
+TPdfZipReporter SetPdfZipReporter(TPdfZipReporter reporter);
+
+// Seam for zlib's deflate step (the stream is a z_stream*), so that a zlib
+// failure half-way can be simulated. nullptr restores zlib's own deflate.
+using TDeflateCall = int (*)(void *zstream, int flush);
+TDeflateCall SetDeflateCall(TDeflateCall call);
