@@ -1,33 +1,12 @@
 #include "rendering/pdf/PdfDoc.h"
 
+#include "platform/Dates.h"
 #include "platform/Files.h"
 
 #include <algorithm>
-#include <chrono>
-#include <ctime>
 #include <fontconfig/fontconfig.h>
 
 namespace {
-
-TPdfClock &Clock()
-{
-    static TPdfClock clock;
-    return clock;
-}
-
-plat::TDateTime SystemNow()
-{
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t t = system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&t, &local);
-    const year_month_day ymd{year{local.tm_year + 1900}, month{static_cast<unsigned>(local.tm_mon + 1)},
-                             day{static_cast<unsigned>(local.tm_mday)}};
-    const long days = sys_days{ymd}.time_since_epoch().count() + 25569;  // 25569: 30-12-1899 to 01-01-1970
-    const double secs = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec;
-    return static_cast<double>(days) + secs / 86400.0;
-}
 
 std::string Format1(const char *pattern, const std::string &arg)
 {
@@ -42,18 +21,6 @@ const char *const kPageLayoutNames[] = {"SinglePage", "OneColumn", "TwoColumnLef
 const char *const kDestinationNames[] = {"XYZ", "Fit", "FitH", "FitV", "FitR", "FitB", "FitBH", "FitBV"};
 
 } // namespace
-
-TPdfClock SetPdfClock(TPdfClock clock)
-{
-    TPdfClock old = std::move(Clock());
-    Clock() = std::move(clock);
-    return old;
-}
-
-plat::TDateTime PdfNow()
-{
-    return Clock() ? Clock()() : SystemNow();
-}
 
 TUtf8TextDynArray InstalledTrueTypeFamilies()
 {
@@ -357,7 +324,7 @@ void TPdfDocument::NewDoc()
     info_->SetData(info);
     info->AddItem("Producer", new TPdfText(Producer));
     trailer_->Attributes().AddItem("Info", info);
-    info_->SetCreationDate(PdfNow());
+    info_->SetCreationDate(plat::Now());
 
     root_ = new TPdfDictionary(xref_.get());
     xref_->AddObject(root_);
@@ -443,7 +410,7 @@ void TPdfDocument::SaveToStream(plat::TStream &stream, plat::TDateTime date)
 {
     if (!canvas_->Page())
         throw EPdfInvalidOperation("GetPage");
-    info_->SetModDate(date == 0 ? PdfNow() : date);
+    info_->SetModDate(date == 0 ? plat::Now() : date);
     catalog_->SaveOpenAction();
     if (UseOutlines && outlineRoot_)
         outlineRoot_->Save();

@@ -8,12 +8,6 @@
 #include <string>
 #include <vector>
 
-// Where the document takes the current date and time from; tests install a
-// fixed clock. Returns the previous clock; an empty one means the system's.
-using TPdfClock = std::function<plat::TDateTime()>;
-TPdfClock SetPdfClock(TPdfClock clock);
-plat::TDateTime PdfNow();
-
 enum class TPdfPaperSize : uint8_t { psA4, psA5, psA3, psLetter, psLegal, psUserDefined };
 enum class TPdfCompressionMethod : uint8_t { cmNone, cmFlateDecode };
 enum class TPdfPageLayout : uint8_t { plSinglePage, plOneColumn, plTwoColumnLeft, plTwoColumnRight };
@@ -142,7 +136,7 @@ public:
     // "Name" in its dictionary, and takes it into the font list.
     std::string RegisterFont(std::unique_ptr<TPdfDictionaryWrapper> font);
 
-    // date 0: now.
+    // date 0: now, from the platform clock.
     void SaveToStream(plat::TStream &stream, plat::TDateTime date = 0);
     // Writes beside the file and renames over it; false (and the old file
     // untouched) on any failure.

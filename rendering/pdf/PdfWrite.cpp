@@ -1,9 +1,10 @@
 #include "rendering/pdf/PdfWrite.h"
 #include "rendering/pdf/TextRoutines.h"
 
+#include "platform/Dates.h"
+
 #include <QByteArray>
 #include <QStringDecoder>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -51,26 +52,6 @@ plat::TColor DefaultSysColor(int index)
         RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234),
         RGB(215, 228, 242), RGB(51, 153, 255),  RGB(240, 240, 240)};
     return index >= 0 && index < 31 ? scheme[index] : plat::clBlack;
-}
-
-struct TDateParts {
-    int year, month, day, hour, minute, second;
-};
-
-TDateParts DecodeDateTime(plat::TDateTime date)
-{
-    // Whole milliseconds first, so that 23:59:59.9996 carries into the next day.
-    const double msTotal = std::round(date * 86400000.0);
-    long long days = static_cast<long long>(std::floor(msTotal / 86400000.0));
-    long long ms = static_cast<long long>(msTotal - static_cast<double>(days) * 86400000.0);
-    using namespace std::chrono;
-    const year_month_day ymd{sys_days{std::chrono::days{days - 25569}}};  // 25569: 30-12-1899 to 01-01-1970
-    const int year = static_cast<int>(ymd.year());
-    const int month = static_cast<int>(static_cast<unsigned>(ymd.month()));
-    const int day = static_cast<int>(static_cast<unsigned>(ymd.day()));
-    const long long secs = ms / 1000;
-    return {static_cast<int>(year), month, day, static_cast<int>(secs / 3600),
-            static_cast<int>(secs / 60 % 60), static_cast<int>(secs % 60)};
 }
 
 } // namespace
@@ -121,10 +102,12 @@ std::string PdfRealText(double value)
 
 std::string PdfDateText(plat::TDateTime date)
 {
-    const TDateParts d = DecodeDateTime(date);
+    int year, month, day, hour, minute, second, msec;
+    plat::DecodeDate(date, year, month, day);
+    plat::DecodeTime(date, hour, minute, second, msec);
     char buf[17] = {'D', ':'};
-    YearToChars(buf + 2, static_cast<unsigned>(std::max(0, d.year)));
-    const int parts[5] = {d.month, d.day, d.hour, d.minute, d.second};
+    YearToChars(buf + 2, static_cast<unsigned>(std::max(0, year)));
+    const int parts[5] = {month, day, hour, minute, second};
     for (int i = 0; i < 5; ++i)
         std::memcpy(buf + 6 + 2 * i, TwoDigits[parts[i]].data(), 2);
     return std::string(buf, 16);

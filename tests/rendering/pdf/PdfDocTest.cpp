@@ -1,5 +1,6 @@
 #include "PdfTestSupport.h"
 
+#include "platform/Dates.h"
 #include "platform/Files.h"
 
 #include <QDir>
@@ -38,7 +39,7 @@ void FillLikeTheExport(TPdfDocument &doc)
 {
     doc.NewDoc();
     doc.Info().SetAuthor("ZIB-gebruiker");
-    doc.Info().SetCreationDate(std::floor(PdfNow()));
+    doc.Info().SetCreationDate(std::floor(plat::Now()));
     doc.Info().SetCreator("ZIB-afnameprogramma 1.0.2.1");
     doc.Info().SetSubject("ZIB-testrapport");
     doc.Info().SetTitle("ZIB-testrapport");

@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the PDF writer's tests.
+#include "platform/Clock.h"
 #include "rendering/pdf/PdfDoc.h"
 #include "rendering/pdf/PdfWrite.h"
 #include "rendering/pdf/PdfZip.h"
@@ -21,14 +22,14 @@ std::string Written(Fn &&fn)
     return w.ToString();
 }
 
-// Installs a clock (or another seam value) for one test.
+// A fixed wall clock for one test.
 class TFixedClock {
 public:
-    explicit TFixedClock(plat::TDateTime now) : old_(SetPdfClock([now] { return now; })) {}
-    ~TFixedClock() { SetPdfClock(std::move(old_)); }
+    explicit TFixedClock(plat::TDateTime now) : clock_(now) { plat::SetClock(&clock_); }
+    ~TFixedClock() { plat::SetClock(nullptr); }
 
 private:
-    TPdfClock old_;
+    plat::FakeClock clock_;
 };
 
 // 5 March 2024 14:07:09 as days since 30-12-1899.
