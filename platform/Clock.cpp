@@ -62,6 +62,12 @@ FakeClock::FakeClock() : FakeClock(EncodeDate(2020, 1, 1)) {}
 
 FakeClock::FakeClock(TDateTime now, int64_t monotonicNs) : wallMs_(ToMs(now)), monoNs_(monotonicNs) {}
 
+FakeClock::~FakeClock()
+{
+    Clock *self = this;
+    g_clock.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+}
+
 TDateTime FakeClock::Now() { return static_cast<double>(wallMs_.load()) / static_cast<double>(kMsPerDay); }
 
 int64_t FakeClock::MonotonicNanoseconds() { return monoNs_.load(); }

@@ -32,6 +32,9 @@ public:
     // Starts at 1-1-2020 00:00:00.000 and monotonic time 0.
     FakeClock();
     explicit FakeClock(TDateTime now, int64_t monotonicNs = 0);
+    // A fake clock that is still installed when it goes restores the system
+    // clock, so a forgotten SetClock(nullptr) cannot leave a dangling clock.
+    ~FakeClock() override;
     TDateTime Now() override;
     int64_t MonotonicNanoseconds() override;
 

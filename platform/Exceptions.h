@@ -17,8 +17,10 @@ public:
 class EConvertError : public Exception { using Exception::Exception; };
 // Stream and file errors.
 class EStreamError : public Exception { using Exception::Exception; };
-class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
-class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
+// A file that cannot be created or opened; the message names it.
+class EFileStreamError : public EStreamError { using EStreamError::EStreamError; };
+class EFCreateError : public EFileStreamError { using EFileStreamError::EFileStreamError; };
+class EFOpenError : public EFileStreamError { using EFileStreamError::EFileStreamError; };
 class EReadError : public EStreamError { using EStreamError::EStreamError; };
 class EWriteError : public EStreamError { using EStreamError::EStreamError; };
 // A program resource that is not there.

@@ -22,11 +22,13 @@ public:
     virtual int Count() const = 0;
     // Line i (0-based); EListError "List index out of bounds (i)" when there
     // is none.
-    String Strings(int i) const { return Get(i); }
+    // (A const copy, so that "Strings(i) = x" does not compile and silently
+    // change nothing; use SetStrings.)
+    const String Strings(int i) const { return Get(i); }
     // Assigning line i where the list is shorter first extends it with empty
     // lines. A negative index raises EListError.
     void SetStrings(int i, const String &s) { Put(i, s); }
-    String operator[](int i) const { return Get(i); }
+    const String operator[](int i) const { return Get(i); }
 
     int Add(const String &s);
     virtual void Insert(int i, const String &s) = 0;

@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 
 #include <QString>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -159,6 +160,13 @@ bool SameText(const String &a, const String &b)
 
 bool AnsiSameText(const String &a, const String &b)
 {
+    if (SameText(a, b))
+        return true;
+    const auto ascii = [](const String &s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (ascii(a) && ascii(b))
+        return false;
     return QString::compare(QString::fromStdString(a), QString::fromStdString(b), Qt::CaseInsensitive) == 0;
 }
 

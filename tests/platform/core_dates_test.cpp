@@ -129,6 +129,27 @@ TEST_F(DatesTest, IncMonthClampsToTheMonthEndAndKeepsTheTime)
         EXPECT_EQ(FormatDateTime("hh:nn", to), "18:30");
     }
     EXPECT_THROW(IncMonth(EncodeDate(9999, 12, 1), 1), EConvertError);
+
+    // Stepping from the previous result keeps a clamped day: the age count
+    // steps back from the test date one month at a time.
+    TDateTime d = EncodeDate(2012, 5, 31);
+    d = IncMonth(d, -1);
+    d = IncMonth(d, -1);
+    EXPECT_EQ(DateToStr(d), "30-03-2012");
+    // Birth 29-02-2004, test 28-02-2012: seven whole years, then 11 months.
+    const TDateTime birth = EncodeDate(2004, 2, 29);
+    TDateTime w = EncodeDate(2012, 2, 28);
+    int years = 0, months = 0;
+    while (IncMonth(w, -12) >= birth) {
+        w = IncMonth(w, -12);
+        ++years;
+    }
+    while (IncMonth(w, -1) >= birth) {
+        w = IncMonth(w, -1);
+        ++months;
+    }
+    EXPECT_EQ(years, 7);
+    EXPECT_EQ(months, 11);
 }
 
 TEST_F(DatesTest, DateTextsFollowTheShortFormat)
@@ -254,6 +275,23 @@ TEST_F(DatesTest, SystemClockIsRestoredAndMonotonic)
     const bool sameDay = d.y == tm.tm_year + 1900 && d.m == tm.tm_mon + 1 && d.d == tm.tm_mday;
     const bool justPastMidnight = Time() < 1.0 / 86400;
     EXPECT_TRUE(sameDay || justPastMidnight);
+}
+
+TEST(Clock, AFakeClockThatGoesAwayUninstallsItself)
+{
+    Clock *before = &CurrentClock();
+    {
+        FakeClock fake(EncodeDate(2001, 2, 3), 42);
+        SetClock(&fake);
+        EXPECT_EQ(MonotonicNanoseconds(), 42);
+        EXPECT_EQ(DateToStr(Date()), "03-02-2001");
+    }
+    EXPECT_EQ(&CurrentClock(), before);
+    FakeClock installed;
+    SetClock(&installed);
+    { FakeClock passing; } // another one going leaves the installed clock alone
+    EXPECT_EQ(&CurrentClock(), &installed);
+    SetClock(nullptr);
 }
 
 TEST_F(DatesTest, MonotonicClockCanBeReadWhileAnotherThreadAdvancesIt)
