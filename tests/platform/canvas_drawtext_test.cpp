@@ -1,0 +1,181 @@
+// DrawText layout, observed through a canvas subclass that records the
+// ExtTextOut calls it ends up in (the way the metafile recorder sees them).
+#include "platform/Canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace plat;
+
+namespace {
+
+struct Output {
+    int x, y;
+    unsigned options;
+    bool hasRect;
+    TRect rect;
+    String text;
+    std::vector<int> dx;
+};
+
+class RecordingCanvas : public TCanvas {
+public:
+    RecordingCanvas()
+    {
+        Font().SetName("Calibri");
+        Font().SetHeight(-16);
+    }
+    void ExtTextOut(int x, int y, unsigned options, const TRect *rect, const String &text, const int *dx) override
+    {
+        const size_t n = Utf8ToUtf16(text).size();
+        outputs.push_back({x, y, options, rect != nullptr, rect ? *rect : TRect{}, text,
+                           dx ? std::vector<int>(dx, dx + n) : std::vector<int>()});
+        TCanvas::ExtTextOut(x, y, options, rect, text, dx);
+    }
+    void SetTextAlign(unsigned align) override
+    {
+        aligns.push_back(align);
+        TCanvas::SetTextAlign(align);
+    }
+    std::vector<Output> outputs;
+    std::vector<unsigned> aligns;
+};
+
+int Sum(const std::vector<int> &v) { return std::accumulate(v.begin(), v.end(), 0); }
+
+} // namespace
+
+TEST(DrawText, WordBreakFillsLinesGreedilyAtBlanks)
+{
+    RecordingCanvas c;
+    const int wWord = c.TextWidth("aaaa"), wBlank = c.TextWidth(" ");
+    const int lh = c.TextHeight("A");
+    // Room for exactly two words and two blanks.
+    TRect r = Rect(10, 20, 10 + 2 * wWord + 2 * wBlank, 500);
+    const int h = c.DrawText("aaaa aaaa aaaa  aaaa\r\naaaa", r, DT_WORDBREAK);
+    ASSERT_EQ(c.outputs.size(), 3u);
+    EXPECT_EQ(c.outputs[0].text, "aaaa aaaa");   // the blank at the break is dropped
+    EXPECT_EQ(c.outputs[1].text, "aaaa  aaaa");  // blanks inside a line stay
+    EXPECT_EQ(c.outputs[2].text, "aaaa");        // a new paragraph after CR LF
+    for (size_t i = 0; i < c.outputs.size(); ++i) {
+        EXPECT_EQ(c.outputs[i].x, 10);
+        EXPECT_EQ(c.outputs[i].y, 20 + static_cast<int>(i) * lh);
+        EXPECT_EQ(c.outputs[i].options & ETO_CLIPPED, ETO_CLIPPED);
+        EXPECT_TRUE(c.outputs[i].hasRect);
+        EXPECT_EQ(c.outputs[i].rect, r);
+        EXPECT_EQ(Sum(c.outputs[i].dx), c.TextWidth(c.outputs[i].text));
+    }
+    EXPECT_EQ(h, 3 * lh);
+}
+
+TEST(DrawText, AWordWiderThanTheRectangleStaysWhole)
+{
+    RecordingCanvas c;
+    TRect r = Rect(0, 0, c.TextWidth("ab"), 100);
+    c.DrawText("abcdef gh", r, DT_WORDBREAK);
+    ASSERT_EQ(c.outputs.size(), 2u);
+    EXPECT_EQ(c.outputs[0].text, "abcdef");
+    EXPECT_EQ(c.outputs[1].text, "gh");
+}
+
+TEST(DrawText, CalcRectMeasuresWithoutDrawing)
+{
+    RecordingCanvas c;
+    const int lh = c.TextHeight("A");
+    TRect r = Rect(5, 7, 5 + c.TextWidth("one two"), 8);
+    const int h = c.DrawText("one two three", r, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_TRUE(c.outputs.empty());
+    EXPECT_EQ(h, 2 * lh);
+    EXPECT_EQ(r.Left, 5);
+    EXPECT_EQ(r.Top, 7);
+    EXPECT_EQ(r.Bottom, 7 + 2 * lh);
+    EXPECT_EQ(r.Right, 5 + c.TextWidth("one two"));
+
+    TRect single = Rect(0, 0, 1, 1);
+    c.DrawText("Opslaan", single, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(single, Rect(0, 0, c.TextWidth("Opslaan"), lh));
+}
+
+TEST(DrawText, AlignmentPlacesEachLine)
+{
+    struct Case { unsigned flags; int wantX, wantY; };
+    RecordingCanvas probe;
+    const int w = probe.TextWidth("Ok"), lh = probe.TextHeight("A");
+    const TRect box = Rect(100, 50, 200, 90);
+    for (const Case k : {Case{DT_LEFT | DT_SINGLELINE, 100, 50},
+                         Case{DT_CENTER | DT_SINGLELINE, 100 + (100 - w) / 2, 50},
+                         Case{DT_RIGHT | DT_SINGLELINE, 200 - w, 50},
+                         Case{DT_VCENTER | DT_SINGLELINE, 100, 50 + (40 - lh) / 2},
+                         Case{DT_BOTTOM | DT_SINGLELINE | DT_RIGHT, 200 - w, 90 - lh},
+                         Case{DT_VCENTER, 100, 50}}) {  // vertical centring needs a single line
+        RecordingCanvas c;
+        TRect r = box;
+        c.DrawText("Ok", r, k.flags);
+        SCOPED_TRACE(k.flags);
+        ASSERT_EQ(c.outputs.size(), 1u);
+        EXPECT_EQ(c.outputs[0].x, k.wantX);
+        EXPECT_EQ(c.outputs[0].y, k.wantY);
+    }
+}
+
+TEST(DrawText, PrefixTabsAndFlagsReachTheOutput)
+{
+    {
+        RecordingCanvas c;
+        TRect r = Rect(0, 0, 300, 40);
+        c.DrawText("&Opslaan && sluiten", r, DT_SINGLELINE);
+        ASSERT_EQ(c.outputs.size(), 1u);
+        EXPECT_EQ(c.outputs[0].text, "Opslaan & sluiten");
+    }
+    {
+        RecordingCanvas c;
+        TRect r = Rect(0, 0, 300, 40);
+        c.DrawText("&Opslaan", r, DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_RTLREADING);
+        ASSERT_EQ(c.outputs.size(), 1u);
+        EXPECT_EQ(c.outputs[0].text, "&Opslaan");
+        EXPECT_FALSE(c.outputs[0].hasRect);
+        EXPECT_EQ(c.outputs[0].options & ETO_CLIPPED, 0u);
+        EXPECT_EQ(c.outputs[0].options & ETO_RTLREADING, ETO_RTLREADING);
+    }
+    {
+        RecordingCanvas c;
+        const int tab = 8 * c.TextMetrics().tmAveCharWidth;
+        TRect r = Rect(10, 0, 1000, 40);
+        c.DrawText("a\tbb\tc", r, DT_SINGLELINE | DT_EXPANDTABS);
+        ASSERT_EQ(c.outputs.size(), 3u);
+        EXPECT_EQ(c.outputs[0].x, 10);
+        EXPECT_EQ(c.outputs[1].x, 10 + tab);
+        EXPECT_EQ(c.outputs[1].text, "bb");
+        EXPECT_EQ(c.outputs[2].x, 10 + 2 * tab);
+    }
+}
+
+TEST(DrawText, TextAlignmentIsSetForTheLayoutAndRestored)
+{
+    RecordingCanvas c;
+    c.SetTextAlign(TA_BASELINE | TA_RIGHT);
+    c.aligns.clear();
+    TRect r = Rect(0, 0, 100, 40);
+    c.DrawText("x", r, DT_SINGLELINE);
+    EXPECT_EQ(c.aligns, (std::vector<unsigned>{TA_LEFT | TA_TOP, TA_BASELINE | TA_RIGHT}));
+    EXPECT_EQ(c.TextAlign(), TA_BASELINE | TA_RIGHT);
+}
+
+TEST(TextOutput, TextOutAndTextRectPassAdvancesAndOptions)
+{
+    RecordingCanvas c;
+    c.TextOut(3, 4, "Scores");
+    c.Brush().SetStyle(bsClear);
+    c.TextRect(Rect(0, 0, 50, 20), 1, 2, "Ab");
+    c.Brush().SetColor(clSilver);
+    c.TextRect(Rect(0, 0, 50, 20), 1, 2, "Ab");
+    ASSERT_EQ(c.outputs.size(), 3u);
+    EXPECT_EQ(c.outputs[0].options, 0u);
+    EXPECT_FALSE(c.outputs[0].hasRect);
+    EXPECT_EQ(c.outputs[0].dx, c.TextAdvances("Scores"));
+    EXPECT_EQ(c.outputs[1].options, static_cast<unsigned>(ETO_CLIPPED));
+    EXPECT_EQ(c.outputs[2].options, static_cast<unsigned>(ETO_CLIPPED | ETO_OPAQUE));
+    EXPECT_EQ(c.outputs[2].rect, Rect(0, 0, 50, 20));
+    EXPECT_EQ(c.BkColor(), clSilver);
+}

@@ -1,0 +1,197 @@
+// The font provider against numbers computed from the font files by an
+// independent reader (fixtures/canvas/font_metrics.py).
+#include "platform/Canvas.h"
+#include "platform/Fonts.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace plat;
+
+namespace {
+
+const std::string kFixtures = std::string(ZIBOR_SOURCE_DIR) + "/tests/platform/fixtures/canvas/";
+
+std::string BaseName(const std::string &path) { return path.substr(path.rfind('/') + 1); }
+
+struct MetricRow {
+    std::string face, file;
+    int bold, height, em1000, ascent, descent, cell, internal, external, avg, max, pitchBit;
+};
+
+struct WidthRow {
+    std::string face, text;
+    int bold, height, width;
+};
+
+void ReadTable(std::vector<MetricRow> &metrics, std::vector<WidthRow> &widths)
+{
+    std::ifstream in(kFixtures + "font_metrics.txt");
+    ASSERT_TRUE(in) << "missing font_metrics.txt";
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ss(line);
+        std::string kind;
+        ss >> kind;
+        if (kind == "metric") {
+            MetricRow r;
+            ss >> r.face >> r.bold >> r.file >> r.height >> r.em1000 >> r.ascent >> r.descent >> r.cell >>
+                r.internal >> r.external >> r.avg >> r.max >> r.pitchBit;
+            metrics.push_back(r);
+        } else if (kind == "width") {
+            WidthRow r;
+            ss >> r.face >> r.bold >> r.height >> r.width;
+            std::getline(ss >> std::ws, r.text);
+            widths.push_back(r);
+        }
+    }
+}
+
+} // namespace
+
+TEST(FontProvider, MetricsMatchTheFontTables)
+{
+    std::vector<MetricRow> metrics;
+    std::vector<WidthRow> widths;
+    ReadTable(metrics, widths);
+    ASSERT_GT(metrics.size(), 20u);
+    auto &fp = TFontProvider::Instance();
+    for (const auto &r : metrics) {
+        SCOPED_TRACE(r.face + (r.bold ? " bold " : " ") + std::to_string(r.height));
+        auto face = fp.Resolve(r.face, r.bold, false);
+        ASSERT_TRUE(face);
+        EXPECT_EQ(BaseName(face->FileName()), r.file);
+        const TScaledFont f(face, r.height, r.bold, false);
+        const TTextMetric &tm = f.Metrics();
+        EXPECT_EQ(static_cast<int>(std::floor(f.EmSize() * 1000 + 0.5)), r.em1000);
+        EXPECT_EQ(tm.tmAscent, r.ascent);
+        EXPECT_EQ(tm.tmDescent, r.descent);
+        EXPECT_EQ(tm.tmHeight, r.cell);
+        EXPECT_EQ(tm.tmInternalLeading, r.internal);
+        EXPECT_EQ(tm.tmExternalLeading, r.external);
+        EXPECT_EQ(tm.tmAveCharWidth, r.avg);
+        EXPECT_EQ(tm.tmMaxCharWidth, r.max);
+        EXPECT_EQ(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, r.pitchBit);
+        EXPECT_TRUE(tm.tmPitchAndFamily & TMPF_TRUETYPE);
+    }
+    for (const auto &w : widths) {
+        SCOPED_TRACE(w.face + " " + std::to_string(w.height) + " '" + w.text + "'");
+        const TScaledFont f(fp.Resolve(w.face, w.bold, false), w.height, w.bold, false);
+        EXPECT_EQ(f.TextWidth(w.text), w.width);
+    }
+}
+
+TEST(FontProvider, CanvasMeasuresThroughTheProvider)
+{
+    TFont font;
+    font.SetName("Calibri");
+    font.SetSize(12);  // 96 dpi: height -16
+    EXPECT_EQ(font.Height(), -16);
+    const TScaledFont f = TFontProvider::Instance().Scaled(font);
+    QImage img(4, 4, QImage::Format_RGB32);
+    TCanvas c(&img);
+    c.SetFont(font);
+    EXPECT_EQ(c.TextWidth("Testrapport"), f.TextWidth("Testrapport"));
+    EXPECT_EQ(c.TextHeight("A"), f.Metrics().tmHeight);
+    EXPECT_EQ(c.TextExtent("Scores"), (TSize{f.TextWidth("Scores"), f.Metrics().tmHeight}));
+    // One advance per UTF-16 unit; a character outside the BMP takes two.
+    const auto adv = c.TextAdvances("a\xF0\x9F\x98\x80" "b");
+    ASSERT_EQ(adv.size(), 4u);
+    EXPECT_EQ(adv[2], 0);
+}
+
+TEST(FontProvider, FontSizeFollowsPixelsPerInch)
+{
+    TFont font;
+    font.SetPixelsPerInch(2540);  // 0.01 mm units
+    font.SetSize(12);
+    EXPECT_EQ(font.Height(), -423);
+    EXPECT_EQ(font.Size(), 12);
+    font.SetPixelsPerInch(96);  // keeps the height
+    EXPECT_EQ(font.Height(), -423);
+    font.SetSize(8);
+    EXPECT_EQ(font.Height(), -11);
+}
+
+TEST(FontProvider, NamesResolveToMetricStandIns)
+{
+    auto &fp = TFontProvider::Instance();
+    struct Case { const char *request; const char *family; };
+    for (const Case c : {Case{"Calibri", "Carlito"}, Case{"Arial", "Liberation Sans"}, Case{"arial", "Liberation Sans"},
+                         Case{"Tahoma", "Liberation Sans"}, Case{"MS Sans Serif", "Liberation Sans"},
+                         Case{"Segoe UI", "Liberation Sans"}, Case{"Times New Roman", "Liberation Serif"},
+                         Case{"Courier New", "Liberation Mono"}, Case{"No Such Face 123", nullptr}}) {
+        SCOPED_TRACE(c.request);
+        auto face = fp.Resolve(c.request, false, false);
+        ASSERT_TRUE(face);  // never null: unknown names fall back
+        if (c.family) {
+            EXPECT_EQ(face->FamilyName(), c.family);
+        }
+    }
+    EXPECT_TRUE(fp.Resolve("Calibri", true, false)->IsBold());
+    EXPECT_TRUE(fp.Resolve("Calibri", false, true)->IsItalic());
+    // The rounded face is a bold face.
+    EXPECT_TRUE(fp.Resolve("Arial Rounded MT Bold", false, false)->IsBold());
+    const auto families = fp.Families();
+    EXPECT_NE(std::find(families.begin(), families.end(), "Carlito"), families.end());
+    EXPECT_NE(std::find(families.begin(), families.end(), "Liberation Sans"), families.end());
+    EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
+}
+
+TEST(FontProvider, RawTablesAreTheFileBytes)
+{
+    auto face = TFontProvider::Instance().Resolve("Calibri", false, false);
+    ASSERT_TRUE(face);
+    for (const char *tag : {"cmap", "head", "hhea", "hmtx", "name", "OS/2", "post"}) {
+        SCOPED_TRACE(tag);
+        const std::string_view t = face->Table(tag);
+        ASSERT_FALSE(t.empty());
+        // The view points into the file data.
+        const auto *base = reinterpret_cast<const char *>(face->FileData().data());
+        EXPECT_GE(t.data(), base);
+        EXPECT_LE(t.data() + t.size(), base + face->FileData().size());
+    }
+    const std::string_view head = face->Table("head");
+    EXPECT_EQ(static_cast<uint8_t>(head[12]) << 24 | static_cast<uint8_t>(head[13]) << 16 |
+                  static_cast<uint8_t>(head[14]) << 8 | static_cast<uint8_t>(head[15]),
+              0x5F0F3CF5);  // magic number
+    EXPECT_TRUE(face->Table("nope").empty());
+}
+
+TEST(FontProvider, DamagedFontDataIsRefused)
+{
+    auto good = TFontProvider::Instance().Resolve("Arial", false, false);
+    ASSERT_TRUE(good);
+    const auto &bytes = good->FileData();
+    struct Case { const char *what; std::vector<uint8_t> data; };
+    std::vector<Case> cases;
+    cases.push_back({"empty", {}});
+    cases.push_back({"header only", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 12)});
+    cases.push_back({"cut in the directory", std::vector<uint8_t>(bytes.begin(), bytes.begin() + 40)});
+    cases.push_back({"garbage", std::vector<uint8_t>(5000, 0xA5)});
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(TTrueTypeFace::LoadFromData(c.data), nullptr);
+    }
+    // Tables pointing past the end are treated as missing: a font cut in half
+    // either loads without them or is refused, but never reads past the end.
+    std::vector<uint8_t> half(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2));
+    auto cut = TTrueTypeFace::LoadFromData(half);
+    if (cut) {
+        for (const auto &tag : cut->TableTags()) {
+            const auto t = cut->Table(tag);
+            EXPECT_LE(t.data() + t.size(), reinterpret_cast<const char *>(cut->FileData().data()) + half.size());
+        }
+    }
+}
+
+TEST(FontProvider, MulDivRoundsHalvesAwayFromZero)
+{
+    struct Case { int a, b, c, want; };
+    for (const Case k : {Case{12, 96, 72, 16}, Case{8, 96, 72, 11}, Case{-16, 72, 96, -12}, Case{13, 2540, 72, 459},
+                         Case{1, 1, 2, 1}, Case{-1, 1, 2, -1}, Case{3, 1, 2, 2}, Case{5, 5, 0, -1}}) {
+        EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.want) << k.a << "*" << k.b << "/" << k.c;
+    }
+}

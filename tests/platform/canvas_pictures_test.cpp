@@ -1,0 +1,243 @@
+// Pictures: decoding, format detection, bad data, drawing.
+#include "platform/Canvas.h"
+#include "platform/Graphics.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+using namespace plat;
+
+namespace {
+
+const std::string kFixtures = std::string(ZIBOR_SOURCE_DIR) + "/tests/platform/fixtures/canvas/";
+
+std::vector<uint8_t> Fixture(const std::string &name)
+{
+    std::ifstream in(kFixtures + name, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A memory stream holding bytes, positioned at its start.
+struct BytesStream : TMemoryStream {
+    explicit BytesStream(const std::vector<uint8_t> &bytes)
+    {
+        if (!bytes.empty())
+            WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        SetPosition(0);
+    }
+};
+
+bool Near(TColor a, TColor b, int tolerance = 24)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+} // namespace
+
+TEST(Pictures, JpegDecodesThroughLibjpeg)
+{
+    const auto bytes = Fixture("halves.jpg");
+    ASSERT_FALSE(bytes.empty());
+    TJPEGImage jpeg;
+    BytesStream s(bytes);
+    jpeg.LoadFromStream(s);
+    ASSERT_EQ(jpeg.Width(), 16);
+    ASSERT_EQ(jpeg.Height(), 8);
+    EXPECT_TRUE(Near(FromQRgb(jpeg.Image().pixel(2, 4)), clRed));
+    EXPECT_TRUE(Near(FromQRgb(jpeg.Image().pixel(13, 4)), clBlue));
+    // Saving writes the original file bytes back.
+    TMemoryStream out;
+    jpeg.SaveToStream(out);
+    EXPECT_EQ(out.Bytes(), bytes);
+
+    TJPEGImage gray;
+    BytesStream g(Fixture("gray.jpg"));
+    gray.LoadFromStream(g);
+    EXPECT_EQ(gray.Width(), 6);
+    EXPECT_TRUE(gray.Grayscale());
+}
+
+TEST(Pictures, BadDataGivesAnEmptyPictureThatDrawsNothing)
+{
+    const auto jpeg = Fixture("halves.jpg");
+    const auto gif = Fixture("tiny.gif");
+    struct Case { const char *what; std::vector<uint8_t> bytes; };
+    std::vector<Case> cases = {
+        {"nothing", {}},
+        {"jpeg marker only", {0xFF, 0xD8, 0xFF}},
+        {"jpeg cut after the header", std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 180)},
+        {"jpeg cut in the scan", std::vector<uint8_t>(jpeg.begin(), jpeg.end() - 20)},
+        {"gif cut in the image", std::vector<uint8_t>(gif.begin(), gif.begin() + 36)},
+        {"bitmap header and nothing", {'B', 'M', 0x50, 0, 0, 0}},
+        {"icon header and nothing", {0, 0, 1, 0, 1, 0}},
+        {"garbage", std::vector<uint8_t>(300, 0x5A)},
+    };
+    // A JPEG whose header is intact but whose scan bytes are noise.
+    std::vector<uint8_t> noisy = jpeg;
+    for (size_t i = noisy.size() - 60; i < noisy.size() - 2; ++i)
+        noisy[i] = static_cast<uint8_t>(i * 37);
+    cases.push_back({"jpeg with a corrupt scan", noisy});
+
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TPicture pic;
+        BytesStream s(c.bytes);
+        pic.LoadFromStream(s);
+        if (std::string(c.what) == "jpeg with a corrupt scan" && !pic.Empty()) {
+            // libjpeg may decode noise into pixels; the picture must then be whole.
+            EXPECT_EQ(pic.Width(), 16);
+            continue;
+        }
+        EXPECT_TRUE(pic.Empty());
+        EXPECT_EQ(pic.Width(), 0);
+        EXPECT_EQ(pic.Height(), 0);
+
+        for (TGraphic *g : std::initializer_list<TGraphic *>{new TJPEGImage, new TGIFImage, new TBitmap, new TIcon}) {
+            std::unique_ptr<TGraphic> owned(g);
+            BytesStream again(c.bytes);
+            g->LoadFromStream(again);
+            EXPECT_TRUE(g->Empty()) << g->ClassName();
+            QImage img(4, 4, QImage::Format_RGB32);
+            img.fill(Qt::white);
+            TCanvas canvas(&img);
+            canvas.StretchDraw(Rect(0, 0, 4, 4), *g);
+            EXPECT_EQ(img.pixel(1, 1), qRgb(255, 255, 255));
+        }
+    }
+}
+
+TEST(Pictures, PictureDetectsTheFormatFromTheBytes)
+{
+    struct Case { const char *file; const char *className; int w, h; };
+    for (const Case c : {Case{"halves.jpg", "TJPEGImage", 16, 8}, Case{"tiny.gif", "TGIFImage", 4, 4},
+                         Case{"tiny.bmp", "TBitmap", 3, 2}, Case{"tiny.ico", "TIcon", 16, 16}}) {
+        SCOPED_TRACE(c.file);
+        TPicture pic;
+        int changes = 0;
+        pic.OnChange = [&](TObject *) { ++changes; };
+        pic.LoadFromFile(kFixtures + c.file);
+        ASSERT_TRUE(pic.Graphic());
+        EXPECT_STREQ(pic.Graphic()->ClassName(), c.className);
+        EXPECT_EQ(pic.Width(), c.w);
+        EXPECT_EQ(pic.Height(), c.h);
+        EXPECT_GE(changes, 1);
+        TPicture copy;
+        copy.Assign(pic);
+        EXPECT_EQ(copy.Width(), c.w);
+        EXPECT_NE(copy.Graphic(), pic.Graphic());
+    }
+    EXPECT_STREQ(TPicture::CreateGraphic("TJPEGImage")->ClassName(), "TJPEGImage");
+    EXPECT_EQ(TPicture::CreateGraphic("TNothing"), nullptr);
+}
+
+TEST(Pictures, GifTransparencyLeavesTheCanvasAlone)
+{
+    TPicture pic;
+    pic.LoadFromFile(kFixtures + "tiny.gif");
+    ASSERT_EQ(pic.Width(), 4);
+    QImage img(8, 8, QImage::Format_RGB32);
+    img.fill(qRgb(0, 0, 255));
+    TCanvas canvas(&img);
+    canvas.Draw(2, 2, *pic.Graphic());
+    EXPECT_EQ(FromQRgb(img.pixel(2, 2)), clBlue);  // the transparent corner
+    EXPECT_EQ(FromQRgb(img.pixel(3, 3)), clLime);
+    EXPECT_EQ(FromQRgb(img.pixel(6, 6)), clBlue);  // outside the picture
+}
+
+TEST(Pictures, BitmapNewPixelsAreWhiteAndKeptOnResize)
+{
+    TBitmap bmp;
+    EXPECT_TRUE(bmp.Empty());
+    bmp.SetSize(3, 2);
+    EXPECT_EQ(bmp.Canvas()->Pixel(2, 1), clWhite);
+    bmp.Canvas()->SetPixel(1, 1, clRed);
+    bmp.SetSize(5, 4);
+    EXPECT_EQ(bmp.Canvas()->Pixel(1, 1), clRed);
+    EXPECT_EQ(bmp.Canvas()->Pixel(4, 3), clWhite);
+    bmp.SetWidth(0);
+    EXPECT_TRUE(bmp.Empty());
+    EXPECT_EQ(bmp.Height(), 0);
+}
+
+TEST(Pictures, TransparentBitmapSkipsItsKeyColour)
+{
+    TBitmap bmp(2, 2);
+    bmp.Canvas()->SetPixel(0, 1, clFuchsia);  // bottom-left: the automatic key
+    bmp.Canvas()->SetPixel(1, 0, clFuchsia);
+    bmp.Canvas()->SetPixel(0, 0, clBlack);
+    bmp.SetTransparent(true);
+    QImage img(2, 2, QImage::Format_RGB32);
+    img.fill(qRgb(0, 255, 0));
+    TCanvas canvas(&img);
+    canvas.Draw(0, 0, bmp);
+    EXPECT_EQ(FromQRgb(img.pixel(0, 0)), clBlack);
+    EXPECT_EQ(FromQRgb(img.pixel(1, 0)), clLime);
+    EXPECT_EQ(FromQRgb(img.pixel(0, 1)), clLime);
+    EXPECT_EQ(FromQRgb(img.pixel(1, 1)), clWhite);
+}
+
+TEST(Pictures, StretchDrawScalesIntoTheRectangle)
+{
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(kFixtures + "halves.jpg");
+    QImage img(32, 4, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    TCanvas canvas(&img);
+    canvas.StretchDraw(Rect(0, 0, 32, 4), jpeg);
+    EXPECT_TRUE(Near(FromQRgb(img.pixel(4, 2)), clRed));
+    EXPECT_TRUE(Near(FromQRgb(img.pixel(28, 2)), clBlue));
+    EXPECT_EQ(canvas.StretchBltMode(), COLORONCOLOR);
+}
+
+TEST(Pictures, JpegRoundTripsThroughTheEncoder)
+{
+    TBitmap bmp(10, 6);
+    bmp.Canvas()->Brush().SetColor(clNavy);
+    bmp.Canvas()->FillRect(Rect(0, 0, 5, 6));
+    TJPEGImage jpeg;
+    jpeg.SetCompressionQuality(95);
+    jpeg.Assign(bmp);
+    TMemoryStream s;
+    jpeg.SaveToStream(s);
+    ASSERT_GT(s.Size(), 0);
+    TPicture back;
+    s.SetPosition(0);
+    back.LoadFromStream(s);
+    ASSERT_STREQ(back.Graphic()->ClassName(), "TJPEGImage");
+    const QImage img = back.Graphic()->ToImage();
+    EXPECT_TRUE(Near(FromQRgb(img.pixel(1, 3)), clNavy));
+    EXPECT_TRUE(Near(FromQRgb(img.pixel(8, 3)), clWhite));
+}
+
+TEST(Pictures, PictureBitmapConvertsOtherGraphics)
+{
+    TPicture pic;
+    pic.LoadFromFile(kFixtures + "halves.jpg");
+    TBitmap *bmp = pic.Bitmap();
+    ASSERT_TRUE(bmp);
+    EXPECT_STREQ(pic.Graphic()->ClassName(), "TBitmap");
+    EXPECT_EQ(bmp->Width(), 16);
+    EXPECT_TRUE(Near(bmp->Canvas()->Pixel(2, 2), clRed));
+}
+
+TEST(Pictures, PatternBrushIsCopiedFromTheBitmap)
+{
+    TBrush brush;
+    {
+        TBitmap pattern(8, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                pattern.Canvas()->SetPixel(x, y, (x + y) % 2 ? clBlack : clWhite);
+        brush.SetBitmap(&pattern);
+    }  // the bitmap is gone; the brush keeps its copy
+    QImage img(10, 10, QImage::Format_RGB32);
+    TCanvas canvas(&img);
+    canvas.SetBrush(brush);
+    canvas.FillRect(Rect(0, 0, 10, 10));
+    EXPECT_EQ(FromQRgb(img.pixel(0, 0)), clWhite);
+    EXPECT_EQ(FromQRgb(img.pixel(1, 0)), clBlack);
+    EXPECT_EQ(FromQRgb(img.pixel(9, 0)), clBlack);  // repeats past 8
+}
