@@ -95,19 +95,6 @@ std::string Utf16ToUtf8(std::u16string_view s)
     return out;
 }
 
-int MulDiv(int a, int b, int c)
-{
-    if (c == 0)
-        return -1;
-    const int64_t p = static_cast<int64_t>(a) * b;
-    int64_t q = p / c;
-    const int64_t r = p % c;
-    // Round half away from zero.
-    if (2 * std::llabs(r) >= std::llabs(static_cast<int64_t>(c)))
-        q += ((p < 0) != (c < 0)) ? -1 : 1;
-    return static_cast<int>(q);
-}
-
 // ---------------------------------------------------------------- TrueType parsing
 
 namespace {

@@ -208,8 +208,4 @@ std::u32string Utf8ToUtf32(std::string_view utf8);
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
-// The platform's MulDiv: a * b / c in 64 bits, rounded to the nearest with
-// halves away from zero; -1 when c is 0.
-int MulDiv(int a, int b, int c);
-
 } // namespace plat

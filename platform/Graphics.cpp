@@ -1,6 +1,7 @@
 #include "platform/Graphics.h"
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
+#include "platform/SysUtils.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -41,8 +41,8 @@ public:
     // Negative: em height in logical units; positive: cell height.
     int Height() const { return height_; }
     void SetHeight(int height);
-    // Points: -MulDiv(Height, 72, PixelsPerInch) (a positive height counts as
-    // its absolute value, as the framework does).
+    // Points: -MulDiv(Height, 72, PixelsPerInch), so a positive (cell) height
+    // gives a negative size, as in the framework.
     int Size() const;
     // Height := -MulDiv(size, PixelsPerInch, 72).
     void SetSize(int size);

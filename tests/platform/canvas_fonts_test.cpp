@@ -186,12 +186,3 @@ TEST(FontProvider, DamagedFontDataIsRefused)
         }
     }
 }
-
-TEST(FontProvider, MulDivRoundsHalvesAwayFromZero)
-{
-    struct Case { int a, b, c, want; };
-    for (const Case k : {Case{12, 96, 72, 16}, Case{8, 96, 72, 11}, Case{-16, 72, 96, -12}, Case{13, 2540, 72, 459},
-                         Case{1, 1, 2, 1}, Case{-1, 1, 2, -1}, Case{3, 1, 2, 2}, Case{5, 5, 0, -1}}) {
-        EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.want) << k.a << "*" << k.b << "/" << k.c;
-    }
-}
