@@ -2,6 +2,7 @@
 #include "rendering/pdf/PdfZip.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -58,11 +59,33 @@ void TPdfNumber::InternalWriteTo(TPdfWrite &writer) { writer.Add(value_); }
 
 void TPdfReal::InternalWriteTo(TPdfWrite &writer) { writer.AddReal(value_); }
 
+namespace {
+
+// A viewer reads a literal text string in its own document encoding, which
+// agrees with code page 1252 only below 0x80 and from 0xA1 on (but 0xAD).
+// Any other byte would show as another character: the euro as a bullet.
+bool ReadsTheSameLiterally(const std::string &text, int codePage)
+{
+    for (const char ch : text) {
+        const auto c = static_cast<uint8_t>(ch);
+        if (c == 0)
+            break;
+        if (c >= 0x80 && (codePage != kWinAnsiCodePage || c <= 0xA0 || c == 0xAD))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void TPdfText::InternalWriteTo(TPdfWrite &writer)
 {
-    // The program's code page has no lead bytes, so texts are never written
-    // as Unicode hex strings.
-    writer.Add('(').AddEscapeText(Value()).Add(')');
+    if (ReadsTheSameLiterally(Value(), writer.CodePage())) {
+        writer.Add('(').AddEscapeText(Value()).Add(')');
+        return;
+    }
+    const std::string &v = Value();
+    writer.Add("<FEFF").AddToUnicodeHex(std::string_view(v.data(), std::strlen(v.c_str()))).Add('>');
 }
 
 void TPdfRawText::InternalWriteTo(TPdfWrite &writer) { writer.Add(Value()); }

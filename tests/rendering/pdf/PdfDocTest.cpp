@@ -457,8 +457,12 @@ TEST(PdfDocumentFile, SavesAtomicallyAndKeepsTheOldFileOnFailure)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rapport.pdf"});
 
     EXPECT_FALSE(doc.SaveToFile(TempPath(dir, "missing-folder/rapport.pdf")));
-
     doc.AddPage();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    EXPECT_FALSE(doc.SaveToFile(TempPath(dir, "folder")));  // written, but cannot replace a folder
+    EXPECT_TRUE(QDir(dir.filePath("folder")).exists());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"rapport.pdf"});
+
     EXPECT_TRUE(doc.SaveToFile(path));
     const std::string saved = ReadFile(path);
     EXPECT_EQ(saved.substr(0, 9), "%PDF-1.3\n");

@@ -32,6 +32,11 @@ TEST(PdfObjects, HowEachKindIsWritten)
     cases.emplace_back(std::make_unique<TPdfNumber>(-42), "-42");
     cases.emplace_back(std::make_unique<TPdfReal>(841.8898), "841.89");
     cases.emplace_back(std::make_unique<TPdfText>("a(b)\\c\r\n"), "(a\\(b\\)\\\\c\\n)");
+    cases.emplace_back(std::make_unique<TPdfText>("caf\xE9"), "(caf\xE9)");
+    // Bytes that a viewer would read as other characters go out as UTF-16.
+    cases.emplace_back(std::make_unique<TPdfText>("Proef \x80 caf\xE9"),
+                       "<FEFF00500072006F00650066002020AC002000630061006600E9>");
+    cases.emplace_back(std::make_unique<TPdfText>("a\xA0z"), "<FEFF006100A0007A>");
     cases.emplace_back(std::make_unique<TPdfRawText>("[1 0 R]"), "[1 0 R]");
     cases.emplace_back(std::make_unique<TPdfName>("A B#"), "/A#20B#23");
     cases.emplace_back(std::make_unique<TPdfArray>(), "[]");

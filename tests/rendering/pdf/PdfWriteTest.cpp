@@ -111,6 +111,15 @@ TEST(PdfWriteText, UnicodeHexAndSmallEncodings)
               "0000000017 65535 000 ");
 }
 
+TEST(PdfWriteText, UnicodeHexFollowsTheWritersCodePage)
+{
+    THeapMemoryStream out;
+    TPdfWrite central(out, 1250);
+    central.AddToUnicodeHex("\xA5\x8A");  // A ogonek and S caron in code page 1250
+    EXPECT_EQ(central.ToString(), "01040160");
+    EXPECT_EQ(Written([](TPdfWrite &w) { w.AddToUnicodeHex("\xA5\x8A"); }), "00A50160");  // yen in 1252
+}
+
 TEST(PdfWriteText, Colours)
 {
     EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::RGB(255, 0, 128)); }), "1 0 0.5 ");
