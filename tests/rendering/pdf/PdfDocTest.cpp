@@ -419,6 +419,18 @@ TEST(PdfDocument, OpenActionAndOutlinesAreWrittenOnlyWhenAskedFor)
     EXPECT_EQ(SaveToString(doc).find("/OpenAction"), std::string::npos);
 }
 
+TEST(PdfDocument, CatalogKeepsItsKeyOrderWhenTheLayoutChanges)
+{
+    TPdfDocument doc;
+    doc.AddPage();
+    doc.Catalog().SetPageLayout(TPdfPageLayout::plTwoColumnLeft);
+    TPdfDictionary notAPageTree;
+    notAPageTree.AddNameItem("Type", "Page");
+    doc.Catalog().SetPages(&notAPageTree);  // only a page tree is taken
+    EXPECT_NE(SaveToString(doc).find("1 0 obj\n<<\n/Type /Catalog\n/PageLayout /TwoColumnLeft\n/Pages 3 0 R\n>>"),
+              std::string::npos);
+}
+
 TEST(PdfDocument, DestinationArrays)
 {
     TPdfDocument doc;
