@@ -254,6 +254,33 @@ TEST(Scoring, IntervalTexts)
     {Interval95A, 35, 12, "[30 - 47]"},
     {Interval95B, 47, 11, "[41 - 53]"},
     {Interval95C, 52, 9, "[47 - 57]"},
+    // One row for every reliability of the three tables, each at a score
+    // where a reliability 0.01 higher or lower moves a bound, so that no
+    // entry can be mistyped unnoticed.
+    {Interval95A, 44, 7, "[38 - 53]"},
+    {Interval95A, 23, 8, "[21 - 36]"},
+    {Interval95A, 44, 9, "[38 - 53]"},
+    {Interval95A, 44, 10, "[38 - 53]"},
+    {Interval95A, 21, 11, "[18 - 33]"},
+    {Interval95A, 22, 12, "[21 - 37]"},
+    {Interval95A, 23, 13, "[21 - 36]"},
+    {Interval95A, 41, 14, "[36 - 49]"},
+    {Interval95B, 41, 7, "[36 - 49]"},
+    {Interval95B, 35, 8, "[31 - 43]"},
+    {Interval95B, 37, 9, "[32 - 44]"},
+    {Interval95B, 23, 10, "[20 - 31]"},
+    {Interval95B, 35, 11, "[31 - 43]"},
+    {Interval95B, 23, 12, "[20 - 31]"},
+    {Interval95B, 23, 13, "[20 - 31]"},
+    {Interval95B, 26, 14, "[23 - 32]"},
+    {Interval95C, 44, 7, "[38 - 53]"},
+    {Interval95C, 37, 8, "[32 - 44]"},
+    {Interval95C, 28, 9, "[24 - 35]"},
+    {Interval95C, 28, 10, "[24 - 35]"},
+    {Interval95C, 23, 11, "[20 - 31]"},
+    {Interval95C, 37, 12, "[32 - 44]"},
+    {Interval95C, 23, 13, "[20 - 31]"},
+    {Interval95C, 34, 14, "[31 - 39]"},
     };
     for (const Row &r : rows)
         EXPECT_EQ(r.interval(r.t, r.a), r.text) << r.t << " at " << r.a;
