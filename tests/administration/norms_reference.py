@@ -46,16 +46,16 @@ def band_of(months, complete):
     return (months - 78) // 12 + 1
 
 
-def parse_grid(spec):
+def parse_grid(cells_text):
     """'30/1*11 50/0' -> 12 (time, score) pairs; '-' is an empty grid."""
-    if spec == "-":
+    if cells_text == "-":
         return [("", "")] * 12
     cells = []
-    for tok in spec.split():
+    for tok in cells_text.split():
         cell, _, rep = tok.partition("*")
         t, _, s = cell.partition("/")
         cells += [(t, s)] * (int(rep) if rep else 1)
-    assert len(cells) == 12, spec
+    assert len(cells) == 12, cells_text
     return cells
 
 

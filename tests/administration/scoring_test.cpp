@@ -12,17 +12,17 @@ using namespace scoring;
 namespace {
 
 // "30/1*11 /0": time/score cells, "*n" repeats a cell, "-" is an empty grid.
-ScoreGrid Grid(const std::string &spec)
+ScoreGrid Grid(const std::string &cells)
 {
     ScoreGrid g{};
-    if (spec == "-")
+    if (cells == "-")
         return g;
     size_t n = 0, pos = 0;
-    while (pos < spec.size()) {
-        size_t end = spec.find(' ', pos);
+    while (pos < cells.size()) {
+        size_t end = cells.find(' ', pos);
         if (end == std::string::npos)
-            end = spec.size();
-        const std::string tok = spec.substr(pos, end - pos);
+            end = cells.size();
+        const std::string tok = cells.substr(pos, end - pos);
         pos = end + 1;
         const size_t star = tok.find('*');
         const std::string cell = tok.substr(0, star);
@@ -31,7 +31,7 @@ ScoreGrid Grid(const std::string &spec)
         for (int i = 0; i < repeat; ++i)
             g.at(n++) = ItemCell{cell.substr(0, slash), cell.substr(slash + 1)};
     }
-    EXPECT_EQ(n, 12u) << spec;
+    EXPECT_EQ(n, 12u) << cells;
     return g;
 }
 
