@@ -2,9 +2,9 @@
 
 #include "platform/Dates.h"
 #include "platform/Files.h"
+#include "platform/Fonts.h"
 
 #include <algorithm>
-#include <fontconfig/fontconfig.h>
 
 namespace {
 
@@ -25,29 +25,9 @@ const char *const kDestinationNames[] = {"XYZ", "Fit", "FitH", "FitV", "FitR", "
 TUtf8TextDynArray InstalledTrueTypeFamilies()
 {
     TUtf8TextDynArray names;
-    if (!FcInit())
-        return names;
-    FcPattern *pattern = FcPatternCreate();
-    FcObjectSet *objects = FcObjectSetBuild(FC_FAMILY, FC_FONTFORMAT, nullptr);
-    FcFontSet *set = FcFontList(nullptr, pattern, objects);
-    if (set) {
-        for (int i = 0; i < set->nfont; ++i) {
-            FcChar8 *format = nullptr, *family = nullptr;
-            if (FcPatternGetString(set->fonts[i], FC_FONTFORMAT, 0, &format) != FcResultMatch ||
-                std::string(reinterpret_cast<const char *>(format)) != "TrueType")
-                continue;
-            if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) != FcResultMatch)
-                continue;
-            const std::string name = reinterpret_cast<const char *>(family);
-            if (!name.empty() && name[0] != '@')
-                AddUtf8Text(names, name, true);
-        }
-        FcFontSetDestroy(set);
-    }
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
-    // fontconfig lists in no promised order.
-    std::sort(names.begin(), names.end());
+    for (const auto &family : plat::TFontProvider::Instance().Families())
+        if (!family.empty() && family[0] != '@')
+            AddUtf8Text(names, family, true);
     return names;
 }
 

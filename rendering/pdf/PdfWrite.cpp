@@ -1,6 +1,7 @@
 #include "rendering/pdf/PdfWrite.h"
 #include "rendering/pdf/TextRoutines.h"
 
+#include "platform/Colors.h"
 #include "platform/Dates.h"
 
 #include <QByteArray>
@@ -31,27 +32,6 @@ double Hundredths(double value)
     if (d < 0)
         return f;
     return value > 0 ? f + 1 : f;
-}
-
-TPdfSysColorResolver &SysColorResolver()
-{
-    static TPdfSysColorResolver resolver;
-    return resolver;
-}
-
-plat::TColor DefaultSysColor(int index)
-{
-    using plat::RGB;
-    static const plat::TColor scheme[31] = {
-        RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219),
-        RGB(240, 240, 240), RGB(255, 255, 255), RGB(100, 100, 100), RGB(0, 0, 0),
-        RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(180, 180, 180), RGB(244, 247, 252),
-        RGB(171, 171, 171), RGB(51, 153, 255),  RGB(255, 255, 255), RGB(240, 240, 240),
-        RGB(160, 160, 160), RGB(109, 109, 109), RGB(0, 0, 0),       RGB(67, 78, 84),
-        RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),
-        RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234),
-        RGB(215, 228, 242), RGB(51, 153, 255),  RGB(240, 240, 240)};
-    return index >= 0 && index < 31 ? scheme[index] : plat::clBlack;
 }
 
 } // namespace
@@ -111,13 +91,6 @@ std::string PdfDateText(plat::TDateTime date)
     for (int i = 0; i < 5; ++i)
         std::memcpy(buf + 6 + 2 * i, TwoDigits[parts[i]].data(), 2);
     return std::string(buf, 16);
-}
-
-TPdfSysColorResolver SetPdfSysColorResolver(TPdfSysColorResolver resolver)
-{
-    TPdfSysColorResolver old = std::move(SysColorResolver());
-    SysColorResolver() = std::move(resolver);
-    return old;
 }
 
 TPdfWrite::TPdfWrite(plat::TStream &destination, int codePage)
@@ -193,10 +166,8 @@ TPdfWrite &TPdfWrite::AddWithSpace(double value)
 
 TPdfWrite &TPdfWrite::AddColor(plat::TColor color)
 {
-    if (color < 0) {
-        const int index = color & 0xFF;
-        color = SysColorResolver() ? SysColorResolver()(index) : DefaultSysColor(index);
-    }
+    if (color < 0)
+        color = plat::GetSysColor(color & 0xFF);
     return AddWithSpace(plat::GetRValue(color) / 255.0)
         .AddWithSpace(plat::GetGValue(color) / 255.0)
         .AddWithSpace(plat::GetBValue(color) / 255.0);

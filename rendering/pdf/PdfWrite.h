@@ -4,7 +4,6 @@
 #include "platform/Streams.h"
 #include "platform/Types.h"
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,7 +30,8 @@ public:
     TPdfWrite &AddWithSpace(int32_t value);
     // As AddReal, but anything below 0.01 in magnitude is 0; then a blank.
     TPdfWrite &AddWithSpace(double value);
-    // Red, green and blue as reals 0..1, each followed by a blank.
+    // Red, green and blue as reals 0..1, each followed by a blank; a system
+    // colour by its value in the desktop scheme.
     TPdfWrite &AddColor(plat::TColor color);
     // Right-aligned in digits places with leading zeros, then a blank.
     TPdfWrite &AddZeroPadded(int32_t value, int digits);
@@ -78,8 +78,3 @@ int FormatPdfReal(double value, char *out);
 std::string PdfRealText(double value);
 // "D:" year month day hour minute second.
 std::string PdfDateText(plat::TDateTime date);
-
-// Seam for resolving system colours (the low byte is the index); the default
-// is the classic desktop scheme. Returns the previous resolver.
-using TPdfSysColorResolver = std::function<plat::TColor(int index)>;
-TPdfSysColorResolver SetPdfSysColorResolver(TPdfSysColorResolver resolver);

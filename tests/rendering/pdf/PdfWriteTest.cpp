@@ -1,5 +1,7 @@
 #include "PdfTestSupport.h"
 
+#include "platform/Colors.h"
+
 #include <climits>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -124,11 +126,14 @@ TEST(PdfWriteText, Colours)
 {
     EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::RGB(255, 0, 128)); }), "1 0 0.5 ");
     EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::clBlack); }), "0 0 0 ");
-    const TPdfSysColorResolver old =
-        SetPdfSysColorResolver([](int index) { return index == 5 ? plat::RGB(51, 102, 204) : plat::clBlack; });
-    EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::clWindow); }), "0.2 0.4 0.8 ");
-    SetPdfSysColorResolver(old);
-    EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::clWindow); }), "1 1 1 ");
+    // A system colour is taken from the desktop scheme by its index.
+    const plat::TColor window = plat::GetSysColor(5);
+    const std::string expected = PdfRealText(plat::GetRValue(window) / 255.0) + " " +
+                                 PdfRealText(plat::GetGValue(window) / 255.0) + " " +
+                                 PdfRealText(plat::GetBValue(window) / 255.0) + " ";
+    EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::clWindow); }), expected);
+    EXPECT_EQ(Written([](TPdfWrite &w) { w.AddColor(plat::clBtnFace); }),
+              Written([](TPdfWrite &w) { w.AddColor(plat::GetSysColor(15)); }));
 }
 
 TEST(PdfWriteText, DateHasNoTimeZone)
