@@ -211,7 +211,8 @@ public:
     static constexpr int CompressLevel = 7;
 
     // Registers with the document's cross-reference table unless told not
-    // to, and takes the document's compression method and code page.
+    // to, and takes the document's compression method and code page. A
+    // registered stream belongs to the table, so it is made with new.
     explicit TPdfStream(TPdfDocument &document, bool dontAddToXref = false);
     // The same without a document.
     TPdfStream(TPdfObjectMgr *objectMgr, bool deflate, int codePage, bool addToXref);
