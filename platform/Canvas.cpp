@@ -246,7 +246,8 @@ void TCanvas::ExcludeClipRect(const TRect &r)
         base = *state_.clip;
     } else {
         const TSize s = DeviceSize();
-        base = (s.cx > 0) ? QRegion(0, 0, s.cx, s.cy) : QRegion(-(1 << 28), -(1 << 28), 1 << 29, 1 << 29);
+        base = (s.cx > 0 && s.cy > 0) ? QRegion(0, 0, s.cx, s.cy)
+                                      : QRegion(-(1 << 28), -(1 << 28), 1 << 29, 1 << 29);
     }
     state_.clip = base.subtracted(QRegion(DeviceRect(r)));
 }
@@ -656,6 +657,14 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
         else
             p.setClipRect(devRect);
     }
+    if (font_.Orientation() != 0) {
+        // Escapement turns the whole line, cell and strokes about the
+        // reference point, counter-clockwise on screen.
+        const QPointF ref(MapX(px), MapY(py));
+        p.translate(ref);
+        p.rotate(-font_.Orientation() / 10.0);
+        p.translate(-ref);
+    }
     if (!(options & ETO_OPAQUE) && state_.bkMode == OPAQUE && width > 0)
         p.fillRect(DeviceRect({startX, top, startX + width, top + tm.tmHeight}), bk);
 
@@ -864,6 +873,26 @@ int TCanvas::DrawText(const String &text, TRect &r, unsigned flags)
 }
 
 // ---------------------------------------------------------------- pictures and pixels
+
+void TCanvas::GradientFillRect(const TRect &r, TColor start, TColor stop, bool vertical)
+{
+    QPainter p;
+    if (!BeginPaint(p))
+        return;
+    const QRect dev = DeviceRect(r);
+    const int n = vertical ? dev.height() : dev.width();
+    if (dev.isEmpty() || n <= 0)
+        return;
+    const TColor a = ColorToRGB(start), b = ColorToRGB(stop);
+    for (int i = 0; i < n; ++i) {
+        auto mix = [&](int ca, int cb) { return ca + (cb - ca) * i / n; };
+        const QColor c(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
+        if (vertical)
+            p.fillRect(QRect(dev.left(), dev.top() + i, dev.width(), 1), c);
+        else
+            p.fillRect(QRect(dev.left() + i, dev.top(), 1, dev.height()), c);
+    }
+}
 
 void TCanvas::Draw(int x, int y, const TGraphic &graphic)
 {

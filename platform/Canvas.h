@@ -20,8 +20,8 @@
 // Draw, StretchDraw of raster graphics, Rectangle(TRect), ...) is built on
 // the primitives in this class and needs no override:
 //   - MoveTo, LineTo, Rectangle, FillRect, FrameRect, Polygon, Polyline,
-//     Ellipse, RoundRect, ExtTextOut, StretchDrawImage, SetPixel, Pixel,
-//     CopyRect;
+//     Ellipse, RoundRect, ExtTextOut, StretchDrawImage, GradientFillRect,
+//     SetPixel, Pixel, CopyRect;
 //   - IntersectClipRect, ExcludeClipRect, SelectClipRect, SaveDC, RestoreDC;
 //   - SetMapMode, SetWindowExtEx, SetWindowOrgEx, SetViewportExtEx,
 //     SetViewportOrgEx, SetBkMode, SetBkColor, SetTextAlign, SetTextColor,
@@ -158,6 +158,11 @@ public:
     virtual void ExtTextOut(int x, int y, unsigned options, const TRect *rect, const String &text,
                             const int *dx);                         // font, brush
 
+    // The platform's two-vertex gradient fill of a rectangle: start colour at
+    // the top edge running to the stop colour at the bottom (vertical), or
+    // from left to right; row i of n takes start + (stop - start) * i / n.
+    virtual void GradientFillRect(const TRect &r, TColor start, TColor stop, bool vertical);
+
     // ---- pictures and pixels
     void Draw(int x, int y, const TGraphic &graphic);
     virtual void StretchDraw(const TRect &r, const TGraphic &graphic);
@@ -209,8 +214,10 @@ public:
     TColor TextColor() const { return state_.textColor; }
     int StretchBltMode() const { return state_.stretchMode; }
 
-    // Device size of the surface (0 x 0 without a target).
-    TSize DeviceSize() const;
+    // Device size of the surface (0 x 0 without a target); a recording
+    // subclass may report its reference device's size instead. ClipRect and
+    // ExcludeClipRect on an unclipped canvas start from it.
+    virtual TSize DeviceSize() const;
 
 protected:
     // A canvas that paints nowhere; for subclasses that record.

@@ -468,7 +468,7 @@ void TBitmap::SetTransparentMode(TTransparentMode mode)
 void TBitmap::LoadFromStream(TStream &stream)
 {
     const std::vector<uint8_t> bytes = ReadRest(stream);
-    image_ = To32Bit(QtDecode(bytes, nullptr));
+    image_ = To32Bit(QtDecode(bytes, "BMP"));
     if (image_.hasAlphaChannel() && pixelFormat_ != pf32bit)
         pixelFormat_ = pf32bit;
     Changed();

@@ -237,7 +237,7 @@ public:
     TTransparentMode TransparentMode() const { return transparentMode_; }
     void SetTransparentMode(TTransparentMode mode);
 
-    // Bitmap files ("BM"); other formats that Qt reads are accepted too.
+    // Bitmap files ("BM") only; anything else leaves the bitmap empty.
     void LoadFromStream(TStream &stream) override;
     void SaveToStream(TStream &stream) const override;
     const char *ClassName() const override { return "TBitmap"; }

@@ -316,3 +316,38 @@ TEST(Colors, SystemColoursComeFromTheFixedTable)
     for (int i = 0; i < SystemColorCount; ++i)
         EXPECT_EQ(ColorToRGB(SystemColor(i)) & 0xFF000000, 0) << i;
 }
+
+TEST(CanvasShapes, GradientFillRunsFromStartToStop)
+{
+    Surface s(3, 5);
+    s.canvas.GradientFillRect(Rect(0, 0, 3, 4), clBlack, clWhite, true);
+    for (int y = 0; y < 4; ++y)
+        EXPECT_EQ(s.At(1, y), RGB(255 * y / 4, 255 * y / 4, 255 * y / 4)) << y;
+    EXPECT_EQ(s.At(1, 4), clWhite);  // below the rectangle
+    Surface h(4, 1);
+    h.canvas.GradientFillRect(Rect(0, 0, 4, 1), clRed, clBlue, false);
+    EXPECT_EQ(h.At(0, 0), clRed);
+    EXPECT_EQ(h.At(2, 0), RGB(128, 0, 127));
+}
+
+TEST(CanvasText, EscapementTurnsTheLineAboutItsReferencePoint)
+{
+    Surface s(60, 80);
+    s.canvas.SetBkMode(TRANSPARENT);
+    s.canvas.Font().SetHeight(-20);
+    s.canvas.Font().SetOrientation(900);  // reads bottom to top
+    s.canvas.Brush().SetStyle(bsClear);
+    s.canvas.TextOut(20, 70, "WWW");
+    const int h = s.canvas.TextHeight("W");
+    int above = 0, elsewhere = 0;
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 60; ++x)
+            if (s.At(x, y) != clWhite) {
+                if (y <= 70 && x >= 19 && x <= 20 + h)
+                    ++above;
+                else
+                    ++elsewhere;
+            }
+    EXPECT_GT(above, 20);
+    EXPECT_EQ(elsewhere, 0);
+}
