@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <array>
 #include <cstdio>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -35,16 +36,74 @@ constexpr TCrcTables kCrc = MakeCrcTables();
 
 // ---- zlib glue -----------------------------------------------------------
 
+// deflate's state is some 256 KB in five blocks, asked for and given back for
+// every stream. Handing those blocks straight back to the heap lets it shrink
+// and grow again each time, which costs more than compressing a page's
+// content; so the last blocks given back are kept for the next stream.
+class TBlockCache {
+public:
+    ~TBlockCache()
+    {
+        for (const TBlock &b : blocks_)
+            std::free(b.address);
+    }
+    void *Take(size_t size)
+    {
+        for (size_t i = 0; i < count_; ++i)
+            if (blocks_[i].size == size) {
+                void *address = blocks_[i].address;
+                blocks_[i] = blocks_[--count_];
+                blocks_[count_] = {};
+                return address;
+            }
+        return std::malloc(size);
+    }
+    void Give(void *address, size_t size)
+    {
+        if (count_ == kKept) {
+            std::free(address);
+            return;
+        }
+        blocks_[count_++] = {address, size};
+    }
+
+private:
+    struct TBlock {
+        void *address = nullptr;
+        size_t size = 0;
+    };
+    static constexpr size_t kKept = 8;
+    std::array<TBlock, kKept> blocks_{};
+    size_t count_ = 0;
+};
+
+thread_local TBlockCache blockCache;
+
+// deflate needs no cleared memory. Each block carries its size in front, so
+// that it can be kept by size when it is freed.
+constexpr size_t kHeader = alignof(std::max_align_t);
+
 voidpf ZAlloc(voidpf, uInt items, uInt size)
 {
-    // deflate needs no cleared memory; clearing its 256 KB of state for every
-    // small content stream would cost more than compressing it.
-    if (size != 0 && items > SIZE_MAX / size)
+    if (size != 0 && items > (SIZE_MAX - kHeader) / size)
         return nullptr;
-    return std::malloc(static_cast<size_t>(items) * size);
+    const size_t bytes = static_cast<size_t>(items) * size;
+    auto *block = static_cast<unsigned char *>(blockCache.Take(bytes + kHeader));
+    if (!block)
+        return nullptr;
+    std::memcpy(block, &bytes, sizeof bytes);
+    return block + kHeader;
 }
 
-void ZFree(voidpf, voidpf address) { std::free(address); }
+void ZFree(voidpf, voidpf address)
+{
+    if (!address)
+        return;
+    auto *block = static_cast<unsigned char *>(address) - kHeader;
+    size_t bytes;
+    std::memcpy(&bytes, block, sizeof bytes);
+    blockCache.Give(block, bytes + kHeader);
+}
 
 TPdfZipReporter &Reporter()
 {
