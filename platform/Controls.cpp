@@ -1,0 +1,759 @@
+#include "platform/Controls.h"
+
+#include "platform/Exceptions.h"
+
+#include "platform/Application.h"
+#include "platform/Cursors.h"
+#include "platform/Forms.h"
+#include "platform/GuiColor.h"
+#include "platform/Menus.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWidget>
+#include <algorithm>
+
+namespace plat {
+
+void Guarded(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (...) {
+        Application()->HandleException(nullptr);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Key codes
+
+namespace {
+struct KeyPair {
+    int qt;
+    uint16_t vk;
+};
+const KeyPair kKeys[] = {
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB}, {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Shift, VK_SHIFT},
+    {Qt::Key_Control, VK_CONTROL}, {Qt::Key_Alt, VK_MENU}, {Qt::Key_Escape, VK_ESCAPE},
+    {Qt::Key_Space, VK_SPACE}, {Qt::Key_PageUp, VK_PRIOR}, {Qt::Key_PageDown, VK_NEXT},
+    {Qt::Key_End, VK_END}, {Qt::Key_Home, VK_HOME}, {Qt::Key_Left, VK_LEFT},
+    {Qt::Key_Up, VK_UP}, {Qt::Key_Right, VK_RIGHT}, {Qt::Key_Down, VK_DOWN},
+    {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE},
+};
+} // namespace
+
+uint16_t VirtualKeyFromQt(int k)
+{
+    for (const KeyPair &p : kKeys)
+        if (p.qt == k)
+            return p.vk;
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return static_cast<uint16_t>('0' + (k - Qt::Key_0));
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return static_cast<uint16_t>('A' + (k - Qt::Key_A));
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return static_cast<uint16_t>(VK_F1 + (k - Qt::Key_F1));
+    return 0;
+}
+
+int QtKeyFromVirtualKey(uint16_t vk)
+{
+    for (const KeyPair &p : kKeys)
+        if (p.vk == vk)
+            return p.qt;
+    if (vk >= '0' && vk <= '9')
+        return Qt::Key_0 + (vk - '0');
+    if (vk >= 'A' && vk <= 'Z')
+        return Qt::Key_A + (vk - 'A');
+    if (vk >= VK_F1 && vk < VK_F1 + 24)
+        return Qt::Key_F1 + (vk - VK_F1);
+    return 0;
+}
+
+TShiftState ShiftFromQt(unsigned m)
+{
+    TShiftState s = 0;
+    if (m & Qt::ShiftModifier)
+        s |= ssShift;
+    if (m & Qt::AltModifier)
+        s |= ssAlt;
+    if (m & Qt::ControlModifier)
+        s |= ssCtrl;
+    return s;
+}
+
+namespace {
+TShiftState ShiftFromMouse(const QMouseEvent *e)
+{
+    TShiftState s = ShiftFromQt(e->modifiers());
+    if (e->buttons() & Qt::LeftButton)
+        s |= ssLeft;
+    if (e->buttons() & Qt::RightButton)
+        s |= ssRight;
+    if (e->buttons() & Qt::MiddleButton)
+        s |= ssMiddle;
+    return s;
+}
+
+TMouseButton ButtonFromQt(Qt::MouseButton b)
+{
+    if (b == Qt::RightButton)
+        return TMouseButton::mbRight;
+    if (b == Qt::MiddleButton)
+        return TMouseButton::mbMiddle;
+    return TMouseButton::mbLeft;
+}
+
+char32_t CharOf(const QKeyEvent *e)
+{
+    const QString t = e->text();
+    if (t.isEmpty())
+        return 0;
+    const auto ucs = t.toUcs4();
+    return ucs.size() == 1 ? static_cast<char32_t>(ucs[0]) : 0;
+}
+
+// The framework's order for one key: the window's preview of the key, the
+// control's key down, dialog keys (Enter, Escape) to the buttons, then the
+// character to the preview and the control. Any stage may consume the key.
+bool DispatchKey(TWinControl *target, QKeyEvent *e)
+{
+    TForm *form = dynamic_cast<TForm *>(target);
+    if (!form)
+        form = target->ParentForm();
+    const bool preview = form && form != target && form->KeyPreview();
+    const TShiftState shift = ShiftFromQt(e->modifiers());
+    uint16_t vk = VirtualKeyFromQt(e->key());
+    if (vk) {
+        if (preview) {
+            form->KeyDown(vk, shift);
+            if (!vk)
+                return true;
+        }
+        target->KeyDown(vk, shift);
+        if (!vk)
+            return true;
+        if ((vk == VK_RETURN || vk == VK_ESCAPE) && form && !target->WantsDialogKey(vk) &&
+            form->DialogKey(vk, shift))
+            return true;
+    }
+    const char32_t original = CharOf(e);
+    if (original) {
+        char32_t ch = original;
+        if (preview) {
+            form->KeyPress(ch);
+            if (!ch)
+                return true;
+        }
+        target->KeyPress(ch);
+        if (!ch)
+            return true;
+        if (ch != original) {
+            target->InsertChar(ch);
+            return true;
+        }
+    }
+    return target->FilterKey(e);
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Bridge
+
+class TControlBridge::Impl : public QObject {
+public:
+    explicit Impl(TControl *c) : control(c) {}
+    TControl *control;
+    bool focusInside = false;
+
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (control->Dying())
+            return false;
+        bool consumed = false;
+        Guarded([&] { consumed = Handle(obj, ev); });
+        return consumed;
+    }
+
+    bool Handle(QObject *obj, QEvent *ev)
+    {
+        auto *win = dynamic_cast<TWinControl *>(control);
+        switch (ev->type()) {
+        case QEvent::KeyPress:
+            return win && DispatchKey(win, static_cast<QKeyEvent *>(ev));
+        case QEvent::KeyRelease:
+            if (win) {
+                auto *ke = static_cast<QKeyEvent *>(ev);
+                uint16_t vk = VirtualKeyFromQt(ke->key());
+                if (vk) {
+                    win->KeyUp(vk, ShiftFromQt(ke->modifiers()));
+                    return vk == 0;
+                }
+            }
+            return false;
+        case QEvent::MouseButtonPress: {
+            auto *me = static_cast<QMouseEvent *>(ev);
+            const QPoint p = LocalPoint(obj, me);
+            control->MouseDown(ButtonFromQt(me->button()), ShiftFromMouse(me), p.x(), p.y());
+            if (me->button() == Qt::RightButton && control->PopupMenu()) {
+                const QPoint g = me->globalPosition().toPoint();
+                control->PopupMenu()->Popup(g.x(), g.y());
+            }
+            return false;
+        }
+        case QEvent::MouseMove: {
+            auto *me = static_cast<QMouseEvent *>(ev);
+            const QPoint p = LocalPoint(obj, me);
+            control->MouseMove(ShiftFromMouse(me), p.x(), p.y());
+            return false;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto *me = static_cast<QMouseEvent *>(ev);
+            const QPoint p = LocalPoint(obj, me);
+            const TMouseButton b = ButtonFromQt(me->button());
+            control->MouseUp(b, ShiftFromMouse(me), p.x(), p.y());
+            if (control->ClickOnRelease() && b == TMouseButton::mbLeft && !control->Dying() &&
+                control->ClientRect().Contains(Point(p.x(), p.y())))
+                control->Click();
+            return false;
+        }
+        case QEvent::MouseButtonDblClick:
+            control->DblClick();
+            return false;
+        case QEvent::Enter:
+            control->MouseEnter();
+            return false;
+        case QEvent::Leave:
+            control->MouseLeave();
+            return false;
+        case QEvent::FocusIn:
+            // Focus moving between the parts of one control is no enter.
+            if (win && !focusInside) {
+                focusInside = true;
+                win->DoEnter();
+            }
+            return false;
+        case QEvent::FocusOut: {
+            const QWidget *now = QApplication::focusWidget();
+            const QWidget *own = control->Widget();
+            if (win && focusInside && !(now && own && (now == own || own->isAncestorOf(now)))) {
+                focusInside = false;
+                win->DoExit();
+            }
+            return false;
+        }
+        case QEvent::Resize:
+            if (obj == control->Widget()) {
+                const QSize s = control->Widget()->size();
+                control->WidgetResized(s.width(), s.height());
+            }
+            return false;
+        case QEvent::Move:
+            if (obj == control->Widget()) {
+                const QPoint p = control->Widget()->pos();
+                control->WidgetMoved(p.x(), p.y());
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    QPoint LocalPoint(QObject *obj, QMouseEvent *me) const
+    {
+        QPoint p = me->position().toPoint();
+        auto *w = qobject_cast<QWidget *>(obj);
+        if (w && w != control->Widget() && control->Widget())
+            p = w->mapTo(control->Widget(), p);
+        return p;
+    }
+};
+
+TControlBridge::TControlBridge(TControl *c) : impl_(std::make_unique<Impl>(c)) {}
+TControlBridge::~TControlBridge() = default;
+
+void TControlBridge::Watch(QWidget *w)
+{
+    if (w)
+        w->installEventFilter(impl_.get());
+}
+
+QObject *TControlBridge::Filter() const { return impl_.get(); }
+
+// ---------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TComponent *owner) : TComponent(owner) {}
+
+TControl::~TControl()
+{
+    MarkDestroying();
+    if (parent_ && !parent_->Destroying())
+        parent_->RemoveControl(this);
+    parent_ = nullptr;
+    bridge_.reset();
+    delete widget_.data();
+}
+
+bool TControl::Dying() const
+{
+    for (const TControl *c = this; c; c = c->parent_)
+        if (c->Destroying())
+            return true;
+    return false;
+}
+
+void TControl::AttachWidget(QWidget *w)
+{
+    widget_ = w;
+    bridge_ = std::make_unique<TControlBridge>(this);
+    bridge_->Watch(w);
+    w->setMouseTracking(true);
+    ApplyBounds();
+    ApplyColor();
+}
+
+void TControl::SetParent(TWinControl *p)
+{
+    if (p == parent_)
+        return;
+    if (parent_)
+        parent_->RemoveControl(this);
+    if (p)
+        p->InsertControl(this);
+    else if (widget_ && !dynamic_cast<TForm *>(this))
+        widget_->setParent(nullptr);
+}
+
+TForm *TControl::ParentForm() const
+{
+    for (TWinControl *p = parent_; p; p = p->parent_)
+        if (auto *f = dynamic_cast<TForm *>(p))
+            return f;
+    return nullptr;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    const TRect r = Bounds(left, top, std::max(0, width), std::max(0, height));
+    if (r == bounds_)
+        return;
+    const bool resized = r.Width() != bounds_.Width() || r.Height() != bounds_.Height();
+    bounds_ = r;
+    ApplyBounds();
+    if (parent_ && align_ != TAlign::alNone)
+        parent_->Realign();
+    if (resized)
+        if (auto *w = dynamic_cast<TWinControl *>(this))
+            w->Realign();
+}
+
+void TControl::ApplyBounds()
+{
+    if (widget_)
+        widget_->setGeometry(bounds_.Left, bounds_.Top, bounds_.Width(), bounds_.Height());
+}
+
+void TControl::WidgetResized(int width, int height)
+{
+    bounds_.Right = bounds_.Left + width;
+    bounds_.Bottom = bounds_.Top + height;
+}
+
+void TControl::WidgetMoved(int left, int top)
+{
+    const int w = bounds_.Width(), h = bounds_.Height();
+    bounds_ = Bounds(left, top, w, h);
+}
+
+TPoint TControl::ClientToScreen(TPoint p) const
+{
+    if (!widget_)
+        return p;
+    const QPoint g = widget_->mapToGlobal(QPoint(p.X, p.Y));
+    return Point(g.x(), g.y());
+}
+
+TPoint TControl::ScreenToClient(TPoint p) const
+{
+    if (!widget_)
+        return p;
+    const QPoint l = widget_->mapFromGlobal(QPoint(p.X, p.Y));
+    return Point(l.x(), l.y());
+}
+
+void TControl::SetAlign(TAlign a)
+{
+    if (a == align_)
+        return;
+    align_ = a;
+    if (parent_)
+        parent_->Realign();
+}
+
+bool TControl::Showing() const
+{
+    for (const TControl *c = this; c; c = c->parent_)
+        if (!c->visible_)
+            return false;
+    return true;
+}
+
+void TControl::SetVisible(bool v)
+{
+    if (v == visible_)
+        return;
+    visible_ = v;
+    ApplyVisible();
+    if (parent_ && align_ != TAlign::alNone)
+        parent_->Realign();
+    VisibleChanged();
+}
+
+void TControl::ApplyVisible()
+{
+    // A widget without a parent would become a window of its own.
+    if (widget_ && widget_->parentWidget())
+        widget_->setVisible(visible_);
+}
+
+void TControl::SetEnabled(bool v)
+{
+    if (v == enabled_)
+        return;
+    enabled_ = v;
+    EnabledChanged();
+}
+
+void TControl::EnabledChanged()
+{
+    if (widget_)
+        widget_->setEnabled(enabled_);
+}
+
+void TControl::SetColor(TColor c)
+{
+    parentColor_ = false;
+    if (c == color_)
+        return;
+    color_ = c;
+    ColorChanged();
+}
+
+void TControl::SetParentColor(bool v)
+{
+    if (v == parentColor_)
+        return;
+    parentColor_ = v;
+    if (v && parent_)
+        color_ = parent_->Color();
+    ColorChanged();
+}
+
+TColor TControl::EffectiveColor() const
+{
+    return parentColor_ && parent_ ? parent_->Color() : color_;
+}
+
+void TControl::ColorChanged()
+{
+    ApplyColor();
+    if (auto *w = dynamic_cast<TWinControl *>(this))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            if (w->Controls(i)->ParentColor())
+                w->Controls(i)->ColorChanged();
+}
+
+void TControl::ApplyColor()
+{
+    if (!widget_)
+        return;
+    QPalette pal = widget_->palette();
+    pal.setColor(QPalette::Window, ToQColor(EffectiveColor()));
+    pal.setColor(QPalette::Button, ToQColor(EffectiveColor()));
+    widget_->setPalette(pal);
+}
+
+void TControl::SetText(const String &s)
+{
+    if (s == text_)
+        return;
+    text_ = s;
+    TextChanged();
+}
+
+void TControl::SetHint(const String &h)
+{
+    hint_ = h;
+    if (widget_)
+        widget_->setToolTip(showHint_ ? QString::fromStdString(h) : QString());
+}
+
+void TControl::SetShowHint(bool v)
+{
+    showHint_ = v;
+    SetHint(hint_);
+}
+
+void TControl::SetCursor(TCursor c)
+{
+    cursor_ = c;
+    if (widget_) {
+        if (c == crDefault)
+            widget_->unsetCursor();
+        else
+            widget_->setCursor(Screen()->QtCursor(c));
+    }
+}
+
+void TControl::Invalidate()
+{
+    if (widget_)
+        widget_->update();
+}
+
+void TControl::Repaint()
+{
+    if (widget_)
+        widget_->repaint();
+}
+
+void TControl::Update()
+{
+    if (widget_)
+        widget_->repaint();
+}
+
+void TControl::BringToFront()
+{
+    if (widget_)
+        widget_->raise();
+}
+
+void TControl::SendToBack()
+{
+    if (widget_)
+        widget_->lower();
+}
+
+void TControl::Click()
+{
+    if (OnClick)
+        OnClick(this);
+}
+
+void TControl::DblClick()
+{
+    if (OnDblClick)
+        OnDblClick(this);
+}
+
+bool TControl::DialogKey(uint16_t, TShiftState) { return false; }
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y)
+{
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::MouseEnter()
+{
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+}
+
+void TControl::MouseLeave()
+{
+    if (OnMouseLeave)
+        OnMouseLeave(this);
+}
+
+// ---------------------------------------------------------------------------
+// TWinControl
+
+TWinControl::TWinControl(TComponent *owner) : TControl(owner) {}
+
+TWinControl::~TWinControl()
+{
+    MarkDestroying();
+    for (TControl *c : controls_)
+        c->parent_ = nullptr;
+    controls_.clear();
+}
+
+void TWinControl::InsertControl(TControl *c)
+{
+    c->parent_ = this;
+    controls_.push_back(c);
+    if (auto *w = dynamic_cast<TWinControl *>(c); w && w->tabOrder_ < 0) {
+        int n = 0;
+        for (TControl *o : controls_)
+            if (dynamic_cast<TWinControl *>(o))
+                ++n;
+        w->tabOrder_ = n - 1;
+    }
+    if (c->widget_ && Widget()) {
+        c->widget_->setParent(Widget());
+        c->ApplyBounds();
+        c->ApplyVisible();
+    }
+    if (c->parentColor_)
+        c->ColorChanged();
+    if (c->align_ != TAlign::alNone)
+        Realign();
+}
+
+void TWinControl::RemoveControl(TControl *c)
+{
+    const auto it = std::find(controls_.begin(), controls_.end(), c);
+    if (it == controls_.end())
+        return;
+    controls_.erase(it);
+    c->parent_ = nullptr;
+    if (c->align_ != TAlign::alNone)
+        Realign();
+}
+
+void TWinControl::SetTabStop(bool v)
+{
+    tabStop_ = v;
+    ApplyFocusPolicy();
+}
+
+void TWinControl::SetTabOrder(int v) { tabOrder_ = v; }
+
+void TWinControl::ApplyFocusPolicy()
+{
+    if (!Widget())
+        return;
+    if (!Focusable())
+        Widget()->setFocusPolicy(Qt::NoFocus);
+    else
+        Widget()->setFocusPolicy(tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+bool TWinControl::CanFocus() const
+{
+    if (!Widget())
+        return false;
+    for (const TControl *c = this; c; c = c->parent_)
+        if (!c->Visible() || !c->Enabled())
+            return false;
+    return true;
+}
+
+bool TWinControl::Focused() const
+{
+    if (!Widget())
+        return false;
+    const QWidget *f = QApplication::focusWidget();
+    return f && (f == Widget() || Widget()->isAncestorOf(f));
+}
+
+void TWinControl::SetFocus()
+{
+    if (!CanFocus())
+        throw EInvalidOperation("Cannot focus a disabled or invisible window");
+    if (TForm *f = ParentForm())
+        f->SetActiveControl(this);
+    else if (Widget())
+        Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+void TWinControl::WidgetResized(int width, int height)
+{
+    const bool changed = width != Width() || height != Height();
+    TControl::WidgetResized(width, height);
+    if (changed)
+        Realign();
+}
+
+void TWinControl::Realign()
+{
+    TRect r = ClientRect();
+    auto place = [](TControl *c, const TRect &b) {
+        if (c->bounds_ == b)
+            return;
+        c->bounds_ = b;
+        c->ApplyBounds();
+        if (auto *w = dynamic_cast<TWinControl *>(c))
+            w->Realign();
+    };
+    for (TAlign a : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+        for (TControl *c : controls_) {
+            if (c->align_ != a || !c->Visible())
+                continue;
+            switch (a) {
+            case TAlign::alTop:
+                place(c, Rect(r.Left, r.Top, r.Right, r.Top + c->Height()));
+                r.Top += c->Height();
+                break;
+            case TAlign::alBottom:
+                place(c, Rect(r.Left, r.Bottom - c->Height(), r.Right, r.Bottom));
+                r.Bottom -= c->Height();
+                break;
+            case TAlign::alLeft:
+                place(c, Rect(r.Left, r.Top, r.Left + c->Width(), r.Bottom));
+                r.Left += c->Width();
+                break;
+            case TAlign::alRight:
+                place(c, Rect(r.Right - c->Width(), r.Top, r.Right, r.Bottom));
+                r.Right -= c->Width();
+                break;
+            case TAlign::alClient:
+                place(c, r);
+                break;
+            case TAlign::alNone:
+                break;
+            }
+        }
+    }
+}
+
+void TWinControl::KeyDown(uint16_t &key, TShiftState shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(uint16_t &key, TShiftState shift)
+{
+    if (OnKeyUp)
+        OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char32_t &key)
+{
+    if (OnKeyPress)
+        OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter()
+{
+    if (TForm *f = ParentForm())
+        f->ControlFocused(this);
+    if (OnEnter)
+        OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit)
+        OnExit(this);
+}
+
+} // namespace plat

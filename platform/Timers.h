@@ -1,0 +1,50 @@
+#pragma once
+// Timers. In the program a timer runs on Qt's clock. Tests switch all timers
+// to virtual time: nothing fires by itself, and a test advances the clock
+// (every due timer fires in order) or fires one timer directly.
+#include "platform/Component.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace plat {
+
+class TTimer : public TComponent {
+public:
+    explicit TTimer(TComponent *owner = nullptr);
+    ~TTimer() override;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v);
+    unsigned Interval() const { return interval_; }
+    void SetInterval(unsigned ms);
+    // May be replaced at any time; a timer without a handler does not fire.
+    TNotifyEvent OnTimer;
+
+    // Enabled, with an interval and a handler.
+    bool Running() const { return enabled_ && interval_ > 0 && OnTimer; }
+    // One tick: OnTimer, when the timer is running; true when it ran.
+    bool Tick();
+
+    // Virtual time.
+    static void SetVirtualTime(bool on);
+    static bool VirtualTime();
+    static int64_t Now();              // milliseconds of virtual time
+    static void Advance(int64_t ms);   // fires every timer that falls due
+    static void Skip(int64_t ms);      // moves the clock without firing (a blocked thread)
+
+protected:
+    void Loaded() override { Restart(); }
+
+private:
+    void Restart();
+    friend struct TimerRegistry;
+    class Real;
+    std::unique_ptr<Real> real_;
+    bool enabled_ = true;
+    unsigned interval_ = 1000;
+    int64_t due_ = 0;
+    uint64_t serial_ = 0;
+};
+
+} // namespace plat
