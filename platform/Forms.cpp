@@ -258,7 +258,8 @@ void TForm::SetVisible(bool v)
         if (transparentColor_)
             UpdateShape();
         Widget()->show();
-        Widget()->raise();
+        if (QGuiApplication::platformName() != "offscreen")
+            Widget()->raise();
         if (activeControl_ && activeControl_->CanFocus())
             activeControl_->Widget()->setFocus(Qt::ActiveWindowFocusReason);
         if (Application()->ModalStack().empty() || Application()->ModalStack().back() == this || modal_)

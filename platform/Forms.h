@@ -140,10 +140,10 @@ private:
 };
 
 // Creates a window of class T and finishes its construction.
-template <class T>
-T *MakeForm(TComponent *owner)
+template <class T, class... Args>
+T *MakeForm(TComponent *owner, Args &&...args)
 {
-    T *f = new T(owner);
+    T *f = new T(owner, std::forward<Args>(args)...);
     f->AfterConstruction();
     return f;
 }

@@ -41,7 +41,6 @@ public:
     void SetWordWrap(bool v);
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment a);
-    TFont *Font() const;
 
 protected:
     void TextChanged() override;

@@ -1,0 +1,304 @@
+#include "platform/ExtCtrls.h"
+
+#include "platform/GuiColor.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTabBar>
+#include <algorithm>
+
+namespace plat {
+
+namespace {
+QString Q(const String &s) { return QString::fromStdString(s); }
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TPanel
+
+TPanel::TPanel(TComponent *owner) : TWinControl(owner)
+{
+    auto *frame = new QFrame;
+    caption_ = new QLabel(frame);
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    AttachWidget(frame);
+    frame->setAutoFillBackground(true);
+    SetBounds(0, 0, 185, 41);
+    ApplyFrame();
+}
+
+void TPanel::ApplyFrame()
+{
+    auto *frame = static_cast<QFrame *>(Widget());
+    const TBevelCut b = bevelOuter_ != TBevelCut::bvNone ? bevelOuter_ : bevelInner_;
+    if (b == TBevelCut::bvNone || b == TBevelCut::bvSpace) {
+        frame->setFrameStyle(QFrame::NoFrame);
+        return;
+    }
+    frame->setFrameStyle(QFrame::Panel | (b == TBevelCut::bvLowered ? QFrame::Sunken : QFrame::Raised));
+    frame->setLineWidth(1);
+}
+
+void TPanel::SetBevelOuter(TBevelCut b)
+{
+    bevelOuter_ = b;
+    ApplyFrame();
+}
+
+void TPanel::SetBevelInner(TBevelCut b)
+{
+    bevelInner_ = b;
+    ApplyFrame();
+}
+
+void TPanel::TextChanged()
+{
+    caption_->setText(Q(text_));
+    caption_->setGeometry(0, 0, Width(), Height());
+    caption_->lower();
+}
+
+void TPanel::ColorChanged()
+{
+    TWinControl::ColorChanged();
+    caption_->setGeometry(0, 0, Width(), Height());
+}
+
+// ---------------------------------------------------------------------------
+// TRadioGroup
+
+TRadioGroup::TRadioGroup(TComponent *owner)
+    : TWinControl(owner), box_(new QGroupBox), grid_(new QGridLayout(box_)),
+      items_(std::make_unique<TControlStrings>([this] { Rebuild(); }))
+{
+    AttachWidget(box_);
+    SetBounds(0, 0, 185, 105);
+    ApplyFocusPolicy();
+}
+
+TRadioGroup::~TRadioGroup() = default;
+
+void TRadioGroup::TextChanged() { box_->setTitle(Q(text_)); }
+
+void TRadioGroup::EnabledChanged()
+{
+    TWinControl::EnabledChanged();
+    for (QRadioButton *b : buttons_)
+        b->setEnabled(Enabled());
+}
+
+void TRadioGroup::Rebuild()
+{
+    updating_ = true;
+    for (QRadioButton *b : buttons_)
+        delete b;
+    buttons_.clear();
+    const int n = items_->Count();
+    const int cols = std::max(1, columns_);
+    const int rows = (n + cols - 1) / cols;
+    for (int i = 0; i < n; ++i) {
+        auto *b = new QRadioButton(Q(items_->Strings(i)), box_);
+        // Exclusive by hand, so that "no item" can be shown.
+        b->setAutoExclusive(false);
+        b->setChecked(i == itemIndex_);
+        Bridge()->Watch(b);
+        QObject::connect(b, &QRadioButton::clicked, [this, i] {
+            if (!Dying())
+                Guarded([this, i] { ButtonClicked(i); });
+        });
+        grid_->addWidget(b, rows ? i % rows : 0, rows ? i / rows : 0);
+        b->show();
+        buttons_.push_back(b);
+    }
+    if (itemIndex_ >= n)
+        itemIndex_ = n - 1;
+    updating_ = false;
+}
+
+void TRadioGroup::ButtonClicked(int i)
+{
+    if (updating_)
+        return;
+    for (size_t k = 0; k < buttons_.size(); ++k)
+        buttons_[k]->setChecked(static_cast<int>(k) == i);
+    itemIndex_ = i;
+    Click();
+}
+
+void TRadioGroup::SetItemIndex(int i)
+{
+    if (i < -1)
+        i = -1;
+    if (i >= items_->Count())
+        i = items_->Count() - 1;
+    if (i == itemIndex_)
+        return;
+    itemIndex_ = i;
+    updating_ = true;
+    for (size_t k = 0; k < buttons_.size(); ++k)
+        buttons_[k]->setChecked(static_cast<int>(k) == i);
+    updating_ = false;
+    if (i >= 0 && !Loading())
+        Click();
+}
+
+void TRadioGroup::SetColumns(int n)
+{
+    n = std::clamp(n, 1, 16);
+    if (n == columns_)
+        return;
+    columns_ = n;
+    Rebuild();
+}
+
+// ---------------------------------------------------------------------------
+// TProgressBar
+
+TProgressBar::TProgressBar(TComponent *owner) : TWinControl(owner), bar_(new QProgressBar)
+{
+    bar_->setTextVisible(false);
+    AttachWidget(bar_);
+    SetBounds(0, 0, 150, 16);
+    Apply();
+}
+
+void TProgressBar::Apply()
+{
+    bar_->setRange(min_, max_);
+    bar_->setValue(position_);
+}
+
+void TProgressBar::SetMin(int v)
+{
+    min_ = v;
+    position_ = std::clamp(position_, min_, std::max(min_, max_));
+    Apply();
+}
+
+void TProgressBar::SetMax(int v)
+{
+    max_ = v;
+    position_ = std::clamp(position_, min_, std::max(min_, max_));
+    Apply();
+}
+
+void TProgressBar::SetPosition(int v)
+{
+    position_ = std::clamp(v, min_, std::max(min_, max_));
+    Apply();
+}
+
+void TProgressBar::StepIt()
+{
+    // Past the end the bar starts again, as the framework's does.
+    int p = position_ + step_;
+    if (p > max_)
+        p = min_;
+    position_ = p;
+    Apply();
+}
+
+void TProgressBar::StepBy(int delta) { SetPosition(position_ + delta); }
+
+// ---------------------------------------------------------------------------
+// TTabControl
+
+TTabControl::TTabControl(TComponent *owner)
+    : TWinControl(owner), bar_(new QTabBar), tabs_(std::make_unique<TControlStrings>([this] { Reload(); }))
+{
+    AttachWidget(bar_);
+    SetBounds(0, 0, 289, 193);
+    ApplyFocusPolicy();
+    QObject::connect(bar_, &QTabBar::currentChanged, [this] {
+        if (!Dying() && !updating_)
+            Guarded([this] {
+                if (OnChange)
+                    OnChange(this);
+            });
+    });
+}
+
+TTabControl::~TTabControl() = default;
+
+void TTabControl::Reload()
+{
+    updating_ = true;
+    while (bar_->count())
+        bar_->removeTab(0);
+    for (const String &s : tabs_->Lines())
+        bar_->addTab(Q(s));
+    updating_ = false;
+}
+
+int TTabControl::TabIndex() const { return bar_->currentIndex(); }
+
+void TTabControl::SetTabIndex(int i)
+{
+    updating_ = true;
+    bar_->setCurrentIndex(i);
+    updating_ = false;
+}
+
+// ---------------------------------------------------------------------------
+// TStringGrid
+
+TStringGrid::TStringGrid(TComponent *owner) : TWinControl(owner) { Resize(); }
+
+void TStringGrid::Resize()
+{
+    std::vector<String> cells(static_cast<size_t>(cols_) * rows_);
+    const int oldCols = widths_.empty() ? 0 : static_cast<int>(widths_.size());
+    if (oldCols > 0) {
+        const int oldRows = static_cast<int>(cells_.size()) / oldCols;
+        for (int r = 0; r < std::min(rows_, oldRows); ++r)
+            for (int c = 0; c < std::min(cols_, oldCols); ++c)
+                cells[static_cast<size_t>(r) * cols_ + c] = cells_[static_cast<size_t>(r) * oldCols + c];
+    }
+    cells_ = std::move(cells);
+    widths_.resize(static_cast<size_t>(cols_), DefaultColWidth);
+}
+
+void TStringGrid::SetColCount(int n)
+{
+    cols_ = std::max(0, n);
+    Resize();
+}
+
+void TStringGrid::SetRowCount(int n)
+{
+    rows_ = std::max(0, n);
+    Resize();
+}
+
+String TStringGrid::Cells(int col, int row) const
+{
+    if (col < 0 || row < 0 || col >= cols_ || row >= rows_)
+        return {};
+    return cells_[static_cast<size_t>(row) * cols_ + col];
+}
+
+void TStringGrid::SetCells(int col, int row, const String &s)
+{
+    if (col < 0 || row < 0 || col >= cols_ || row >= rows_)
+        return;
+    cells_[static_cast<size_t>(row) * cols_ + col] = s;
+}
+
+int TStringGrid::ColWidths(int col) const
+{
+    return col >= 0 && col < cols_ ? widths_[static_cast<size_t>(col)] : DefaultColWidth;
+}
+
+void TStringGrid::SetColWidths(int col, int width)
+{
+    if (col >= 0 && col < cols_)
+        widths_[static_cast<size_t>(col)] = width;
+}
+
+} // namespace plat

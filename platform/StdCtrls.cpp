@@ -1,0 +1,425 @@
+#include "platform/StdCtrls.h"
+
+#include "platform/Forms.h"
+#include "platform/GuiColor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+
+namespace plat {
+
+namespace {
+QString Q(const String &s) { return QString::fromStdString(s); }
+
+// Labels show "&" as an accelerator mark: "&&" is a literal "&".
+QString WithoutAccelerator(const String &s)
+{
+    QString out;
+    const QString in = Q(s);
+    for (int i = 0; i < in.size(); ++i) {
+        if (in[i] == '&' && i + 1 < in.size()) {
+            out += in[++i];
+            continue;
+        }
+        if (in[i] != '&')
+            out += in[i];
+    }
+    return out;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// TControlStrings
+
+void TControlStrings::Insert(int i, const String &s)
+{
+    TStringList::Insert(i, s);
+    changed_();
+}
+
+void TControlStrings::Delete(int i)
+{
+    TStringList::Delete(i);
+    changed_();
+}
+
+void TControlStrings::Clear()
+{
+    TStringList::Clear();
+    changed_();
+}
+
+void TControlStrings::SetText(const String &text)
+{
+    TStringList::SetText(text);
+    changed_();
+}
+
+void TControlStrings::Put(int i, const String &s)
+{
+    TStringList::Put(i, s);
+    changed_();
+}
+
+// ---------------------------------------------------------------------------
+// TLabel
+
+TLabel::TLabel(TComponent *owner) : TControl(owner), label_(new QLabel)
+{
+    clickOnRelease_ = true;
+    label_->setTextFormat(Qt::PlainText);
+    AttachWidget(label_);
+    SetParentColor(true);
+    SetBounds(0, 0, 65, 17);
+}
+
+void TLabel::TextChanged()
+{
+    label_->setText(WithoutAccelerator(text_));
+    Fit();
+}
+
+void TLabel::Fit()
+{
+    if (!autoSize_)
+        return;
+    const QSize s = label_->sizeHint();
+    SetBounds(Left(), Top(), wordWrap_ ? Width() : s.width(), s.height());
+}
+
+void TLabel::SetTransparent(bool v)
+{
+    transparent_ = v;
+    ColorChanged();
+}
+
+void TLabel::SetAutoSize(bool v)
+{
+    autoSize_ = v;
+    Fit();
+}
+
+void TLabel::SetWordWrap(bool v)
+{
+    wordWrap_ = v;
+    label_->setWordWrap(v);
+    Fit();
+}
+
+void TLabel::SetAlignment(TAlignment a)
+{
+    alignment_ = a;
+    const Qt::Alignment h = a == TAlignment::taCenter       ? Qt::AlignHCenter
+                            : a == TAlignment::taRightJustify ? Qt::AlignRight
+                                                              : Qt::AlignLeft;
+    label_->setAlignment(h | Qt::AlignTop);
+}
+
+void TLabel::ColorChanged()
+{
+    TControl::ColorChanged();
+    label_->setAutoFillBackground(!transparent_);
+}
+
+// ---------------------------------------------------------------------------
+// TEdit
+
+TEdit::TEdit(TComponent *owner) : TWinControl(owner), edit_(new QLineEdit)
+{
+    // Only the key filter limits typing; dropping and the context menu's
+    // paste would pass round it.
+    edit_->setContextMenuPolicy(Qt::NoContextMenu);
+    edit_->setAcceptDrops(false);
+    edit_->setDragEnabled(false);
+    AttachWidget(edit_);
+    SetColor(clWindow);
+    SetBounds(0, 0, 121, 21);
+    ApplyFocusPolicy();
+    QObject::connect(edit_, &QLineEdit::textChanged, [this] {
+        if (!Dying())
+            Guarded([this] { Change(); });
+    });
+}
+
+String TEdit::GetText() const { return edit_->text().toStdString(); }
+
+void TEdit::SetText(const String &s)
+{
+    if (Q(s) == edit_->text())
+        return;
+    edit_->setText(Q(s));
+}
+
+void TEdit::Change()
+{
+    if (!Loading() && OnChange)
+        OnChange(this);
+}
+
+bool TEdit::ReadOnly() const { return edit_->isReadOnly(); }
+void TEdit::SetReadOnly(bool v) { edit_->setReadOnly(v); }
+int TEdit::SelStart() const { return edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition(); }
+void TEdit::SetSelStart(int v) { edit_->setCursorPosition(v); }
+int TEdit::SelLength() const { return static_cast<int>(edit_->selectedText().size()); }
+
+void TEdit::SetSelLength(int v)
+{
+    const int start = SelStart();
+    edit_->setSelection(start, v);
+}
+
+void TEdit::SelectAll() { edit_->selectAll(); }
+
+void TEdit::ColorChanged()
+{
+    TWinControl::ColorChanged();
+    QPalette pal = edit_->palette();
+    pal.setColor(QPalette::Base, ToQColor(EffectiveColor()));
+    edit_->setPalette(pal);
+}
+
+int TEdit::Room() const
+{
+    if (maxLength_ <= 0)
+        return INT32_MAX;
+    const int kept = static_cast<int>(edit_->text().size() - edit_->selectedText().size());
+    return std::max(0, maxLength_ - kept);
+}
+
+bool TEdit::FilterKey(QKeyEvent *e)
+{
+    if (edit_->isReadOnly())
+        return false;
+    if (e->matches(QKeySequence::Paste)) {
+        const QString text = QApplication::clipboard()->text();
+        edit_->insert(text.left(Room()));
+        return true;
+    }
+    const QString t = e->text();
+    const bool printable = !t.isEmpty() && t[0].isPrint() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    return printable && Room() < t.size();
+}
+
+void TEdit::InsertChar(char32_t key)
+{
+    if (edit_->isReadOnly() || key < 32 || Room() < 1)
+        return;
+    edit_->insert(QString::fromUcs4(&key, 1));
+}
+
+// ---------------------------------------------------------------------------
+// TButton
+
+TButton::TButton(TComponent *owner) : TWinControl(owner), button_(new QPushButton)
+{
+    button_->setAutoDefault(false);
+    AttachWidget(button_);
+    SetBounds(0, 0, 75, 25);
+    ApplyFocusPolicy();
+    QObject::connect(button_, &QPushButton::clicked, [this] {
+        if (!Dying())
+            Guarded([this] { Click(); });
+    });
+}
+
+void TButton::TextChanged() { button_->setText(Q(text_)); }
+
+void TButton::SetDefault(bool v)
+{
+    default_ = v;
+    TForm *f = ParentForm();
+    FocusChanged(f ? f->ActiveControl() : nullptr);
+}
+
+void TButton::Click()
+{
+    if (TForm *f = ParentForm())
+        f->SetModalResult(modalResult_);
+    TWinControl::Click();
+}
+
+void TButton::FocusChanged(TWinControl *focused)
+{
+    const bool was = active_;
+    if (dynamic_cast<TButton *>(focused))
+        active_ = focused == this;
+    else
+        active_ = default_;
+    if (was != active_)
+        Invalidate();
+}
+
+bool TButton::DialogKey(uint16_t key, TShiftState shift)
+{
+    if (((key == VK_RETURN && active_) || (key == VK_ESCAPE && cancel_)) && (shift & (ssShift | ssCtrl | ssAlt)) == 0 &&
+        CanFocus()) {
+        Click();
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// TCheckBox
+
+TCheckBox::TCheckBox(TComponent *owner) : TWinControl(owner), box_(new QCheckBox)
+{
+    AttachWidget(box_);
+    SetBounds(0, 0, 97, 17);
+    ApplyFocusPolicy();
+    QObject::connect(box_, &QCheckBox::toggled, [this] {
+        if (!Dying() && !Loading())
+            Guarded([this] { Click(); });
+    });
+}
+
+bool TCheckBox::Checked() const { return box_->isChecked(); }
+void TCheckBox::SetChecked(bool v) { box_->setChecked(v); }
+void TCheckBox::TextChanged() { box_->setText(Q(text_)); }
+
+// ---------------------------------------------------------------------------
+// TComboBox
+
+TComboBox::TComboBox(TComponent *owner)
+    : TWinControl(owner), combo_(new QComboBox), items_(std::make_unique<TControlStrings>([this] { Reload(); }))
+{
+    combo_->setEditable(true);
+    combo_->setInsertPolicy(QComboBox::NoInsert);
+    AttachWidget(combo_);
+    if (combo_->lineEdit())
+        Bridge()->Watch(combo_->lineEdit());
+    SetColor(clWindow);
+    SetBounds(0, 0, 145, 21);
+    ApplyFocusPolicy();
+    QObject::connect(combo_, qOverload<int>(&QComboBox::activated), [this](int i) {
+        if (!Dying())
+            Guarded([this, i] { Picked(i); });
+    });
+    QObject::connect(combo_, &QComboBox::editTextChanged, [this] {
+        if (Dying() || updating_ || !combo_->lineEdit() || !combo_->lineEdit()->isModified())
+            return;
+        Guarded([this] {
+            itemIndex_ = items_->IndexOf(GetText());
+            if (OnChange)
+                OnChange(this);
+        });
+    });
+}
+
+TComboBox::~TComboBox() = default;
+
+void TComboBox::Reload()
+{
+    updating_ = true;
+    combo_->clear();
+    for (const String &s : items_->Lines())
+        combo_->addItem(Q(s));
+    if (itemIndex_ >= items_->Count())
+        itemIndex_ = -1;
+    combo_->setCurrentIndex(itemIndex_);
+    for (const auto &[i, c] : itemColors_)
+        if (i < combo_->count())
+            combo_->setItemData(i, ToQColor(c), Qt::ForegroundRole);
+    updating_ = false;
+}
+
+void TComboBox::Picked(int index)
+{
+    itemIndex_ = index;
+    if (OnChange)
+        OnChange(this);
+}
+
+void TComboBox::SetItemIndex(int i)
+{
+    if (i < -1 || i >= items_->Count())
+        i = -1;
+    itemIndex_ = i;
+    updating_ = true;
+    combo_->setCurrentIndex(i);
+    if (i < 0 && combo_->isEditable())
+        combo_->setEditText(QString());
+    updating_ = false;
+}
+
+void TComboBox::SetStyle(TComboBoxStyle s)
+{
+    style_ = s;
+    updating_ = true;
+    const bool editable = s == TComboBoxStyle::csDropDown || s == TComboBoxStyle::csSimple;
+    combo_->setEditable(editable);
+    if (editable && combo_->lineEdit())
+        Bridge()->Watch(combo_->lineEdit());
+    combo_->setCurrentIndex(itemIndex_);
+    updating_ = false;
+}
+
+String TComboBox::GetText() const
+{
+    if (combo_->isEditable())
+        return combo_->currentText().toStdString();
+    return itemIndex_ >= 0 ? items_->Strings(itemIndex_) : String();
+}
+
+void TComboBox::SetText(const String &s)
+{
+    const int i = items_->IndexOf(s);
+    if (!combo_->isEditable()) {
+        // A drop-down list only shows its items.
+        if (i >= 0)
+            SetItemIndex(i);
+        return;
+    }
+    updating_ = true;
+    itemIndex_ = i;
+    combo_->setCurrentIndex(i);
+    combo_->setEditText(Q(s));
+    updating_ = false;
+}
+
+void TComboBox::SetTextColor(TColor c)
+{
+    textColor_ = c;
+    QPalette pal = combo_->palette();
+    pal.setColor(QPalette::Text, ToQColor(c));
+    pal.setColor(QPalette::ButtonText, ToQColor(c));
+    pal.setColor(QPalette::WindowText, ToQColor(c));
+    combo_->setPalette(pal);
+}
+
+void TComboBox::SetItemColor(int index, TColor c)
+{
+    for (auto &entry : itemColors_)
+        if (entry.first == index) {
+            entry.second = c;
+            Reload();
+            return;
+        }
+    itemColors_.emplace_back(index, c);
+    Reload();
+}
+
+TColor TComboBox::ItemColor(int index) const
+{
+    for (const auto &entry : itemColors_)
+        if (entry.first == index)
+            return entry.second;
+    return textColor_;
+}
+
+void TComboBox::ColorChanged()
+{
+    TWinControl::ColorChanged();
+    QPalette pal = combo_->palette();
+    pal.setColor(QPalette::Base, ToQColor(EffectiveColor()));
+    combo_->setPalette(pal);
+}
+
+} // namespace plat

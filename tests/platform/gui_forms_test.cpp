@@ -1,0 +1,281 @@
+// Windows: two-phase construction, the order of the window events, the
+// program's own modal loop and how a stack of modal windows unwinds.
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Forms.h"
+#include "platform/StdCtrls.h"
+#include "tests/support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+using namespace plat;
+using zibor::test::TWindowDriver;
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A window that writes each of its events into a shared log.
+class LoggedForm : public TForm {
+public:
+    LoggedForm(TComponent *owner, Log &log, const std::string &name) : TForm(owner), log_(log)
+    {
+        TLoadingScope loading(*this);
+        SetName(name);
+        OnCreate = [this](TObject *) { Note("create"); };
+        OnShow = [this](TObject *) { Note(std::string("show visible=") + (Widget()->isVisible() ? "1" : "0")); };
+        OnActivate = [this](TObject *) { Note("activate"); };
+        OnDeactivate = [this](TObject *) { Note("deactivate"); };
+        OnHide = [this](TObject *) { Note(std::string("hide visible=") + (Widget()->isVisible() ? "1" : "0")); };
+        OnClose = [this](TObject *, TCloseAction &a) {
+            Note("close");
+            a = closeAction;
+        };
+        OnDestroy = [this](TObject *) { Note("destroy"); };
+        Button = new TButton(this);
+        Button->SetName("Button");
+        Button->SetParent(this);
+        Note("described");
+    }
+    void Note(const std::string &what) { log_.push_back(Name() + " " + what); }
+    TButton *Button;
+    TCloseAction closeAction = TCloseAction::caHide;
+
+private:
+    Log &log_;
+};
+
+TEST(GuiForms, CreateRunsAfterTheDescriptionAndShowAndHideKeepTheFrameworkOrder)
+{
+    Log log;
+    auto *f = MakeForm<LoggedForm>(nullptr, log, "A");
+    f->Show();
+    f->Hide();
+    f->Close();
+    f->Free();
+    EXPECT_EQ(log, (Log{"A described", "A create", "A show visible=0", "A activate", "A hide visible=1",
+                        "A deactivate", "A close", "A destroy"}));
+}
+
+TEST(GuiForms, ShowModalReturnsTheResultAndRaisesCloseBeforeHiding)
+{
+    Log log;
+    TWindowDriver drv;
+    auto *f = MakeForm<LoggedForm>(nullptr, log, "A");
+    f->Button->SetModalResult(mrOk);
+    drv.Then([&] { EXPECT_TRUE(drv.Click(*f->Button)); });
+    EXPECT_EQ(f->ShowModal(), mrOk);
+    EXPECT_FALSE(f->Visible());
+    EXPECT_FALSE(f->Modal());
+    EXPECT_EQ(log, (Log{"A described", "A create", "A show visible=0", "A activate", "A close", "A deactivate",
+                        "A hide visible=1"}));
+    f->Free();
+}
+
+TEST(GuiForms, CloseActionNoneKeepsTheModalWindowOpen)
+{
+    Log log;
+    TWindowDriver drv;
+    auto *f = MakeForm<LoggedForm>(nullptr, log, "A");
+    f->closeAction = TCloseAction::caNone;
+    drv.Then([&] { f->Close(); });
+    drv.Then([&] {
+        EXPECT_TRUE(f->Visible());
+        EXPECT_EQ(f->ModalResult(), mrNone);
+        f->closeAction = TCloseAction::caHide;
+        f->SetModalResult(mrAbort);
+    });
+    EXPECT_EQ(f->ShowModal(), mrAbort);
+    f->Free();
+}
+
+TEST(GuiForms, AResultSetOnAnOuterWindowTakesEffectWhenTheInnerOneReturns)
+{
+    Log log;
+    TWindowDriver drv;
+    auto *outer = MakeForm<LoggedForm>(nullptr, log, "Outer");
+    auto *inner = MakeForm<LoggedForm>(nullptr, log, "Inner");
+    int innerResult = -1;
+    drv.Then([&] { innerResult = inner->ShowModal(); });
+    drv.Then([&] {
+        // Inside the inner loop: the outer result is set first, yet the
+        // inner window stays until its own result comes.
+        outer->SetModalResult(mrCancel);
+        log.push_back("outer result set");
+    });
+    drv.Then([&] {
+        EXPECT_TRUE(inner->Visible());
+        EXPECT_TRUE(outer->Visible());
+        inner->SetModalResult(mrYes);
+    });
+    log.clear();
+    EXPECT_EQ(outer->ShowModal(), mrCancel);
+    EXPECT_EQ(innerResult, mrYes);
+    EXPECT_EQ(log, (Log{"Outer show visible=0", "Outer activate", "Inner show visible=0", "Outer deactivate",
+                        "Inner activate", "outer result set", "Inner close", "Inner deactivate",
+                        "Inner hide visible=1", "Outer activate", "Outer close", "Outer deactivate",
+                        "Outer hide visible=1"}));
+    inner->Free();
+    outer->Free();
+}
+
+// The demo of a window test: a window opens a modal child, the child asks a
+// question in a message box, the driver answers, and both windows unwind.
+class DemoChild : public TForm {
+public:
+    DemoChild(TComponent *owner, Log &log) : TForm(owner)
+    {
+        TLoadingScope loading(*this);
+        SetName("Child");
+        Ask = new TButton(this);
+        Ask->SetName("Ask");
+        Ask->SetParent(this);
+        Ask->OnClick = [this, &log](TObject *) {
+            const int answer = MessageDlg("Doorgaan?", mtConfirmation, {mbOK, mbCancel});
+            log.push_back("answer " + std::to_string(answer));
+            SetModalResult(answer == mrOk ? mrOk : mrCancel);
+        };
+        OnHide = [&log](TObject *) { log.push_back("child hidden"); };
+    }
+    TButton *Ask;
+};
+
+class DemoMain : public TForm {
+public:
+    DemoMain(TComponent *owner, Log &log) : TForm(owner), log_(log)
+    {
+        TLoadingScope loading(*this);
+        SetName("Main");
+        Open = new TButton(this);
+        Open->SetName("Open");
+        Open->SetParent(this);
+        Open->OnClick = [this](TObject *) {
+            auto *child = MakeForm<DemoChild>(this, log_);
+            log_.push_back("child returned " + std::to_string(child->ShowModal()));
+            child->Free();
+            SetModalResult(mrOk);
+        };
+        OnActivate = [this](TObject *) { log_.push_back("main active"); };
+        OnHide = [this](TObject *) { log_.push_back("main hidden"); };
+    }
+    TButton *Open;
+
+private:
+    Log &log_;
+};
+
+TEST(GuiForms, DemoModalChildAsksAndBothUnwindInOrder)
+{
+    Log log;
+    TWindowDriver drv;
+    auto *main = MakeForm<DemoMain>(nullptr, log);
+    drv.Dialogs().Answer(mrOk, "Doorgaan?");
+    drv.Then([&] { EXPECT_TRUE(drv.Click(*main, "Open")); });
+    drv.Then([&] {
+        auto *child = dynamic_cast<DemoChild *>(main->FindComponent("Child"));
+        ASSERT_NE(child, nullptr);
+        EXPECT_TRUE(child->Modal());
+        EXPECT_EQ(Application()->ModalStack().size(), 2u);
+        EXPECT_TRUE(drv.Click(*child, "Ask"));
+    });
+    EXPECT_EQ(main->ShowModal(), mrOk);
+    EXPECT_EQ(log, (Log{"main active", "answer 1", "child hidden", "main active", "child returned 1", "main hidden"}));
+    EXPECT_EQ(drv.Dialogs().Texts(), (std::vector<std::string>{"Doorgaan?"}));
+    EXPECT_EQ(drv.Dialogs().Shown().front().Caption, "Bevestigen");
+    EXPECT_TRUE(Application()->ModalStack().empty());
+    main->Free();
+}
+
+TEST(GuiForms, ShowModalOfAVisibleWindowIsRefused)
+{
+    Log log;
+    auto *f = MakeForm<LoggedForm>(nullptr, log, "A");
+    f->Show();
+    EXPECT_THROW(f->ShowModal(), EInvalidOperation);
+    f->Hide();
+    f->Free();
+}
+
+TEST(GuiForms, ADescriptionThatMakesTheWindowVisibleShowsItAfterCreate)
+{
+    class Visible : public TForm {
+    public:
+        Visible(TComponent *owner, Log &log) : TForm(owner)
+        {
+            TLoadingScope loading(*this);
+            OnCreate = [&log, this](TObject *) { log.push_back(Widget()->isVisible() ? "create shown" : "create hidden"); };
+            OnShow = [&log](TObject *) { log.push_back("show"); };
+            SetVisible(true);
+        }
+    };
+    Log log;
+    auto *f = MakeForm<Visible>(nullptr, log);
+    EXPECT_TRUE(f->Widget()->isVisible());
+    EXPECT_EQ(log, (Log{"create hidden", "show"}));
+    f->Hide();
+    f->Free();
+}
+
+Log *g_ownedLog = nullptr;
+class OwnedForm : public LoggedForm {
+public:
+    explicit OwnedForm(TComponent *owner) : LoggedForm(owner, *g_ownedLog, "M") {}
+};
+
+TEST(GuiForms, ApplicationCreatesTheMainWindowFirstAndClosingItTerminates)
+{
+    Log log;
+    g_ownedLog = &log;
+    OwnedForm *first = nullptr, *second = nullptr;
+    Application()->CreateForm(first);
+    Application()->CreateForm(second);
+    ASSERT_EQ(Application()->MainForm(), first);
+    EXPECT_EQ(first->Owner(), Application());
+    first->Show();
+    first->Close();
+    EXPECT_TRUE(Application()->Terminated());
+    EXPECT_TRUE(first->Visible()) << "the main window closes by ending the program, not by hiding";
+    Application()->CancelTerminate();
+    second->Show();
+    second->Close();
+    EXPECT_FALSE(second->Visible());
+    EXPECT_FALSE(Application()->Terminated());
+    first->Hide();
+    first->Free();
+    second->Free();
+    EXPECT_EQ(Application()->MainForm(), nullptr);
+}
+
+TEST(GuiForms, TerminatingEndsEveryModalLoopWithCancel)
+{
+    Log log;
+    TWindowDriver drv;
+    auto *outer = MakeForm<LoggedForm>(nullptr, log, "Outer");
+    auto *inner = MakeForm<LoggedForm>(nullptr, log, "Inner");
+    int innerResult = -1;
+    drv.Then([&] { innerResult = inner->ShowModal(); });
+    drv.Then([&] { Application()->Terminate(); });
+    EXPECT_EQ(outer->ShowModal(), mrCancel);
+    EXPECT_EQ(innerResult, mrCancel);
+    Application()->CancelTerminate();
+    inner->Free();
+    outer->Free();
+}
+
+TEST(GuiForms, AnExceptionInAHandlerIsShownByTheDefaultHandler)
+{
+    Log log;
+    TWindowDriver drv;
+    auto *f = MakeForm<LoggedForm>(nullptr, log, "A");
+    f->Button->OnClick = [](TObject *) { throw Exception("Device not ready"); };
+    Application()->SetTitle("Zibolka Test Revised");
+    drv.Dialogs().Answer(mrOk, "Device not ready.");
+    drv.Then([&] { drv.Click(*f->Button); });
+    drv.Then([&] { f->SetModalResult(mrOk); });
+    EXPECT_EQ(f->ShowModal(), mrOk);
+    ASSERT_EQ(drv.Dialogs().Shown().size(), 1u);
+    EXPECT_EQ(drv.Dialogs().Shown()[0].Caption, "Zibolka Test Revised");
+    f->Free();
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+#include "tests/support/WindowDriver.h"
+
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QWidget>
+
+namespace zibor::test {
+
+void UnwindModalLoops(const std::string &why)
+{
+    static int stalls = 0;
+    auto *app = plat::Application();
+    std::string names;
+    for (plat::TForm *f : app->ModalStack())
+        names += " " + (f->Name().empty() ? std::string("(unnamed)") : f->Name());
+    ADD_FAILURE() << why << "; modal windows:" << names;
+    if (++stalls > 3) {
+        app->Terminate();
+        stalls = 0;
+        return;
+    }
+    for (plat::TForm *f : app->ModalStack())
+        f->SetModalResult(plat::mrCancel);
+}
+
+TWindowDriver::TWindowDriver()
+{
+    plat::SetClock(&clock_);
+    oldIdle_ = plat::Application()->SetIdleHook([this] { Idle(); });
+    oldSleep_ = plat::Application()->SetSleepHook([this](unsigned ms) {
+        sleeps_.push_back(ms);
+        clock_.AdvanceMs(ms);
+        plat::TTimer::Skip(ms);
+    });
+}
+
+TWindowDriver::~TWindowDriver()
+{
+    plat::Application()->SetIdleHook(oldIdle_);
+    plat::Application()->SetSleepHook(oldSleep_);
+    plat::SetClock(nullptr);
+    if (!steps_.empty())
+        ADD_FAILURE() << steps_.size() << " scripted step(s) never ran";
+}
+
+void TWindowDriver::Idle()
+{
+    if (steps_.empty()) {
+        UnwindModalLoops("a modal loop waits for a step the test did not script");
+        return;
+    }
+    auto step = std::move(steps_.front());
+    steps_.pop_front();
+    try {
+        step();
+    } catch (const std::exception &e) {
+        ADD_FAILURE() << "a scripted step threw: " << e.what();
+    }
+}
+
+namespace {
+bool Clickable(const plat::TControl &c)
+{
+    for (const plat::TControl *p = &c; p; p = p->Parent())
+        if (!p->Visible() || !p->Enabled())
+            return false;
+    return c.Widget() != nullptr;
+}
+
+void SendClick(QWidget *w)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    const QPointF global = w->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+void SendKey(QWidget *w, int qtKey, Qt::KeyboardModifiers mods, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, qtKey, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, mods, text);
+    QApplication::sendEvent(w, &release);
+}
+} // namespace
+
+bool TWindowDriver::Click(plat::TControl &control)
+{
+    if (!Clickable(control))
+        return false;
+    SendClick(control.Widget());
+    return true;
+}
+
+bool TWindowDriver::Click(plat::TComponent &owner, const std::string &name)
+{
+    auto *c = Find<plat::TControl>(owner, name);
+    return c && Click(*c);
+}
+
+bool TWindowDriver::ClickItem(plat::TRadioGroup &group, int index)
+{
+    if (!Clickable(group))
+        return false;
+    const auto buttons = group.Widget()->findChildren<QRadioButton *>();
+    if (index < 0 || index >= buttons.size())
+        return false;
+    SendClick(buttons[index]);
+    return true;
+}
+
+void TWindowDriver::Type(plat::TWinControl &control, const std::string &text)
+{
+    for (const char32_t ch : QString::fromStdString(text).toUcs4()) {
+        int key = 0;
+        if (ch >= 'a' && ch <= 'z')
+            key = Qt::Key_A + static_cast<int>(ch - 'a');
+        else if (ch < 128 && ch >= 32)
+            key = static_cast<int>(ch);
+        Qt::KeyboardModifiers mods = (ch >= 'A' && ch <= 'Z') ? Qt::ShiftModifier : Qt::NoModifier;
+        SendKey(control.Widget(), key, mods, QString::fromUcs4(&ch, 1));
+    }
+}
+
+void TWindowDriver::Key(plat::TWinControl &control, uint16_t vk, plat::TShiftState shift)
+{
+    QString text;
+    if (vk == plat::VK_RETURN)
+        text = "\r";
+    else if (vk == plat::VK_ESCAPE)
+        text = QString(QChar(27));
+    else if (vk == plat::VK_BACK)
+        text = "\b";
+    else if (vk == plat::VK_SPACE)
+        text = " ";
+    Qt::KeyboardModifiers mods;
+    if (shift & plat::ssShift)
+        mods |= Qt::ShiftModifier;
+    if (shift & plat::ssCtrl)
+        mods |= Qt::ControlModifier;
+    if (shift & plat::ssAlt)
+        mods |= Qt::AltModifier;
+    if (mods & (Qt::ControlModifier | Qt::AltModifier))
+        text.clear();
+    SendKey(control.Widget(), plat::QtKeyFromVirtualKey(vk), mods, text);
+}
+
+bool TWindowDriver::FireTimer(plat::TTimer &timer) { return timer.Tick(); }
+
+void TWindowDriver::Advance(int64_t ms)
+{
+    const int64_t target = plat::TTimer::Now() + ms;
+    while (plat::TTimer::Now() < target) {
+        const int64_t step = std::min<int64_t>(target - plat::TTimer::Now(), 1);
+        clock_.AdvanceMs(step);
+        plat::TTimer::Advance(step);
+    }
+}
+
+} // namespace zibor::test
