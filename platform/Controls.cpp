@@ -476,7 +476,7 @@ void TControl::ApplyColor()
     widget_->setPalette(pal);
 }
 
-void TControl::SetText(const String &s)
+void TControl::SetTextValue(const String &s)
 {
     if (s == text_)
         return;

@@ -119,10 +119,10 @@ public:
     void SetParentColor(bool v);
 
     // Caption of labels, buttons and windows, text of edits.
-    String Caption() const { return GetText(); }
-    void SetCaption(const String &s) { SetText(s); }
-    String Text() const { return GetText(); }
-    void SetTextValue(const String &s) { SetText(s); }
+    String Caption() const { return GetTextValue(); }
+    void SetCaption(const String &s) { SetTextValue(s); }
+    String Text() const { return GetTextValue(); }
+    void SetText(const String &s) { SetTextValue(s); }
 
     String Hint() const { return hint_; }
     void SetHint(const String &h);
@@ -182,8 +182,8 @@ protected:
     // Takes ownership of the widget; called once by the subclass constructor.
     void AttachWidget(QWidget *w);
     TControlBridge *Bridge() const { return bridge_.get(); }
-    virtual String GetText() const { return text_; }
-    virtual void SetText(const String &s);
+    virtual String GetTextValue() const { return text_; }
+    virtual void SetTextValue(const String &s);
     TColor EffectiveColor() const;
     void ApplyColor();
     virtual void ApplyVisible();

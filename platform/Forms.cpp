@@ -122,7 +122,7 @@ void TForm::Release()
     });
 }
 
-void TForm::SetText(const String &s)
+void TForm::SetTextValue(const String &s)
 {
     caption_ = s;
     Widget()->setWindowTitle(QString::fromStdString(s));

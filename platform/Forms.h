@@ -106,8 +106,8 @@ protected:
     friend class TApplication;
     friend class TScreen;
     void Notification(TComponent *component, TOperation operation) override;
-    String GetText() const override { return caption_; }
-    void SetText(const String &s) override;
+    String GetTextValue() const override { return caption_; }
+    void SetTextValue(const String &s) override;
     void ApplyVisible() override {}
     void ColorChanged() override;
     virtual void DoShow();

@@ -148,9 +148,9 @@ TEdit::TEdit(TComponent *owner) : TWinControl(owner), edit_(new QLineEdit)
     });
 }
 
-String TEdit::GetText() const { return edit_->text().toStdString(); }
+String TEdit::GetTextValue() const { return edit_->text().toStdString(); }
 
-void TEdit::SetText(const String &s)
+void TEdit::SetTextValue(const String &s)
 {
     if (Q(s) == edit_->text())
         return;
@@ -306,7 +306,7 @@ TComboBox::TComboBox(TComponent *owner)
         if (Dying() || updating_ || !combo_->lineEdit() || !combo_->lineEdit()->isModified())
             return;
         Guarded([this] {
-            itemIndex_ = items_->IndexOf(GetText());
+            itemIndex_ = items_->IndexOf(GetTextValue());
             if (OnChange)
                 OnChange(this);
         });
@@ -361,14 +361,14 @@ void TComboBox::SetStyle(TComboBoxStyle s)
     updating_ = false;
 }
 
-String TComboBox::GetText() const
+String TComboBox::GetTextValue() const
 {
     if (combo_->isEditable())
         return combo_->currentText().toStdString();
     return itemIndex_ >= 0 ? items_->Strings(itemIndex_) : String();
 }
 
-void TComboBox::SetText(const String &s)
+void TComboBox::SetTextValue(const String &s)
 {
     const int i = items_->IndexOf(s);
     if (!combo_->isEditable()) {

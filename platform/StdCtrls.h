@@ -77,8 +77,8 @@ public:
     void InsertChar(char32_t key) override;
 
 protected:
-    String GetText() const override;
-    void SetText(const String &s) override;
+    String GetTextValue() const override;
+    void SetTextValue(const String &s) override;
     void ColorChanged() override;
     virtual void Change();
 
@@ -155,8 +155,8 @@ public:
     TNotifyEvent OnChange;
 
 protected:
-    String GetText() const override;
-    void SetText(const String &s) override;
+    String GetTextValue() const override;
+    void SetTextValue(const String &s) override;
     void ColorChanged() override;
 
 private:
@@ -179,8 +179,8 @@ public:
     const TStringList &Lines() const { return lines_; }
 
 protected:
-    String GetText() const override { return lines_.Text(); }
-    void SetText(const String &s) override { lines_.SetText(s); }
+    String GetTextValue() const override { return lines_.Text(); }
+    void SetTextValue(const String &s) override { lines_.SetText(s); }
 
 private:
     TStringList lines_;

@@ -158,6 +158,7 @@ bool TWindowDriver::FireTimer(plat::TTimer &timer) { return timer.Tick(); }
 void TWindowDriver::Advance(int64_t ms)
 {
     const int64_t target = plat::TTimer::Now() + ms;
+    plat::TTimer::Advance(0); // what fell due while the thread was blocked
     while (plat::TTimer::Now() < target) {
         const int64_t step = std::min<int64_t>(target - plat::TTimer::Now(), 1);
         clock_.AdvanceMs(step);
