@@ -192,7 +192,9 @@ void TForm::ApplyOpacity()
 {
     // Without a compositor the window system ignores the opacity: the window
     // is simply opaque.
-    Widget()->setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
+    // The headless platform has no window system to tell.
+    if (QGuiApplication::platformName() != "offscreen")
+        Widget()->setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
 }
 
 void TForm::SetTransparentColor(bool v)
