@@ -508,6 +508,20 @@ void TControl::SetCursor(TCursor c)
     }
 }
 
+void TControl::SetPopupMenu(TPopupMenu *m)
+{
+    popupMenu_ = m;
+    if (m)
+        m->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent *component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == popupMenu_)
+        popupMenu_ = nullptr;
+}
+
 void TControl::Invalidate()
 {
     if (widget_)

@@ -133,7 +133,7 @@ public:
     void SetCursor(TCursor c);
 
     TPopupMenu *PopupMenu() const { return popupMenu_; }
-    void SetPopupMenu(TPopupMenu *m) { popupMenu_ = m; }
+    void SetPopupMenu(TPopupMenu *m);
 
     int Tag = 0;
 
@@ -179,6 +179,7 @@ public:
     virtual void WidgetMoved(int left, int top);
 
 protected:
+    void Notification(TComponent *component, TOperation operation) override;
     // Takes ownership of the widget; called once by the subclass constructor.
     void AttachWidget(QWidget *w);
     TControlBridge *Bridge() const { return bridge_.get(); }
