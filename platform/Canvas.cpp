@@ -834,7 +834,7 @@ int TCanvas::DrawText(const String &text, TRect &r, unsigned flags)
     if (flags & DT_CALCRECT) {
         r.Right = r.Left + textWidth;
         r.Bottom = r.Top + textHeight;
-        return result;
+        return textHeight;
     }
 
     const unsigned oldAlign = state_.textAlign;

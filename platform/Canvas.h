@@ -144,9 +144,10 @@ public:
     std::vector<int> TextAdvances(const String &text);
     const TTextMetric &TextMetrics();
     // Lays the text out in r and draws it line by line through ExtTextOut;
-    // DT_CALCRECT only measures and sets r's right and bottom. Returns the
-    // text height (with DT_VCENTER or DT_BOTTOM: the offset from r's top to
-    // the bottom of the text). "&" marks a mnemonic and is not drawn
+    // DT_CALCRECT only measures, sets r's right and bottom and returns the
+    // text height. Drawing returns the text height too, or with DT_VCENTER
+    // or DT_BOTTOM (which need DT_SINGLELINE) the offset from r's top to the
+    // bottom of the text. "&" marks a mnemonic and is not drawn
     // ("&&" draws one "&") unless DT_NOPREFIX.
     int DrawText(const String &text, TRect &r, unsigned flags);
     // All text output goes through here: text at (x, y) placed by the text

@@ -476,9 +476,11 @@ TScaledFont::TScaledFont(std::shared_ptr<const TTrueTypeFace> face, int height, 
     else
         em_ = 0;
     const double k = em_ / upem;
-    tm_.tmAscent = RoundHalfUp(f.WinAscent() * k);
+    // The cell is rounded as a whole and the descent on its own, so that a
+    // cell height asked for is the cell height got.
+    tm_.tmHeight = RoundHalfUp(winSum * k);
     tm_.tmDescent = RoundHalfUp(f.WinDescent() * k);
-    tm_.tmHeight = tm_.tmAscent + tm_.tmDescent;
+    tm_.tmAscent = tm_.tmHeight - tm_.tmDescent;
     tm_.tmInternalLeading = tm_.tmHeight - RoundHalfUp(em_);
     const int extra = f.HheaLineGap() - (winSum - (f.HheaAscender() - f.HheaDescender()));
     tm_.tmExternalLeading = std::max(0, RoundHalfUp(extra * k));

@@ -11,9 +11,9 @@
 //
 // Metrics follow the platform's rules for TrueType fonts at an em size s
 // (in whatever logical unit the caller uses; scale k = s / unitsPerEm):
-//   tmAscent          = round(OS/2 usWinAscent  * k)
+//   tmHeight          = round((OS/2 usWinAscent + usWinDescent) * k)
 //   tmDescent         = round(OS/2 usWinDescent * k)
-//   tmHeight          = tmAscent + tmDescent
+//   tmAscent          = tmHeight - tmDescent
 //   tmInternalLeading = tmHeight - round(s)
 //   tmExternalLeading = max(0, round((hhea.lineGap - ((winAscent + winDescent)
 //                        - (hhea.ascender - hhea.descender))) * k))

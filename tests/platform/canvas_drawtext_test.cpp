@@ -95,6 +95,15 @@ TEST(DrawText, CalcRectMeasuresWithoutDrawing)
     TRect single = Rect(0, 0, 1, 1);
     c.DrawText("Opslaan", single, DT_SINGLELINE | DT_CALCRECT);
     EXPECT_EQ(single, Rect(0, 0, c.TextWidth("Opslaan"), lh));
+
+    // Measuring a vertically centred line gives its height; drawing it gives
+    // the offset of its bottom from the top of the rectangle.
+    TRect tall = Rect(0, 0, 200, 100);
+    EXPECT_EQ(c.DrawText("Ok", tall, DT_SINGLELINE | DT_VCENTER | DT_CALCRECT), lh);
+    EXPECT_EQ(tall.Bottom, lh);
+    tall = Rect(0, 0, 200, 100);
+    EXPECT_EQ(c.DrawText("Ok", tall, DT_SINGLELINE | DT_VCENTER), (100 - lh) / 2 + lh);
+    EXPECT_EQ(tall, Rect(0, 0, 200, 100));
 }
 
 TEST(DrawText, AlignmentPlacesEachLine)
