@@ -359,33 +359,6 @@ void TCanvas::StrokeLine(QPainter &p, int x1, int y1, int x2, int y2, bool lastP
     }
 }
 
-void TCanvas::FillShapeBrush(QPainter &p, const QRect &dev)
-{
-    if (dev.isEmpty() || brush_.Style() == bsClear)
-        return;
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    const QColor color = QtColor(ColorToRGB(brush_.Color()));
-    if (brush_.HasPattern()) {
-        QBrush b(brush_.Pattern());
-        p.setBrushOrigin(0, 0);
-        p.fillRect(dev, b);
-        return;
-    }
-    Qt::BrushStyle hatch = Qt::SolidPattern;
-    switch (brush_.Style()) {
-    case bsHorizontal: hatch = Qt::HorPattern; break;
-    case bsVertical: hatch = Qt::VerPattern; break;
-    case bsFDiagonal: hatch = Qt::BDiagPattern; break;
-    case bsBDiagonal: hatch = Qt::FDiagPattern; break;
-    case bsCross: hatch = Qt::CrossPattern; break;
-    case bsDiagCross: hatch = Qt::DiagCrossPattern; break;
-    default: break;
-    }
-    if (hatch != Qt::SolidPattern && state_.bkMode == OPAQUE)
-        p.fillRect(dev, QtColor(ColorToRGB(state_.bkColor)));
-    p.fillRect(dev, QBrush(color, hatch));
-}
-
 namespace {
 
 // The painter brush for polygon and ellipse interiors.
@@ -399,8 +372,8 @@ QBrush ShapeBrush(const TBrush &brush)
     switch (brush.Style()) {
     case bsHorizontal: return QBrush(color, Qt::HorPattern);
     case bsVertical: return QBrush(color, Qt::VerPattern);
-    case bsFDiagonal: return QBrush(color, Qt::BDiagPattern);
-    case bsBDiagonal: return QBrush(color, Qt::FDiagPattern);
+    case bsFDiagonal: return QBrush(color, Qt::FDiagPattern);
+    case bsBDiagonal: return QBrush(color, Qt::BDiagPattern);
     case bsCross: return QBrush(color, Qt::CrossPattern);
     case bsDiagCross: return QBrush(color, Qt::DiagCrossPattern);
     default: return QBrush(color);
@@ -408,6 +381,18 @@ QBrush ShapeBrush(const TBrush &brush)
 }
 
 } // namespace
+
+void TCanvas::FillShapeBrush(QPainter &p, const QRect &dev)
+{
+    if (dev.isEmpty() || brush_.Style() == bsClear)
+        return;
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setBrushOrigin(0, 0);
+    // Hatch gaps show the background colour in opaque mode.
+    if (!brush_.HasPattern() && brush_.Style() != bsSolid && state_.bkMode == OPAQUE)
+        p.fillRect(dev, QtColor(ColorToRGB(state_.bkColor)));
+    p.fillRect(dev, ShapeBrush(brush_));
+}
 
 // ---------------------------------------------------------------- lines and shapes
 

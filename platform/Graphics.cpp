@@ -319,10 +319,14 @@ QImage QtDecode(const std::vector<uint8_t> &bytes, const char *format)
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (size.isValid() && (size.width() > 16384 || size.height() > 16384))
+    if (size.isValid() && (size.width() > MaxPictureSide || size.height() > MaxPictureSide))
         return {};
     QImage image;
     if (!reader.read(&image))
+        return {};
+    // Not every reader knows the size before decoding; a logical screen of
+    // 60000 pixels across from a damaged header is refused afterwards.
+    if (image.width() > MaxPictureSide || image.height() > MaxPictureSide)
         return {};
     return image;
 }

@@ -346,6 +346,11 @@ private:
     std::unique_ptr<TGraphic> graphic_;
 };
 
+// Pictures wider or taller than this are refused as damaged: the program's
+// own pictures are far smaller, and a forged header must not make a decoder
+// allocate gigabytes.
+constexpr int MaxPictureSide = 8192;
+
 // The bytes from the stream's position to its end.
 std::vector<uint8_t> ReadRest(TStream &stream);
 

@@ -19,8 +19,6 @@ namespace plat {
 
 namespace {
 
-constexpr int kMaxSide = 16384;
-
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
@@ -77,8 +75,8 @@ QImage DecodeJpeg(const uint8_t *data, size_t size, bool *grayscale)
         jpeg_destroy_decompress(&j->cinfo);
         return {};
     }
-    if (j->cinfo.image_width == 0 || j->cinfo.image_height == 0 || j->cinfo.image_width > kMaxSide ||
-        j->cinfo.image_height > kMaxSide) {
+    if (j->cinfo.image_width == 0 || j->cinfo.image_height == 0 || j->cinfo.image_width > static_cast<JDIMENSION>(MaxPictureSide) ||
+        j->cinfo.image_height > static_cast<JDIMENSION>(MaxPictureSide)) {
         jpeg_destroy_decompress(&j->cinfo);
         return {};
     }

@@ -186,3 +186,36 @@ TEST(FontProvider, DamagedFontDataIsRefused)
         }
     }
 }
+
+TEST(FontProvider, MutatedFontsNeverReadOutOfBounds)
+{
+    // Under the sanitizers this catches any read past the data; without them
+    // it still checks that lookups on a damaged face stay sane.
+    auto good = TFontProvider::Instance().Resolve("Calibri", false, false);
+    ASSERT_TRUE(good);
+    const auto &bytes = good->FileData();
+    // Damage the table directory and the starts of the tables the metrics use.
+    std::vector<size_t> spots;
+    for (size_t i = 0; i < 12 + 16 * 20 && i < bytes.size(); ++i)
+        spots.push_back(i);
+    for (const char *tag : {"cmap", "hhea", "hmtx", "name", "OS/2", "head", "maxp"}) {
+        const auto t = good->Table(tag);
+        const size_t off = static_cast<size_t>(t.data() - reinterpret_cast<const char *>(bytes.data()));
+        for (size_t k = 0; k < 64 && k < t.size(); ++k)
+            spots.push_back(off + k);
+    }
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 150; ++round) {
+        std::vector<uint8_t> copy = bytes;
+        for (int k = 0; k < 4; ++k)
+            copy[spots[next() % spots.size()]] = static_cast<uint8_t>(next() >> 16);
+        auto face = TTrueTypeFace::LoadFromData(std::move(copy));
+        if (!face)
+            continue;
+        const TScaledFont f(face, -16, false, false);
+        for (char32_t c : {U'A', U'z', U' ', U'\u20AC', U'\U0001F600', char32_t(0xFFFF)})
+            EXPECT_GE(f.CharAdvance(c), 0);
+        EXPECT_LE(face->GlyphIndex(U'A'), std::max(face->NumGlyphs(), 0xFFFF));
+    }
+}

@@ -241,3 +241,30 @@ TEST(Pictures, PatternBrushIsCopiedFromTheBitmap)
     EXPECT_EQ(FromQRgb(img.pixel(1, 0)), clBlack);
     EXPECT_EQ(FromQRgb(img.pixel(9, 0)), clBlack);  // repeats past 8
 }
+
+TEST(Pictures, MutatedPicturesDecodeOrStayEmpty)
+{
+    uint32_t seed = 777;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (const char *file : {"halves.jpg", "tiny.gif", "tiny.bmp", "tiny.ico"}) {
+        const auto bytes = Fixture(file);
+        for (int round = 0; round < 120; ++round) {
+            std::vector<uint8_t> copy = bytes;
+            for (int k = 0; k < 3; ++k)
+                copy[4 + next() % (copy.size() - 4)] = static_cast<uint8_t>(next() >> 16);
+            if (round % 4 == 0)
+                copy.resize(4 + next() % (copy.size() - 4));
+            TPicture pic;
+            BytesStream s(copy);
+            pic.LoadFromStream(s);
+            SCOPED_TRACE(file);
+            EXPECT_EQ(pic.Empty(), pic.Width() == 0 || pic.Height() == 0);
+            EXPECT_LE(pic.Width(), MaxPictureSide);
+            EXPECT_LE(pic.Height(), MaxPictureSide);
+            QImage img(8, 8, QImage::Format_RGB32);
+            TCanvas canvas(&img);
+            if (pic.Graphic())
+                canvas.StretchDraw(Rect(0, 0, 8, 8), *pic.Graphic());
+        }
+    }
+}
