@@ -16,6 +16,7 @@ enum : uint32_t {
     EMR_SETVIEWPORTEXTEX = 11,
     EMR_SETVIEWPORTORGEX = 12,
     EMR_EOF = 14,
+    EMR_SETPIXELV = 15,
     EMR_SETMAPMODE = 17,
     EMR_SETBKMODE = 18,
     EMR_SETPOLYFILLMODE = 19,
@@ -72,7 +73,7 @@ constexpr int kRefPixelsPerInch = 96;
 
 // Limits for pages read from outside.
 constexpr uint32_t kMaxPageBytes = 64u * 1024 * 1024;
-constexpr int64_t kMaxDibPixels = int64_t(1) << 26;
+constexpr int64_t kMaxDibPixels = int64_t(1) << 24;
 constexpr int kMaxSavedStates = 64;
 
 // Mapping modes.

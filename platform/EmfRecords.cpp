@@ -102,6 +102,8 @@ bool SimpleIsSound(const TEmfRecord &rec, uint32_t handles)
     case EMR_SETWINDOWEXTEX: case EMR_SETWINDOWORGEX: case EMR_SETVIEWPORTEXTEX:
     case EMR_SETVIEWPORTORGEX: case EMR_MOVETOEX: case EMR_LINETO:
         return size >= 16;
+    case EMR_SETPIXELV:
+        return size >= 20;
     case EMR_EXCLUDECLIPRECT: case EMR_INTERSECTCLIPRECT: case EMR_ELLIPSE: case EMR_RECTANGLE:
         return size >= 24;
     case EMR_ROUNDRECT: case EMR_SETWORLDTRANSFORM:

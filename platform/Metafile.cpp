@@ -1,16 +1,15 @@
 #include "platform/Metafile.h"
 
+#include "platform/Canvas.h"
+#include "platform/SysUtils.h"
+#include "platform/MetafilePlayer.h"
+
 #include <cmath>
 #include <cstring>
 
 namespace plat {
 
 namespace {
-
-int RoundedMulDiv(int a, int b, int c)
-{
-    return c == 0 ? -1 : static_cast<int>(std::llround(double(a) * b / c));
-}
 
 void Put32(std::vector<uint8_t> &b, size_t at, int32_t value)
 {
@@ -22,7 +21,7 @@ void Put32(std::vector<uint8_t> &b, size_t at, int32_t value)
 } // namespace
 
 TMetafile::TMetafile(const TMetafile &other)
-    : TObject(), bytes_(other.bytes_), mmWidth_(other.mmWidth_), mmHeight_(other.mmHeight_)
+    : TGraphic(), bytes_(other.bytes_), mmWidth_(other.mmWidth_), mmHeight_(other.mmHeight_)
 {
 }
 
@@ -37,10 +36,10 @@ TMetafile &TMetafile::operator=(const TMetafile &other)
     return *this;
 }
 
-int TMetafile::Width() const { return RoundedMulDiv(mmWidth_, emf::kRefPixelsPerInch, 2540); }
-int TMetafile::Height() const { return RoundedMulDiv(mmHeight_, emf::kRefPixelsPerInch, 2540); }
-void TMetafile::SetWidth(int value) { SetMMWidth(RoundedMulDiv(value, 2540, emf::kRefPixelsPerInch)); }
-void TMetafile::SetHeight(int value) { SetMMHeight(RoundedMulDiv(value, 2540, emf::kRefPixelsPerInch)); }
+int TMetafile::Width() const { return MulDiv(mmWidth_, emf::kRefPixelsPerInch, 2540); }
+int TMetafile::Height() const { return MulDiv(mmHeight_, emf::kRefPixelsPerInch, 2540); }
+void TMetafile::SetWidth(int value) { SetMMWidth(MulDiv(value, 2540, emf::kRefPixelsPerInch)); }
+void TMetafile::SetHeight(int value) { SetMMHeight(MulDiv(value, 2540, emf::kRefPixelsPerInch)); }
 
 void TMetafile::SetMMWidth(int value)
 {
@@ -66,10 +65,24 @@ void TMetafile::Clear()
     Changed();
 }
 
-void TMetafile::Changed()
+void TMetafile::Draw(TCanvas &canvas, const TRect &rect) const
 {
-    if (OnChange)
-        OnChange(this);
+    if (!Empty())
+        PlayMetafile(canvas, *this, rect);
+}
+
+QImage TMetafile::ToImage() const
+{
+    const int w = Width(), h = Height();
+    if (Empty() || w <= 0 || h <= 0 || int64_t(w) * h > emf::kMaxDibPixels)
+        return {};
+    QImage image(w, h, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    image.fill(Qt::white);
+    TCanvas canvas(&image);
+    Draw(canvas, Rect(0, 0, w, h));
+    return image;
 }
 
 std::vector<uint8_t> TMetafile::Bytes() const
@@ -137,18 +150,6 @@ void TMetafile::LoadFromStream(TStream &stream)
     SetBytes(std::move(b));
 }
 
-void TMetafile::SaveToFile(const std::string &fileName) const
-{
-    TFileStream f(fileName, fmCreate);
-    SaveToStream(f);
-}
-
-void TMetafile::LoadFromFile(const std::string &fileName)
-{
-    TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
-    LoadFromStream(f);
-}
-
 emf::TEmfEnumResult TMetafile::Enumerate(const emf::TEmfRecordHandler &handler) const
 {
     if (!bytes_.empty())
@@ -156,5 +157,21 @@ emf::TEmfEnumResult TMetafile::Enumerate(const emf::TEmfRecordHandler &handler) 
     const std::vector<uint8_t> b = Bytes();
     return emf::EnumerateEmf(b.data(), b.size(), handler);
 }
+
+namespace {
+
+// Pictures loaded by content recognise a page by its header.
+[[maybe_unused]] const bool registered = [] {
+    TPicture::RegisterFormat(
+        "TMetafile",
+        [](const uint8_t *data, size_t size) {
+            return size >= emf::kHeaderMinSize && emf::TEmfRecord(data, emf::kHeaderMinSize).Type() == emf::EMR_HEADER &&
+                   emf::TEmfRecord(data, emf::kHeaderMinSize).U32(40) == emf::ENHMETA_SIGNATURE;
+        },
+        [] { return std::make_unique<TMetafile>(); });
+    return true;
+}();
+
+} // namespace
 
 } // namespace plat

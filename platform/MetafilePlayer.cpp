@@ -1,0 +1,487 @@
+#include "platform/MetafilePlayer.h"
+
+#include "platform/Fonts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace plat {
+
+QImage DibToImage(const emf::TDibView &dib)
+{
+    QImage img(dib.Width, dib.Height, QImage::Format_RGB32);
+    if (img.isNull())
+        return img;
+    for (int y = 0; y < dib.Height; ++y) {
+        auto *dst = reinterpret_cast<QRgb *>(img.scanLine(y));
+        const uint8_t *src = dib.Bits + uint64_t(dib.TopDown ? y : dib.Height - 1 - y) * dib.Stride;
+        if (dib.BitCount == 24) {
+            for (int x = 0; x < dib.Width; ++x, src += 3)
+                dst[x] = qRgb(src[2], src[1], src[0]);
+        } else if (dib.BitCount == 32) {
+            for (int x = 0; x < dib.Width; ++x, src += 4)
+                dst[x] = qRgb(src[2], src[1], src[0]);
+        } else {
+            for (int x = 0; x < dib.Width; ++x)
+                dst[x] = dib.Pixel(x, y);
+        }
+    }
+    return img;
+}
+
+} // namespace plat
+
+// Inside the format's namespace, its constants are the ones meant.
+namespace plat::emf {
+namespace {
+
+// Coordinates that reach the canvas stay well inside int.
+constexpr double kLimit = 1 << 28;
+
+int Round(double v)
+{
+    if (!(v > -kLimit))
+        return -int(kLimit);
+    if (!(v < kLimit))
+        return int(kLimit);
+    return static_cast<int>(std::floor(v + 0.5));
+}
+
+struct PenDesc {
+    uint32_t style = PS_SOLID;
+    int width = 0;
+    TColor color = clBlack;
+};
+
+struct BrushDesc {
+    uint32_t style = BS_SOLID, hatch = 0;
+    TColor color = clWhite;
+};
+
+struct Object {
+    enum Kind { Free, Pen, Brush, Font } kind = Free;
+    PenDesc pen;
+    BrushDesc brush;
+    TEmrLogFont font;
+};
+
+struct State {
+    int mapMode = 1; // MM_TEXT
+    TSize windowExt{1, 1}, viewportExt{1, 1};
+    TPoint windowOrg, viewportOrg;
+    PenDesc pen;
+    BrushDesc brush;
+    TEmrLogFont font;
+    TColor textColor = clBlack;
+};
+
+class Player {
+public:
+    Player(TCanvas &canvas, const TMetafile &mf, const TRect &dest) : c_(canvas), mf_(mf), dest_(dest) {}
+    TEmfEnumResult Run();
+
+private:
+    bool Handle(const TEmfRecord &rec);
+    void Remap();
+    int X(double x) const { return Round(ax_ * x + bx_); }
+    int Y(double y) const { return Round(ay_ * y + by_); }
+    TPoint P(TPoint p) const { return {X(p.X), Y(p.Y)}; }
+    TRect R(const TRect &r) const
+    {
+        const int l = X(r.Left), t = Y(r.Top), rr = X(r.Right), b = Y(r.Bottom);
+        return {std::min(l, rr), std::min(t, b), std::max(l, rr), std::max(t, b)};
+    }
+    int Length(double v, double scale) const { return Round(std::min(std::fabs(v * scale), double(1 << 16))); }
+    void ApplyPen();
+    void ApplyBrush(bool realise);
+    void ApplyFont(bool realise);
+    void Select(uint32_t index);
+    void Text(const TEmfRecord &rec);
+    void Blt(const TEmfRecord &rec);
+
+    TCanvas &c_;
+    const TMetafile &mf_;
+    TRect dest_;
+    double ppmmX_ = 96 / 25.4, ppmmY_ = 96 / 25.4;
+    double pageScaleX_ = 1, pageScaleY_ = 1;
+    double ax_ = 1, bx_ = 0, ay_ = 1, by_ = 0;
+    std::vector<Object> objects_;
+    State s_;
+    std::vector<State> stack_;
+    std::optional<TRect> initialClip_;
+};
+
+TEmfEnumResult Player::Run()
+{
+    const TEmfHeader h = mf_.Header();
+    if (h.Device.cx > 0 && h.Millimeters.cx > 0)
+        ppmmX_ = double(h.Device.cx) / h.Millimeters.cx;
+    if (h.Device.cy > 0 && h.Millimeters.cy > 0)
+        ppmmY_ = double(h.Device.cy) / h.Millimeters.cy;
+    // The page's extent in reference pixels, as whole pixels like its size.
+    const double pageW = std::floor(mf_.MMWidth() * ppmmX_ / 100 + 0.5);
+    const double pageH = std::floor(mf_.MMHeight() * ppmmY_ / 100 + 0.5);
+    if (!(pageW >= 1 && pageH >= 1) || dest_.Width() == 0 || dest_.Height() == 0)
+        return {};
+    pageScaleX_ = dest_.Width() / pageW;
+    pageScaleY_ = dest_.Height() / pageH;
+    objects_.resize(h.Handles);
+    Remap();
+
+    const TPen pen0(c_.Pen());
+    const TBrush brush0(c_.Brush());
+    const TFont font0(c_.Font());
+    if (c_.HasClip())
+        initialClip_ = c_.ClipRect();
+    const int level = c_.SaveDC();
+    // The page was recorded from a fresh context.
+    c_.SetTextAlign(TA_LEFT | TA_TOP);
+    c_.SetBkMode(plat::OPAQUE);
+    c_.SetBkColor(clWhite);
+    c_.SetTextColor(clBlack);
+    c_.SetStretchBltMode(BLACKONWHITE);
+    ApplyPen();
+    ApplyBrush(false);
+
+    const TEmfEnumResult result = mf_.Enumerate([this](const TEmfRecord &rec) { return Handle(rec); });
+
+    c_.RestoreDC(level);
+    c_.SetPen(pen0);
+    c_.SetBrush(brush0);
+    c_.SetFont(font0);
+    return result;
+}
+
+void Player::Remap()
+{
+    double sx = 1, sy = 1;
+    const TSize we = s_.windowExt, ve = s_.viewportExt;
+    switch (s_.mapMode) {
+    case MM_ANISOTROPIC:
+        sx = double(ve.cx) / we.cx;
+        sy = double(ve.cy) / we.cy;
+        break;
+    case MM_ISOTROPIC: {
+        const double x = double(ve.cx) / we.cx, y = double(ve.cy) / we.cy;
+        const double m = std::min(std::fabs(x), std::fabs(y));
+        sx = std::copysign(m, x);
+        sy = std::copysign(m, y);
+        break;
+    }
+    case MM_LOMETRIC: sx = ppmmX_ / 10; sy = -ppmmY_ / 10; break;
+    case MM_HIMETRIC: sx = ppmmX_ / 100; sy = -ppmmY_ / 100; break;
+    case MM_LOENGLISH: sx = ppmmX_ * 0.254; sy = -ppmmY_ * 0.254; break;
+    case MM_HIENGLISH: sx = ppmmX_ * 0.0254; sy = -ppmmY_ * 0.0254; break;
+    case MM_TWIPS: sx = ppmmX_ * 25.4 / 1440; sy = -ppmmY_ * 25.4 / 1440; break;
+    default: break;
+    }
+    // logical -> reference pixels -> target
+    ax_ = sx * pageScaleX_;
+    bx_ = (s_.viewportOrg.X - s_.windowOrg.X * sx) * pageScaleX_ + dest_.Left;
+    ay_ = sy * pageScaleY_;
+    by_ = (s_.viewportOrg.Y - s_.windowOrg.Y * sy) * pageScaleY_ + dest_.Top;
+}
+
+void Player::ApplyPen()
+{
+    TPen p;
+    p.SetStyle((s_.pen.style & PS_STYLE_MASK) <= PS_INSIDEFRAME ? TPenStyle(s_.pen.style & PS_STYLE_MASK) : psSolid);
+    p.SetWidth(s_.pen.width <= 0 ? 0 : std::max(1, Length(s_.pen.width, ax_)));
+    p.SetColor(s_.pen.color);
+    c_.SetPen(p);
+}
+
+// Realising an object at once, where the page selected it, makes its side
+// effects on the background and text colours fall where they fell while the
+// page was recorded.
+void Player::ApplyBrush(bool realise)
+{
+    TBrush b;
+    b.SetColor(s_.brush.color);
+    if (s_.brush.style == BS_NULL)
+        b.SetStyle(bsClear);
+    else if (s_.brush.style == BS_HATCHED)
+        b.SetStyle(s_.brush.hatch <= 5 ? TBrushStyle(int(bsHorizontal) + int(s_.brush.hatch)) : bsSolid);
+    c_.SetBrush(b);
+    if (realise)
+        c_.FillRect(Rect(0, 0, 0, 0));
+}
+
+void Player::ApplyFont(bool realise)
+{
+    const TEmrLogFont &lf = s_.font;
+    TFont f(c_.Font());
+    f.SetName(lf.FaceName.empty() ? TFont().Name() : Utf16ToUtf8(lf.FaceName));
+    int height = 0;
+    if (lf.Height != 0) {
+        height = std::max(1, Length(lf.Height, ay_));
+        if (lf.Height < 0)
+            height = -height;
+    }
+    f.SetHeight(height);
+    TFontStyles style = 0;
+    if (lf.Weight >= 600)
+        style |= fsBold;
+    if (lf.Italic)
+        style |= fsItalic;
+    if (lf.Underline)
+        style |= fsUnderline;
+    if (lf.StrikeOut)
+        style |= fsStrikeOut;
+    f.SetStyle(style);
+    f.SetCharset(lf.CharSet);
+    f.SetOrientation(lf.Escapement);
+    const int pitch = lf.PitchAndFamily & 3;
+    f.SetPitch(pitch == 1 ? TFontPitch::fpFixed : pitch == 2 ? TFontPitch::fpVariable : TFontPitch::fpDefault);
+    f.SetColor(s_.textColor);
+    c_.SetFont(f);
+    if (realise)
+        c_.TextMetrics();
+}
+
+void Player::Select(uint32_t index)
+{
+    if (index & ENHMETA_STOCK_OBJECT) {
+        const uint32_t stock = index & ~ENHMETA_STOCK_OBJECT;
+        static const int greys[5] = {255, 192, 128, 64, 0};
+        if (stock <= BLACK_BRUSH) {
+            s_.brush = {BS_SOLID, 0, RGB(greys[stock], greys[stock], greys[stock])};
+        } else if (stock == NULL_BRUSH) {
+            s_.brush = {BS_NULL, 0, clBlack};
+        } else if (stock == WHITE_PEN || stock == BLACK_PEN) {
+            s_.pen = {PS_SOLID, 0, stock == WHITE_PEN ? clWhite : clBlack};
+        } else if (stock == NULL_PEN) {
+            s_.pen = {PS_NULL, 0, clBlack};
+        } else if (stock >= 10 && stock <= 17 && stock != 15) {
+            s_.font = TEmrLogFont{};
+            ApplyFont(true);
+            return;
+        } else {
+            return;
+        }
+        if (stock <= NULL_BRUSH)
+            ApplyBrush(true);
+        return;
+    }
+    const Object &o = objects_[index];
+    switch (o.kind) {
+    case Object::Pen: s_.pen = o.pen; break;
+    case Object::Brush: s_.brush = o.brush; ApplyBrush(true); break;
+    case Object::Font: s_.font = o.font; ApplyFont(true); break;
+    default: break; // nothing there: the selection fails, as it would on the platform
+    }
+}
+
+bool Player::Handle(const TEmfRecord &rec)
+{
+    const uint32_t type = rec.Type();
+    switch (type) {
+    case EMR_SETMAPMODE:
+        if (rec.I32(8) >= MM_TEXT && rec.I32(8) <= MM_ANISOTROPIC)
+            s_.mapMode = rec.I32(8);
+        Remap();
+        break;
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETVIEWPORTEXTEX: {
+        const TSize e = rec.SizeAt(8);
+        if (e.cx != 0 && e.cy != 0)
+            (type == EMR_SETWINDOWEXTEX ? s_.windowExt : s_.viewportExt) = e;
+        Remap();
+        break;
+    }
+    case EMR_SETWINDOWORGEX: s_.windowOrg = rec.PointAt(8); Remap(); break;
+    case EMR_SETVIEWPORTORGEX: s_.viewportOrg = rec.PointAt(8); Remap(); break;
+    case EMR_SETBKMODE: c_.SetBkMode(rec.I32(8)); break;
+    case EMR_SETBKCOLOR: c_.SetBkColor(TColor(rec.U32(8) & 0xFFFFFF)); break;
+    case EMR_SETTEXTCOLOR:
+        s_.textColor = TColor(rec.U32(8) & 0xFFFFFF);
+        c_.SetTextColor(s_.textColor);
+        ApplyFont(false);
+        break;
+    case EMR_SETTEXTALIGN: c_.SetTextAlign(rec.U32(8)); break;
+    case EMR_SETSTRETCHBLTMODE: c_.SetStretchBltMode(rec.I32(8)); break;
+    case EMR_MOVETOEX: c_.MoveTo(X(rec.I32(8)), Y(rec.I32(12))); break;
+    case EMR_LINETO:
+        ApplyPen();
+        ApplyBrush(false);
+        c_.LineTo(X(rec.I32(8)), Y(rec.I32(12)));
+        break;
+    case EMR_RECTANGLE:
+    case EMR_ELLIPSE:
+    case EMR_ROUNDRECT: {
+        ApplyPen();
+        ApplyBrush(false);
+        const TRect b = rec.RectAt(8);
+        const int l = X(b.Left), t = Y(b.Top), r = X(b.Right), bt = Y(b.Bottom);
+        if (type == EMR_RECTANGLE)
+            c_.Rectangle(l, t, r, bt);
+        else if (type == EMR_ELLIPSE)
+            c_.Ellipse(l, t, r, bt);
+        else
+            c_.RoundRect(l, t, r, bt, Length(rec.I32(24), ax_), Length(rec.I32(28), ay_));
+        break;
+    }
+    case EMR_POLYGON:
+    case EMR_POLYGON16:
+    case EMR_POLYLINE:
+    case EMR_POLYLINE16: {
+        TEmrPoly poly;
+        if (!ParsePoly(rec, poly))
+            break;
+        for (TPoint &p : poly.Points)
+            p = P(p);
+        ApplyPen();
+        ApplyBrush(false);
+        if (type == EMR_POLYGON || type == EMR_POLYGON16)
+            c_.Polygon(poly.Points);
+        else
+            c_.Polyline(poly.Points);
+        break;
+    }
+    case EMR_SETPIXELV: c_.SetPixel(X(rec.I32(8)), Y(rec.I32(12)), TColor(rec.U32(16) & 0xFFFFFF)); break;
+    case EMR_INTERSECTCLIPRECT: c_.IntersectClipRect(R(rec.RectAt(8))); break;
+    case EMR_EXCLUDECLIPRECT: c_.ExcludeClipRect(R(rec.RectAt(8))); break;
+    case EMR_EXTSELECTCLIPRGN:
+        // Only the reset to the initial clip; region data is not drawn.
+        if (rec.U32(8) == 0 && rec.I32(12) == RGN_COPY)
+            c_.SelectClipRect(initialClip_ ? &*initialClip_ : nullptr);
+        break;
+    case EMR_SAVEDC:
+        if (int(stack_.size()) < kMaxSavedStates) {
+            c_.SaveDC();
+            stack_.push_back(s_);
+        }
+        break;
+    case EMR_RESTOREDC: {
+        const int rel = rec.I32(8), depth = int(stack_.size());
+        const int back = rel < 0 ? (rel < -depth ? 0 : -rel) : depth - rel + 1;
+        if (back < 1 || back > depth)
+            break;
+        c_.RestoreDC(-back);
+        s_ = stack_[size_t(depth - back)];
+        stack_.resize(size_t(depth - back));
+        Remap();
+        c_.Refresh();
+        ApplyPen();
+        ApplyBrush(false);
+        ApplyFont(false);
+        break;
+    }
+    case EMR_SELECTOBJECT: Select(rec.U32(8)); break;
+    case EMR_CREATEPEN: {
+        TEmrCreatePen p;
+        if (ParseCreatePen(rec, p)) {
+            Object &o = objects_[p.Handle];
+            o.kind = Object::Pen;
+            o.pen = {p.Style, p.Width, p.Color};
+        }
+        break;
+    }
+    case EMR_CREATEBRUSHINDIRECT: {
+        TEmrCreateBrush b;
+        if (ParseCreateBrush(rec, b)) {
+            Object &o = objects_[b.Handle];
+            o.kind = Object::Brush;
+            o.brush = {b.Style, b.Hatch, b.Color};
+        }
+        break;
+    }
+    case EMR_EXTCREATEFONTINDIRECTW: {
+        TEmrLogFont f;
+        if (ParseLogFont(rec, f)) {
+            Object &o = objects_[f.Handle];
+            o.kind = Object::Font;
+            o.font = std::move(f);
+        }
+        break;
+    }
+    case EMR_DELETEOBJECT: objects_[rec.U32(8)].kind = Object::Free; break;
+    case EMR_EXTTEXTOUTW: Text(rec); break;
+    case EMR_BITBLT:
+    case EMR_STRETCHBLT:
+    case EMR_STRETCHDIBITS: Blt(rec); break;
+    default: break;
+    }
+    return true;
+}
+
+void Player::Text(const TEmfRecord &rec)
+{
+    TEmrExtTextOut t;
+    if (!ParseExtTextOut(rec, t) || (t.Options & ETO_GLYPH_INDEX))
+        return;
+    ApplyFont(false);
+    ApplyBrush(false);
+    const String text = Utf16ToUtf8(t.Text);
+    const size_t units = Utf8ToUtf16(text).size();
+    std::vector<int> dx;
+    if (!t.Dx.empty()) {
+        // Placed on the rounded running sum, so that rounding does not add up.
+        dx.resize(units, 0);
+        double pos = t.Reference.X;
+        int at = X(pos);
+        for (size_t i = 0; i < units && i < t.Dx.size(); ++i) {
+            pos += t.Dx[i];
+            const int next = X(pos);
+            dx[i] = next - at;
+            at = next;
+        }
+    }
+    const unsigned options = t.Options & (ETO_OPAQUE | ETO_CLIPPED | ETO_RTLREADING);
+    const TRect clip = R(t.Clip);
+    const bool boxed = options & (ETO_OPAQUE | ETO_CLIPPED);
+    c_.ExtTextOut(X(t.Reference.X), Y(t.Reference.Y), options, boxed ? &clip : nullptr, text,
+                  dx.empty() ? nullptr : dx.data());
+}
+
+void Player::Blt(const TEmfRecord &rec)
+{
+    TEmrBlt b;
+    if (!ParseBlt(rec, b))
+        return;
+    const int64_t x2 = int64_t(b.XDest) + b.CxDest, y2 = int64_t(b.YDest) + b.CyDest;
+    const int l = X(b.XDest), t = Y(b.YDest), r = X(double(x2)), bt = Y(double(y2));
+    const TRect dest{std::min(l, r), std::min(t, bt), std::max(l, r), std::max(t, bt)};
+    if (!b.HasSource) {
+        if (b.Rop == PATCOPY) {
+            ApplyBrush(false);
+            c_.FillRect(dest);
+        }
+        return;
+    }
+    // The source rectangle counts rows from the bottom of a bottom-up DIB.
+    int64_t sx = b.XSrc, sy = b.YSrc, sw = b.CxSrc, sh = b.CySrc;
+    if (rec.Type() == EMR_STRETCHDIBITS && !b.Dib.TopDown)
+        sy = int64_t(b.Dib.Height) - sy - sh;
+    const int64_t cl = std::max<int64_t>(sx, 0), ct = std::max<int64_t>(sy, 0);
+    const int64_t cr = std::min<int64_t>(sx + sw, b.Dib.Width), cb = std::min<int64_t>(sy + sh, b.Dib.Height);
+    if (cr <= cl || cb <= ct || dest.IsEmpty())
+        return;
+    QImage img = DibToImage(b.Dib);
+    if (img.isNull())
+        return;
+    QImage part = img.copy(int(cl), int(ct), int(cr - cl), int(cb - ct));
+    const bool flipX = r < l, flipY = bt < t;
+    if (flipX || flipY)
+        part = part.mirrored(flipX, flipY);
+    c_.StretchDrawImage(dest, part, Rect(0, 0, part.width(), part.height()));
+}
+
+} // namespace
+
+TEmfEnumResult Play(TCanvas &canvas, const TMetafile &metafile, const TRect &dest)
+{
+    return Player(canvas, metafile, dest).Run();
+}
+
+} // namespace plat::emf
+
+namespace plat {
+
+emf::TEmfEnumResult PlayMetafile(TCanvas &canvas, const TMetafile &metafile, const TRect &dest)
+{
+    return emf::Play(canvas, metafile, dest);
+}
+
+} // namespace plat
