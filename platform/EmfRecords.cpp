@@ -1,6 +1,7 @@
 #include "platform/EmfRecords.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace plat::emf {
@@ -573,9 +574,11 @@ void TEmfWriter::PatBlt(const TRect &bounds, const TRect &dest)
     End(start);
 }
 
-std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_t> &rgb)
+uint32_t DibStride24(int width) { return ((uint32_t(width) * 24 + 31) / 32) * 4; }
+
+std::vector<uint8_t> NewDib24(int width, int height)
 {
-    const uint32_t stride = ((uint32_t(width) * 24 + 31) / 32) * 4;
+    const uint32_t stride = DibStride24(width);
     std::vector<uint8_t> out(kBitmapInfoHeaderSize + size_t(stride) * size_t(height), 0);
     auto put32 = [&out](size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i)
@@ -589,6 +592,13 @@ std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_
     put32(20, stride * uint32_t(height));
     put32(24, 3780); // 96 pixels per inch in pixels per metre
     put32(28, 3780);
+    return out;
+}
+
+std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_t> &rgb)
+{
+    std::vector<uint8_t> out = NewDib24(width, height);
+    const uint32_t stride = DibStride24(width);
     for (int y = 0; y < height; ++y) {
         uint8_t *row = out.data() + kBitmapInfoHeaderSize + size_t(height - 1 - y) * stride;
         const uint8_t *src = rgb.data() + size_t(y) * size_t(width) * 3;
@@ -601,10 +611,10 @@ std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_
     return out;
 }
 
-void TEmfWriter::StretchDIBits(const TRect &bounds, const TRect &dest, int width, int height,
-                               const std::vector<uint8_t> &rgb)
+void TEmfWriter::StretchDIBits(const TRect &bounds, const TRect &dest, const std::vector<uint8_t> &dib)
 {
-    const std::vector<uint8_t> dib = EncodeDib24(width, height, rgb);
+    const TEmfRecord info(dib.data(), static_cast<uint32_t>(std::min<size_t>(dib.size(), kBitmapInfoHeaderSize)));
+    const int width = info.I32(4), height = std::abs(info.I32(8));
     const size_t start = Begin(EMR_STRETCHDIBITS);
     PutRect(bounds);
     PutI32(dest.Left);
@@ -615,7 +625,7 @@ void TEmfWriter::StretchDIBits(const TRect &bounds, const TRect &dest, int width
     PutI32(height);
     Put32(kStretchDIBitsFixed);
     Put32(kBitmapInfoHeaderSize);
-    Put32(kStretchDIBitsFixed + kBitmapInfoHeaderSize);
+    Put32(kStretchDIBitsFixed + kBitmapInfoHeaderSize); // no palette in 24 bits
     Put32(static_cast<uint32_t>(dib.size() - kBitmapInfoHeaderSize));
     Put32(DIB_RGB_COLORS);
     Put32(SRCCOPY);

@@ -157,10 +157,8 @@ public:
     void ExtTextOut(const TEmrExtTextOut &text);
     // Fills a rectangle with the selected brush.
     void PatBlt(const TRect &bounds, const TRect &dest);
-    // 24-bit bottom-up DIB of width x height; rgb holds the rows top first,
-    // three bytes (red, green, blue) per pixel.
-    void StretchDIBits(const TRect &bounds, const TRect &dest, int width, int height,
-                       const std::vector<uint8_t> &rgb);
+    // The whole of a DIB (BITMAPINFOHEADER, then the rows) into dest.
+    void StretchDIBits(const TRect &bounds, const TRect &dest, const std::vector<uint8_t> &dib);
 
     uint32_t Records() const { return records_; }
     size_t Bytes() const { return buf_.size(); }
@@ -179,8 +177,11 @@ private:
     uint32_t records_ = 0;
 };
 
-// The 24-bit DIB of an image given as rows of red, green, blue, top first:
-// BITMAPINFOHEADER followed by the bottom-up rows padded to 32 bits.
+// A 24-bit DIB: BITMAPINFOHEADER followed by the bottom-up rows, each padded
+// to 32 bits. NewDib24 leaves the rows black; EncodeDib24 fills them from rows
+// of red, green, blue given top first.
+uint32_t DibStride24(int width);
+std::vector<uint8_t> NewDib24(int width, int height);
 std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_t> &rgb);
 
 } // namespace plat::emf

@@ -165,8 +165,8 @@ namespace {
     TPicture::RegisterFormat(
         "TMetafile",
         [](const uint8_t *data, size_t size) {
-            return size >= emf::kHeaderMinSize && emf::TEmfRecord(data, emf::kHeaderMinSize).Type() == emf::EMR_HEADER &&
-                   emf::TEmfRecord(data, emf::kHeaderMinSize).U32(40) == emf::ENHMETA_SIGNATURE;
+            const emf::TEmfRecord head(data, static_cast<uint32_t>(std::min<size_t>(size, 44)));
+            return size >= 44 && head.Type() == emf::EMR_HEADER && head.U32(40) == emf::ENHMETA_SIGNATURE;
         },
         [] { return std::make_unique<TMetafile>(); });
     return true;

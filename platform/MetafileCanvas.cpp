@@ -390,20 +390,31 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *re
 
 void TMetafileCanvas::RecordImage(const TRect &dest, const QImage &image)
 {
-    // Pixels with alpha are laid on white: the page's DIB has none.
-    QImage rgb(image.size(), QImage::Format_RGB888);
-    rgb.fill(Qt::white);
-    {
+    // The page's DIB has no alpha: such pixels are laid on white.
+    QImage rgb;
+    if (image.hasAlphaChannel()) {
+        rgb = QImage(image.size(), QImage::Format_RGB32);
+        rgb.fill(Qt::white);
         QPainter p(&rgb);
         p.drawImage(0, 0, image);
+    } else {
+        rgb = image.convertToFormat(QImage::Format_RGB32);
     }
     const int w = rgb.width(), h = rgb.height();
-    std::vector<uint8_t> pixels(size_t(w) * size_t(h) * 3);
-    for (int y = 0; y < h; ++y)
-        std::copy_n(rgb.constScanLine(y), size_t(w) * 3, pixels.data() + size_t(y) * size_t(w) * 3);
+    const size_t stride = emf::DibStride24(w);
+    std::vector<uint8_t> dib = emf::NewDib24(w, h);
+    for (int y = 0; y < h; ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uint8_t *row = dib.data() + emf::kBitmapInfoHeaderSize + size_t(h - 1 - y) * stride;
+        for (int x = 0; x < w; ++x, row += 3) {
+            row[0] = uint8_t(qBlue(src[x]));
+            row[1] = uint8_t(qGreen(src[x]));
+            row[2] = uint8_t(qRed(src[x]));
+        }
+    }
     const TRect d = DeviceBounds(dest, false);
     writer_.Record(emf::EMR_SETSTRETCHBLTMODE, {StretchBltMode()});
-    writer_.StretchDIBits(d, dest, w, h, pixels);
+    writer_.StretchDIBits(d, dest, dib);
     AddBounds(d);
 }
 

@@ -67,6 +67,7 @@ struct Object {
 };
 
 struct State {
+    double curX = 0, curY = 0; // current position, target units, not clamped
     int mapMode = 1; // MM_TEXT
     TSize windowExt{1, 1}, viewportExt{1, 1};
     TPoint windowOrg, viewportOrg;
@@ -84,9 +85,18 @@ public:
 private:
     bool Handle(const TEmfRecord &rec);
     void Remap();
-    int X(double x) const { return Round(ax_ * x + bx_); }
-    int Y(double y) const { return Round(ay_ * y + by_); }
+    double XD(double x) const { return ax_ * x + bx_; }
+    double YD(double y) const { return ay_ * y + by_; }
+    // Everything that reaches the canvas lies inside the guard, a box around
+    // what can be seen; this bounds the canvas's work for wild coordinates.
+    int GX(double x) const { return std::clamp(Round(x), guard_.Left, guard_.Right); }
+    int GY(double y) const { return std::clamp(Round(y), guard_.Top, guard_.Bottom); }
+    int X(double x) const { return GX(XD(x)); }
+    int Y(double y) const { return GY(YD(y)); }
     TPoint P(TPoint p) const { return {X(p.X), Y(p.Y)}; }
+    bool ClipSegment(double &x0, double &y0, double &x1, double &y1) const;
+    std::vector<TPoint> ClipPolygon(const std::vector<TPoint> &points) const;
+    void Line(double x0, double y0, double x1, double y1);
     TRect R(const TRect &r) const
     {
         const int l = X(r.Left), t = Y(r.Top), rr = X(r.Right), b = Y(r.Bottom);
@@ -110,6 +120,7 @@ private:
     State s_;
     std::vector<State> stack_;
     std::optional<TRect> initialClip_;
+    TRect guard_;
 };
 
 TEmfEnumResult Player::Run()
@@ -128,6 +139,18 @@ TEmfEnumResult Player::Run()
     pageScaleY_ = dest_.Height() / pageH;
     objects_.resize(h.Handles);
     Remap();
+    TRect seen{std::min(dest_.Left, dest_.Right), std::min(dest_.Top, dest_.Bottom), std::max(dest_.Left, dest_.Right),
+               std::max(dest_.Top, dest_.Bottom)};
+    const TRect clip = c_.ClipRect();
+    if (!clip.IsEmpty())
+        seen = {std::min(seen.Left, clip.Left), std::min(seen.Top, clip.Top), std::max(seen.Right, clip.Right),
+                std::max(seen.Bottom, clip.Bottom)};
+    const int64_t margin = std::max<int64_t>(seen.Width(), seen.Height()) + 64;
+    auto limit = [](int64_t v) { return int(std::clamp<int64_t>(v, -int64_t(kLimit), int64_t(kLimit))); };
+    guard_ = {limit(seen.Left - margin), limit(seen.Top - margin), limit(seen.Right + margin),
+              limit(seen.Bottom + margin)};
+    s_.curX = XD(0);
+    s_.curY = YD(0);
 
     const TPen pen0(c_.Pen());
     const TBrush brush0(c_.Brush());
@@ -183,6 +206,98 @@ void Player::Remap()
     by_ = (s_.viewportOrg.Y - s_.windowOrg.Y * sy) * pageScaleY_ + dest_.Top;
 }
 
+// Liang-Barsky against the guard.
+bool Player::ClipSegment(double &x0, double &y0, double &x1, double &y1) const
+{
+    double t0 = 0, t1 = 1;
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - guard_.Left, guard_.Right - x0, y0 - guard_.Top, guard_.Bottom - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double ox = x0, oy = y0;
+    if (t1 < 1) {
+        x1 = ox + t1 * dx;
+        y1 = oy + t1 * dy;
+    }
+    if (t0 > 0) {
+        x0 = ox + t0 * dx;
+        y0 = oy + t0 * dy;
+    }
+    return true;
+}
+
+// Sutherland-Hodgman against the guard; the fill inside stays as it was.
+std::vector<TPoint> Player::ClipPolygon(const std::vector<TPoint> &points) const
+{
+    struct Pt { double x, y; };
+    std::vector<Pt> poly;
+    poly.reserve(points.size());
+    bool inside = true;
+    for (const TPoint &p : points) {
+        poly.push_back({XD(p.X), YD(p.Y)});
+        inside = inside && poly.back().x >= guard_.Left && poly.back().x <= guard_.Right &&
+                 poly.back().y >= guard_.Top && poly.back().y <= guard_.Bottom;
+    }
+    if (!inside) {
+        for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
+            auto in = [&](const Pt &p) {
+                switch (edge) {
+                case 0: return p.x >= guard_.Left;
+                case 1: return p.x <= guard_.Right;
+                case 2: return p.y >= guard_.Top;
+                default: return p.y <= guard_.Bottom;
+                }
+            };
+            auto cut = [&](const Pt &a, const Pt &b) {
+                const double bound = edge == 0 ? guard_.Left : edge == 1 ? guard_.Right : edge == 2 ? guard_.Top : guard_.Bottom;
+                const double t = edge < 2 ? (bound - a.x) / (b.x - a.x) : (bound - a.y) / (b.y - a.y);
+                return Pt{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+            };
+            std::vector<Pt> out;
+            for (size_t i = 0; i < poly.size(); ++i) {
+                const Pt &a = poly[i], &b = poly[(i + 1) % poly.size()];
+                if (in(b)) {
+                    if (!in(a))
+                        out.push_back(cut(a, b));
+                    out.push_back(b);
+                } else if (in(a)) {
+                    out.push_back(cut(a, b));
+                }
+            }
+            poly.swap(out);
+        }
+    }
+    std::vector<TPoint> result;
+    result.reserve(poly.size());
+    for (const Pt &p : poly)
+        result.push_back({GX(p.x), GY(p.y)});
+    return result;
+}
+
+// A line from the current position; the canvas gets only the part inside the guard.
+void Player::Line(double x0, double y0, double x1, double y1)
+{
+    double ax = x0, ay = y0, bx = x1, by = y1;
+    if (ClipSegment(ax, ay, bx, by)) {
+        c_.MoveTo(GX(ax), GY(ay));
+        c_.LineTo(GX(bx), GY(by));
+    }
+    c_.MoveTo(GX(x1), GY(y1));
+}
+
 void Player::ApplyPen()
 {
     TPen p;
@@ -215,7 +330,8 @@ void Player::ApplyFont(bool realise)
     f.SetName(lf.FaceName.empty() ? TFont().Name() : Utf16ToUtf8(lf.FaceName));
     int height = 0;
     if (lf.Height != 0) {
-        height = std::max(1, Length(lf.Height, ay_));
+        const int most = std::max(guard_.Width(), guard_.Height());
+        height = std::clamp(Length(lf.Height, ay_), 1, std::max(1, most));
         if (lf.Height < 0)
             height = -height;
     }
@@ -301,12 +417,20 @@ bool Player::Handle(const TEmfRecord &rec)
         break;
     case EMR_SETTEXTALIGN: c_.SetTextAlign(rec.U32(8)); break;
     case EMR_SETSTRETCHBLTMODE: c_.SetStretchBltMode(rec.I32(8)); break;
-    case EMR_MOVETOEX: c_.MoveTo(X(rec.I32(8)), Y(rec.I32(12))); break;
-    case EMR_LINETO:
+    case EMR_MOVETOEX:
+        s_.curX = XD(rec.I32(8));
+        s_.curY = YD(rec.I32(12));
+        c_.MoveTo(GX(s_.curX), GY(s_.curY));
+        break;
+    case EMR_LINETO: {
         ApplyPen();
         ApplyBrush(false);
-        c_.LineTo(X(rec.I32(8)), Y(rec.I32(12)));
+        const double x = XD(rec.I32(8)), y = YD(rec.I32(12));
+        Line(s_.curX, s_.curY, x, y);
+        s_.curX = x;
+        s_.curY = y;
         break;
+    }
     case EMR_RECTANGLE:
     case EMR_ELLIPSE:
     case EMR_ROUNDRECT: {
@@ -329,14 +453,23 @@ bool Player::Handle(const TEmfRecord &rec)
         TEmrPoly poly;
         if (!ParsePoly(rec, poly))
             break;
-        for (TPoint &p : poly.Points)
-            p = P(p);
         ApplyPen();
         ApplyBrush(false);
-        if (type == EMR_POLYGON || type == EMR_POLYGON16)
-            c_.Polygon(poly.Points);
-        else
+        if (type == EMR_POLYGON || type == EMR_POLYGON16) {
+            c_.Polygon(ClipPolygon(poly.Points));
+        } else if (std::all_of(poly.Points.begin(), poly.Points.end(), [this](const TPoint &p) {
+                       const double x = XD(p.X), y = YD(p.Y);
+                       return x >= guard_.Left && x <= guard_.Right && y >= guard_.Top && y <= guard_.Bottom;
+                   })) {
+            for (TPoint &p : poly.Points)
+                p = P(p);
             c_.Polyline(poly.Points);
+        } else {
+            const TPoint keep = c_.PenPos();
+            for (size_t i = 0; i + 1 < poly.Points.size(); ++i)
+                Line(XD(poly.Points[i].X), YD(poly.Points[i].Y), XD(poly.Points[i + 1].X), YD(poly.Points[i + 1].Y));
+            c_.MoveTo(keep.X, keep.Y);
+        }
         break;
     }
     case EMR_SETPIXELV: c_.SetPixel(X(rec.I32(8)), Y(rec.I32(12)), TColor(rec.U32(16) & 0xFFFFFF)); break;
@@ -461,7 +594,8 @@ void Player::Blt(const TEmfRecord &rec)
     QImage img = DibToImage(b.Dib);
     if (img.isNull())
         return;
-    QImage part = img.copy(int(cl), int(ct), int(cr - cl), int(cb - ct));
+    const QRect want(int(cl), int(ct), int(cr - cl), int(cb - ct));
+    QImage part = want == img.rect() ? img : img.copy(want);
     const bool flipX = r < l, flipY = bt < t;
     if (flipX || flipY)
         part = part.mirrored(flipX, flipY);

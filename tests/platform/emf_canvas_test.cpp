@@ -6,6 +6,7 @@
 #include "platform/Metafile.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
+#include "platform/SysUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -417,8 +418,9 @@ TEST(MetafileRecorder, HandleDiscipline)
                 EXPECT_NE(r.type, 95u) << "EXTCREATEPEN";
                 break;
             }
-            if (r.type == emf::EMR_DELETEOBJECT)
+            if (r.type == emf::EMR_DELETEOBJECT) {
                 EXPECT_FALSE(heldBySaved(h)) << "deleted while a saved context holds it";
+            }
         }
         EXPECT_TRUE(live.empty()) << live.size() << " objects never deleted";
     }

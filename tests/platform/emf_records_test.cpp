@@ -54,7 +54,7 @@ std::vector<uint8_t> SamplePage()
     TEmrLogFont f;
     f.Height = -423;
     f.Weight = FW_BOLD;
-    f.CharSet = DEFAULT_CHARSET;
+    f.CharSet = emf::DEFAULT_CHARSET;
     f.FaceName = u"Calibri";
     w.CreateFont(3, f);
     w.Record(EMR_SELECTOBJECT, {3});
@@ -78,7 +78,7 @@ std::vector<uint8_t> SamplePage()
     w.Record(EMR_SETSTRETCHBLTMODE, {COLORONCOLOR});
     // 3 x 2 picture: red green blue / white black grey.
     const std::vector<uint8_t> rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 128, 128, 128};
-    w.StretchDIBits(Rect(0, 0, 30, 20), Rect(200, 300, 1100, 900), 3, 2, rgb);
+    w.StretchDIBits(Rect(0, 0, 30, 20), Rect(200, 300, 1100, 900), EncodeDib24(3, 2, rgb));
     w.Record(EMR_SELECTOBJECT, {int(ENHMETA_STOCK_OBJECT | BLACK_PEN)});
     w.Record(EMR_DELETEOBJECT, {1});
     return w.Finish(Rect(0, 0, 793, 1122), Rect(0, 0, 21000, 29700), 4);
