@@ -46,6 +46,7 @@ enum : uint32_t {
     EMR_EXTTEXTOUTW = 84,
     EMR_POLYGON16 = 86,
     EMR_POLYLINE16 = 87,
+    EMR_GRADIENTFILL = 118,
 };
 
 // Header.
@@ -61,6 +62,7 @@ constexpr uint32_t kTextOutFixed = 76;       // bounds, mode, scales, EMRTEXT
 constexpr uint32_t kBitBltFixed = 100;
 constexpr uint32_t kStretchBltFixed = 108;
 constexpr uint32_t kStretchDIBitsFixed = 80;
+constexpr uint32_t kGradientFillFixed = 36;   // bounds, counts, mode
 constexpr uint32_t kLogFontSize = 92;        // LOGFONTW
 constexpr uint32_t kFontRecordSize = 368;    // ENUMLOGFONTEXDV with an empty design vector
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
@@ -107,6 +109,8 @@ constexpr int FW_NORMAL = 400, FW_BOLD = 700;
 constexpr uint8_t DEFAULT_CHARSET = 1, OUT_DEFAULT_PRECIS = 0, CLIP_DEFAULT_PRECIS = 0,
                   DEFAULT_QUALITY = 0, DEFAULT_PITCH = 0;
 constexpr uint32_t DV_SIGNATURE = 0x08007664;
+// Gradient fills.
+constexpr uint32_t GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2;
 // Clip regions.
 constexpr int RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5;
 

@@ -89,6 +89,17 @@ bool TextOutIsSound(const TEmfRecord &rec)
     return offDx >= kTextOutFixed && rec.Holds(offDx, dxBytes);
 }
 
+bool GradientIsSound(const TEmfRecord &rec)
+{
+    if (rec.Size() < kGradientFillFixed)
+        return false;
+    const uint64_t vertices = rec.U32(24), shapes = rec.U32(28);
+    const uint32_t mode = rec.U32(32);
+    if (mode > GRADIENT_FILL_TRIANGLE)
+        return false;
+    return rec.Holds(kGradientFillFixed, vertices * 16 + shapes * (mode == GRADIENT_FILL_TRIANGLE ? 12 : 8));
+}
+
 bool SimpleIsSound(const TEmfRecord &rec, uint32_t handles)
 {
     const uint32_t size = rec.Size();
@@ -142,6 +153,8 @@ bool EmfRecordIsSound(const TEmfRecord &rec, uint32_t handles)
         return PolyIsSound(rec);
     case EMR_EXTTEXTOUTW:
         return TextOutIsSound(rec);
+    case EMR_GRADIENTFILL:
+        return GradientIsSound(rec);
     case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_STRETCHDIBITS: {
         TEmrBlt blt;
         return ParseBlt(rec, blt);
@@ -284,6 +297,28 @@ bool ParseExtTextOut(const TEmfRecord &rec, TEmrExtTextOut &out)
         out.Dx.resize(chars);
         for (uint32_t i = 0; i < chars; ++i)
             out.Dx[i] = rec.I32(uint64_t(offDx) + uint64_t(step) * i);
+    }
+    return true;
+}
+
+bool ParseGradientFill(const TEmfRecord &rec, TEmrGradientFill &out)
+{
+    if (rec.Type() != EMR_GRADIENTFILL || !GradientIsSound(rec) || rec.U32(32) == GRADIENT_FILL_TRIANGLE)
+        return false;
+    out.Bounds = rec.RectAt(8);
+    out.Vertical = rec.U32(32) == GRADIENT_FILL_RECT_V;
+    const uint32_t vertices = rec.U32(24), shapes = rec.U32(28);
+    auto colour = [&rec](uint64_t at) {
+        return RGB(rec.U16(at) >> 8, rec.U16(at + 2) >> 8, rec.U16(at + 4) >> 8);
+    };
+    out.Rects.clear();
+    const uint64_t rects = kGradientFillFixed + uint64_t(vertices) * 16;
+    for (uint32_t i = 0; i < shapes; ++i) {
+        const uint32_t a = rec.U32(rects + 8 * i), b = rec.U32(rects + 8 * i + 4);
+        if (a >= vertices || b >= vertices)
+            continue;
+        const uint64_t va = kGradientFillFixed + 16ull * a, vb = kGradientFillFixed + 16ull * b;
+        out.Rects.push_back({{rec.I32(va), rec.I32(va + 4), rec.I32(vb), rec.I32(vb + 4)}, colour(va + 8), colour(vb + 8)});
     }
     return true;
 }
@@ -574,47 +609,33 @@ void TEmfWriter::PatBlt(const TRect &bounds, const TRect &dest)
     End(start);
 }
 
-uint32_t DibStride24(int width) { return ((uint32_t(width) * 24 + 31) / 32) * 4; }
-
-std::vector<uint8_t> NewDib24(int width, int height)
+void TEmfWriter::GradientFill(const TRect &bounds, const TRect &box, TColor start, TColor stop, bool vertical)
 {
-    const uint32_t stride = DibStride24(width);
-    std::vector<uint8_t> out(kBitmapInfoHeaderSize + size_t(stride) * size_t(height), 0);
-    auto put32 = [&out](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out[at + i] = uint8_t(v >> (8 * i));
+    const size_t begin = Begin(EMR_GRADIENTFILL);
+    PutRect(bounds);
+    Put32(2);
+    Put32(1);
+    Put32(vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+    auto vertex = [this](int x, int y, TColor c) {
+        PutI32(x);
+        PutI32(y);
+        Put16(uint16_t(GetRValue(c) << 8));
+        Put16(uint16_t(GetGValue(c) << 8));
+        Put16(uint16_t(GetBValue(c) << 8));
+        Put16(0);
     };
-    put32(0, kBitmapInfoHeaderSize);
-    put32(4, uint32_t(width));
-    put32(8, uint32_t(height));
-    out[12] = 1;
-    out[14] = 24;
-    put32(20, stride * uint32_t(height));
-    put32(24, 3780); // 96 pixels per inch in pixels per metre
-    put32(28, 3780);
-    return out;
+    vertex(box.Left, box.Top, start);
+    vertex(box.Right, box.Bottom, stop);
+    Put32(0);
+    Put32(1);
+    End(begin);
 }
 
-std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_t> &rgb)
+void TEmfWriter::StretchDIBits24(const TRect &bounds, const TRect &dest, int width, int height,
+                                 const std::function<void(int, uint8_t *)> &fillRow)
 {
-    std::vector<uint8_t> out = NewDib24(width, height);
-    const uint32_t stride = DibStride24(width);
-    for (int y = 0; y < height; ++y) {
-        uint8_t *row = out.data() + kBitmapInfoHeaderSize + size_t(height - 1 - y) * stride;
-        const uint8_t *src = rgb.data() + size_t(y) * size_t(width) * 3;
-        for (int x = 0; x < width; ++x) {
-            row[3 * x] = src[3 * x + 2];
-            row[3 * x + 1] = src[3 * x + 1];
-            row[3 * x + 2] = src[3 * x];
-        }
-    }
-    return out;
-}
-
-void TEmfWriter::StretchDIBits(const TRect &bounds, const TRect &dest, const std::vector<uint8_t> &dib)
-{
-    const TEmfRecord info(dib.data(), static_cast<uint32_t>(std::min<size_t>(dib.size(), kBitmapInfoHeaderSize)));
-    const int width = info.I32(4), height = std::abs(info.I32(8));
+    const uint32_t stride = ((uint32_t(width) * 24 + 31) / 32) * 4;
+    const uint32_t bits = stride * uint32_t(height);
     const size_t start = Begin(EMR_STRETCHDIBITS);
     PutRect(bounds);
     PutI32(dest.Left);
@@ -626,12 +647,27 @@ void TEmfWriter::StretchDIBits(const TRect &bounds, const TRect &dest, const std
     Put32(kStretchDIBitsFixed);
     Put32(kBitmapInfoHeaderSize);
     Put32(kStretchDIBitsFixed + kBitmapInfoHeaderSize); // no palette in 24 bits
-    Put32(static_cast<uint32_t>(dib.size() - kBitmapInfoHeaderSize));
+    Put32(bits);
     Put32(DIB_RGB_COLORS);
     Put32(SRCCOPY);
     PutI32(dest.Width());
     PutI32(dest.Height());
-    buf_.insert(buf_.end(), dib.begin(), dib.end());
+    // BITMAPINFOHEADER
+    Put32(kBitmapInfoHeaderSize);
+    PutI32(width);
+    PutI32(height); // bottom-up
+    Put16(1);
+    Put16(24);
+    Put32(BI_RGB);
+    Put32(bits);
+    Put32(3780); // 96 pixels per inch, in pixels per metre
+    Put32(3780);
+    Put32(0);
+    Put32(0);
+    const size_t rows = buf_.size();
+    buf_.resize(rows + bits, 0);
+    for (int y = 0; y < height; ++y)
+        fillRow(y, buf_.data() + rows + size_t(height - 1 - y) * stride);
     End(start);
 }
 

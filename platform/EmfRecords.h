@@ -144,6 +144,20 @@ struct TEmrBlt {
 };
 bool ParseBlt(const TEmfRecord &rec, TEmrBlt &out);
 
+// GRADIENTFILL in one of the rectangle modes: each rectangle with the colours
+// of its two corner vertices.
+struct TEmrGradientRect {
+    TRect Box;
+    TColor Start = 0, Stop = 0;
+};
+struct TEmrGradientFill {
+    TRect Bounds;
+    bool Vertical = false;
+    std::vector<TEmrGradientRect> Rects;
+};
+// False also for the triangle mode, which this program neither writes nor draws.
+bool ParseGradientFill(const TEmfRecord &rec, TEmrGradientFill &out);
+
 // Builds a page. The header is reserved first and completed by Finish, which
 // also appends EMR_EOF.
 class TEmfWriter {
@@ -157,8 +171,13 @@ public:
     void ExtTextOut(const TEmrExtTextOut &text);
     // Fills a rectangle with the selected brush.
     void PatBlt(const TRect &bounds, const TRect &dest);
-    // The whole of a DIB (BITMAPINFOHEADER, then the rows) into dest.
-    void StretchDIBits(const TRect &bounds, const TRect &dest, const std::vector<uint8_t> &dib);
+    // A picture as a 24-bit bottom-up DIB of width x height stretched into
+    // dest; fillRow(y, row) writes the pixels of row y (0 the top row) as
+    // blue, green, red triples.
+    void StretchDIBits24(const TRect &bounds, const TRect &dest, int width, int height,
+                         const std::function<void(int, uint8_t *)> &fillRow);
+
+    void GradientFill(const TRect &bounds, const TRect &box, TColor start, TColor stop, bool vertical);
 
     uint32_t Records() const { return records_; }
     size_t Bytes() const { return buf_.size(); }
@@ -176,12 +195,5 @@ private:
     std::vector<uint8_t> buf_;
     uint32_t records_ = 0;
 };
-
-// A 24-bit DIB: BITMAPINFOHEADER followed by the bottom-up rows, each padded
-// to 32 bits. NewDib24 leaves the rows black; EncodeDib24 fills them from rows
-// of red, green, blue given top first.
-uint32_t DibStride24(int width);
-std::vector<uint8_t> NewDib24(int width, int height);
-std::vector<uint8_t> EncodeDib24(int width, int height, const std::vector<uint8_t> &rgb);
 
 } // namespace plat::emf

@@ -129,8 +129,19 @@ void TMetafile::SetBytes(std::vector<uint8_t> bytes)
 
 void TMetafile::SaveToStream(TStream &stream) const
 {
-    const std::vector<uint8_t> b = Bytes();
-    stream.WriteBuffer(b.data(), static_cast<int64_t>(b.size()));
+    if (bytes_.empty()) {
+        const std::vector<uint8_t> b = Bytes();
+        stream.WriteBuffer(b.data(), static_cast<int64_t>(b.size()));
+        return;
+    }
+    // Only the header changes (its frame), so the rest goes out as it is.
+    std::vector<uint8_t> head(bytes_.begin(), bytes_.begin() + emf::kHeaderMinSize);
+    Put32(head, 24, 0);
+    Put32(head, 28, 0);
+    Put32(head, 32, mmWidth_);
+    Put32(head, 36, mmHeight_);
+    stream.WriteBuffer(head.data(), emf::kHeaderMinSize);
+    stream.WriteBuffer(bytes_.data() + emf::kHeaderMinSize, static_cast<int64_t>(bytes_.size() - emf::kHeaderMinSize));
 }
 
 void TMetafile::LoadFromStream(TStream &stream)

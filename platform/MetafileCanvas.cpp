@@ -386,6 +386,16 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *re
     AddBounds(t.Bounds);
 }
 
+void TMetafileCanvas::GradientFillRect(const TRect &r, TColor start, TColor stop, bool vertical)
+{
+    const TRect n = Normalised(r.Left, r.Top, r.Right, r.Bottom);
+    if (!Recording() || n.IsEmpty())
+        return;
+    const TRect d = DeviceBounds(n, false);
+    writer_.GradientFill(d, r, Plain(start), Plain(stop), vertical);
+    AddBounds(d);
+}
+
 // ---------------------------------------------------------------- pictures and pixels
 
 void TMetafileCanvas::RecordImage(const TRect &dest, const QImage &image)
@@ -400,21 +410,16 @@ void TMetafileCanvas::RecordImage(const TRect &dest, const QImage &image)
     } else {
         rgb = image.convertToFormat(QImage::Format_RGB32);
     }
-    const int w = rgb.width(), h = rgb.height();
-    const size_t stride = emf::DibStride24(w);
-    std::vector<uint8_t> dib = emf::NewDib24(w, h);
-    for (int y = 0; y < h; ++y) {
+    const TRect d = DeviceBounds(dest, false);
+    writer_.Record(emf::EMR_SETSTRETCHBLTMODE, {StretchBltMode()});
+    writer_.StretchDIBits24(d, dest, rgb.width(), rgb.height(), [&rgb](int y, uint8_t *row) {
         const auto *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        uint8_t *row = dib.data() + emf::kBitmapInfoHeaderSize + size_t(h - 1 - y) * stride;
-        for (int x = 0; x < w; ++x, row += 3) {
+        for (int x = 0; x < rgb.width(); ++x, row += 3) {
             row[0] = uint8_t(qBlue(src[x]));
             row[1] = uint8_t(qGreen(src[x]));
             row[2] = uint8_t(qRed(src[x]));
         }
-    }
-    const TRect d = DeviceBounds(dest, false);
-    writer_.Record(emf::EMR_SETSTRETCHBLTMODE, {StretchBltMode()});
-    writer_.StretchDIBits(d, dest, dib);
+    });
     AddBounds(d);
 }
 
@@ -575,6 +580,11 @@ void TMetafileCanvas::SetTextColor(TColor color)
         dc_.textColor = Plain(color);
         writer_.Record(emf::EMR_SETTEXTCOLOR, {dc_.textColor});
     }
+}
+
+TSize TMetafileCanvas::DeviceSize() const
+{
+    return {std::max(emf::kRefDeviceWidth, metafile_.Width()), std::max(emf::kRefDeviceHeight, metafile_.Height())};
 }
 
 void TMetafileCanvas::SetStretchBltMode(int mode)

@@ -45,6 +45,7 @@ public:
     void RoundRect(int x1, int y1, int x2, int y2, int cornerW, int cornerH) override;
     void ExtTextOut(int x, int y, unsigned options, const TRect *rect, const String &text,
                     const int *dx) override;
+    void GradientFillRect(const TRect &r, TColor start, TColor stop, bool vertical) override;
     void StretchDrawImage(const TRect &dest, const QImage &image, const TRect &source,
                           TColor transparentColor = clNone) override;
     TColor Pixel(int x, int y) override;
@@ -67,6 +68,8 @@ public:
     void SetTextAlign(unsigned align) override;
     void SetTextColor(TColor color) override;
     void SetStretchBltMode(int mode) override;
+    // The reference device, or the page when that is larger.
+    TSize DeviceSize() const override;
 
 protected:
     void CreatePen() override;

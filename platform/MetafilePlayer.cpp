@@ -531,6 +531,14 @@ bool Player::Handle(const TEmfRecord &rec)
     }
     case EMR_DELETEOBJECT: objects_[rec.U32(8)].kind = Object::Free; break;
     case EMR_EXTTEXTOUTW: Text(rec); break;
+    case EMR_GRADIENTFILL: {
+        TEmrGradientFill g;
+        if (ParseGradientFill(rec, g))
+            for (const TEmrGradientRect &r : g.Rects)
+                c_.GradientFillRect({X(r.Box.Left), Y(r.Box.Top), X(r.Box.Right), Y(r.Box.Bottom)}, r.Start, r.Stop,
+                                    g.Vertical);
+        break;
+    }
     case EMR_BITBLT:
     case EMR_STRETCHBLT:
     case EMR_STRETCHDIBITS: Blt(rec); break;

@@ -7,6 +7,7 @@
 #include "platform/MetafileCanvas.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/SysUtils.h"
+#include "emf_test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 
 using namespace plat;
 namespace emf = plat::emf;
+using namespace emftest;
 
 namespace {
 
@@ -86,6 +88,9 @@ void DrawFixture(TCanvas &c)
     c.Brush().SetStyle(bsClear);
     c.Font().SetColor(RGB(0, 0, 128));
     c.TextOut(20, 100, "Zibolka & co");
+
+    c.GradientFillRect(Rect(130, 121, 200, 136), RGB(0, 0, 128), clWhite, false);
+    c.GradientFillRect(Rect(202, 121, 238, 138), clYellow, RGB(0, 128, 0), true);
 
     c.Draw(14, 150, picture);
     c.StretchDraw(Rect(40, 145, 100, 175), picture);
@@ -605,26 +610,6 @@ TEST(MetafileGraphic, LoadsThroughPictureByContent)
 
 namespace {
 
-uint32_t Get32(const std::vector<uint8_t> &b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-void Set32(std::vector<uint8_t> &b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (8 * i));
-}
-
-size_t Find(const std::vector<uint8_t> &b, uint32_t type, int n = 0)
-{
-    for (size_t pos = 0; pos + 8 <= b.size() && Get32(b, pos + 4) >= 8; pos += Get32(b, pos + 4))
-        if (Get32(b, pos) == type && n-- == 0)
-            return pos;
-    ADD_FAILURE() << "no record " << type;
-    return 0;
-}
-
 QImage PlayBytes(std::vector<uint8_t> bytes, int w = W, int h = H)
 {
     TMetafile mf;
@@ -658,23 +643,23 @@ TEST(MetafileUntrusted, BadRecordsAreLeftOut)
         bool picture, line;
     };
     const Case cases[] = {
-        {"DIB bits outside the record", [](std::vector<uint8_t> &b) { Set32(b, Find(b, emf::EMR_STRETCHDIBITS) + 56, 0x7FFFFFF0); }, false, true},
+        {"DIB bits outside the record", [](std::vector<uint8_t> &b) { Set32(b, FindRecord(b, emf::EMR_STRETCHDIBITS) + 56, 0x7FFFFFF0); }, false, true},
         {"DIB header past the record", [](std::vector<uint8_t> &b) {
-             const size_t at = Find(b, emf::EMR_STRETCHDIBITS);
+             const size_t at = FindRecord(b, emf::EMR_STRETCHDIBITS);
              Set32(b, at + 48, Get32(b, at + 4) - 8);
          }, false, true},
-        {"pen created past nHandles", [](std::vector<uint8_t> &b) { Set32(b, Find(b, emf::EMR_CREATEPEN) + 8, 60000); }, true, false},
+        {"pen created past nHandles", [](std::vector<uint8_t> &b) { Set32(b, FindRecord(b, emf::EMR_CREATEPEN) + 8, 60000); }, true, false},
         {"pen selected past nHandles", [](std::vector<uint8_t> &b) {
-             const size_t pen = Find(b, emf::EMR_CREATEPEN);
+             const size_t pen = FindRecord(b, emf::EMR_CREATEPEN);
              Set32(b, pen + 28 + 8, 4000); // the selection right after the pen
          }, true, false},
         {"huge source rectangle", [](std::vector<uint8_t> &b) {
-             const size_t at = Find(b, emf::EMR_STRETCHDIBITS);
+             const size_t at = FindRecord(b, emf::EMR_STRETCHDIBITS);
              Set32(b, at + 40, 0x7FFFFFFF);
              Set32(b, at + 44, 0x7FFFFFFF);
          }, true, true},
         {"coordinates at the end of int", [](std::vector<uint8_t> &b) {
-             const size_t at = Find(b, emf::EMR_LINETO);
+             const size_t at = FindRecord(b, emf::EMR_LINETO);
              Set32(b, at + 8, 0x7FFFFFFF);
              Set32(b, at + 12, 0x80000000u);
          }, true, false},
@@ -693,7 +678,7 @@ TEST(MetafileUntrusted, BadRecordsAreLeftOut)
 TEST(MetafileUntrusted, PageEndsAtARecordThatDoesNotFit)
 {
     std::vector<uint8_t> bytes = Record(RedBlueAndPicture).Bytes();
-    Set32(bytes, Find(bytes, emf::EMR_STRETCHDIBITS) + 4, 0);
+    Set32(bytes, FindRecord(bytes, emf::EMR_STRETCHDIBITS) + 4, 0);
     const QImage img = PlayBytes(bytes);
     EXPECT_EQ(img.pixel(10, 10) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(img.pixel(31, 1) & 0xFFFFFF, 0xFFFFFFu);
@@ -713,7 +698,7 @@ TEST(MetafileUntrusted, SelectingAFreeHandleKeepsThePreviousObject)
         c.LineTo(100, 30);
     }).Bytes();
     // The red pen's creation becomes a no-op record.
-    Set32(bytes, Find(bytes, emf::EMR_CREATEPEN, 1), 0x7000);
+    Set32(bytes, FindRecord(bytes, emf::EMR_CREATEPEN, 1), 0x7000);
     const QImage img = PlayBytes(bytes);
     EXPECT_EQ(img.pixel(50, 10) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(img.pixel(50, 30) & 0xFFFFFF, 0x0000FFu);

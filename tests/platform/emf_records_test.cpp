@@ -2,6 +2,7 @@
 // of the record writer and the enumerator.
 #include "platform/EmfRecords.h"
 #include "platform/Metafile.h"
+#include "emf_test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -10,34 +11,9 @@
 
 using namespace plat;
 using namespace plat::emf;
+using namespace emftest;
 
 namespace {
-
-uint32_t Get32(const std::vector<uint8_t> &b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-void Set32(std::vector<uint8_t> &b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (8 * i));
-}
-
-// Byte offset of the n-th record of a type, walking the sizes.
-size_t FindRecord(const std::vector<uint8_t> &b, uint32_t type, int n = 0)
-{
-    for (size_t pos = 0; pos + 8 <= b.size();) {
-        const uint32_t size = Get32(b, pos + 4);
-        if (Get32(b, pos) == type && n-- == 0)
-            return pos;
-        if (size < 8)
-            break;
-        pos += size;
-    }
-    ADD_FAILURE() << "no record of type " << type;
-    return 0;
-}
 
 // A page with one record of every kind the recorder writes.
 std::vector<uint8_t> SamplePage()
@@ -78,7 +54,11 @@ std::vector<uint8_t> SamplePage()
     w.Record(EMR_SETSTRETCHBLTMODE, {COLORONCOLOR});
     // 3 x 2 picture: red green blue / white black grey.
     const std::vector<uint8_t> rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 128, 128, 128};
-    w.StretchDIBits(Rect(0, 0, 30, 20), Rect(200, 300, 1100, 900), EncodeDib24(3, 2, rgb));
+    w.StretchDIBits24(Rect(0, 0, 30, 20), Rect(200, 300, 1100, 900), 3, 2, [&rgb](int y, uint8_t *row) {
+        for (int x = 0; x < 3; ++x)
+            for (int k = 0; k < 3; ++k)
+                row[3 * x + k] = rgb[size_t(y) * 9 + 3 * x + 2 - k];
+    });
     w.Record(EMR_SELECTOBJECT, {int(ENHMETA_STOCK_OBJECT | BLACK_PEN)});
     w.Record(EMR_DELETEOBJECT, {1});
     return w.Finish(Rect(0, 0, 793, 1122), Rect(0, 0, 21000, 29700), 4);
