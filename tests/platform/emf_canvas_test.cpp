@@ -250,6 +250,55 @@ TEST(MetafilePlayback, StretchedIntoATargetRectangle)
     }
 }
 
+namespace {
+
+// Box of the pixels that are not white.
+QRect Ink(const QImage &img)
+{
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+// Stretched text cannot match a direct drawing at the larger size pixel for
+// pixel: the page carries the advances rounded at its own size, and those are
+// what get stretched. So the text must take k times the room it took on the
+// page: font height and advances scale with it.
+TEST(MetafilePlayback, StretchedTextTakesTheSameRoom)
+{
+    static auto text = [](TCanvas &c) {
+        c.Font().SetName("Arial");
+        c.Font().SetHeight(-12);
+        c.Font().SetColor(clBlack);
+        c.Brush().SetStyle(bsClear);
+        c.TextOut(5, 4, "Ruwe vaardigheidsscore (seconden)");
+    };
+    QImage direct = Blank(240, 24);
+    {
+        TCanvas c(&direct);
+        text(c);
+    }
+    const QRect a = Ink(direct);
+    const TMetafile page = SavedAndLoaded(Record([](TCanvas &c) { text(c); }, 240, 24));
+    for (int k : {2, 3}) {
+        QImage played = Blank(240 * k, 24 * k);
+        {
+            TCanvas c(&played);
+            c.StretchDraw(Rect(0, 0, 240 * k, 24 * k), page);
+        }
+        const QRect b = Ink(played);
+        EXPECT_NEAR(b.left(), k * a.left(), k) << k;
+        EXPECT_NEAR(b.right() + 1, k * (a.right() + 1), k + 1) << k;
+        EXPECT_NEAR(b.top(), k * a.top(), k) << k;
+        EXPECT_NEAR(b.bottom() + 1, k * (a.bottom() + 1), k) << k;
+    }
+}
+
 // The page's own mapping (logical units four times finer than pixels) is
 // followed when played.
 TEST(MetafilePlayback, FollowsThePageMapping)
