@@ -294,8 +294,9 @@ TEST(MetafilePlayback, StretchedTextTakesTheSameRoom)
         const QRect b = Ink(played);
         EXPECT_NEAR(b.left(), k * a.left(), k) << k;
         EXPECT_NEAR(b.right() + 1, k * (a.right() + 1), k + 1) << k;
-        EXPECT_NEAR(b.top(), k * a.top(), k) << k;
-        EXPECT_NEAR(b.bottom() + 1, k * (a.bottom() + 1), k) << k;
+        // Vertically the faint antialiased rows differ from size to size.
+        EXPECT_NEAR(b.top(), k * a.top(), k + 2) << k;
+        EXPECT_NEAR(b.bottom() + 1, k * (a.bottom() + 1), k + 2) << k;
     }
 }
 
