@@ -13,7 +13,47 @@ namespace plat {
 
 namespace {
 
-int RoundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+// Device coordinates are held well inside int, so that wild logical values
+// (from a damaged page, say) cannot overflow the geometry below.
+constexpr double kDeviceLimit = 1 << 28;
+
+int RoundHalfUp(double v)
+{
+    if (!(v > -kDeviceLimit))  // also NaN
+        return -static_cast<int>(kDeviceLimit);
+    if (v > kDeviceLimit)
+        return static_cast<int>(kDeviceLimit);
+    return static_cast<int>(std::floor(v + 0.5));
+}
+
+// Cuts the segment to the box (Liang-Barsky); false when nothing is left.
+bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double left, double top, double right, double bottom)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const double ox = x1, oy = y1;
+    x1 = ox + t0 * dx;
+    y1 = oy + t0 * dy;
+    x2 = ox + t1 * dx;
+    y2 = oy + t1 * dy;
+    return true;
+}
 
 QColor QtColor(TColor c) { return QColor::fromRgb(ToQRgb(c)); }
 
@@ -308,7 +348,7 @@ bool TCanvas::BeginPaint(QPainter &p) const
 
 int TCanvas::DevicePenWidth() const
 {
-    return std::max(1, RoundHalfUp(pen_.Width() * std::fabs(ScaleX())));
+    return std::clamp(RoundHalfUp(pen_.Width() * std::fabs(ScaleX())), 1, 1 << 14);
 }
 
 void TCanvas::StrokeLine(QPainter &p, int x1, int y1, int x2, int y2, bool lastPixel)
@@ -323,6 +363,21 @@ void TCanvas::StrokeLine(QPainter &p, int x1, int y1, int x2, int y2, bool lastP
         p.setBrush(Qt::NoBrush);
         p.drawLine(x1, y1, x2, y2);
         return;
+    }
+    // Only the part on the surface is stepped through, so a line across a
+    // wild coordinate costs no more than one across the image.
+    const TSize surface = DeviceSize();
+    const auto outside = [&](int x, int y) { return x < -1 || y < -1 || x > surface.cx || y > surface.cy; };
+    if (outside(x1, y1) || outside(x2, y2)) {
+        double ax = x1, ay = y1, bx = x2, by = y2;
+        if (!ClipSegment(ax, ay, bx, by, -1, -1, surface.cx, surface.cy))
+            return;
+        if (outside(x2, y2))
+            lastPixel = true;  // the end lies off the surface anyway
+        x1 = RoundHalfUp(ax);
+        y1 = RoundHalfUp(ay);
+        x2 = RoundHalfUp(bx);
+        y2 = RoundHalfUp(by);
     }
     const std::vector<int> dash = DashPattern(pen_.Style());
     std::vector<QPoint> on, off;
@@ -658,7 +713,9 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
     if (!units.empty() && font.Valid()) {
         QRawFont &raw = RawFontFor(font.FacePtr());
         const double px_size = font.EmSize() * std::fabs(ScaleY());
-        if (raw.isValid() && px_size > 0.1) {
+        // Glyphs below a tenth of a pixel show nothing; above 8192 pixels they
+        // only come from damaged data and would cost the rasteriser dearly.
+        if (raw.isValid() && px_size > 0.1 && px_size < 8192) {
             raw.setPixelSize(px_size);
             QList<quint32> glyphs;
             QList<QPointF> positions;

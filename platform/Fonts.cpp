@@ -469,6 +469,9 @@ TScaledFont::TScaledFont(std::shared_ptr<const TTrueTypeFace> face, int height, 
     const TTrueTypeFace &f = *face_;
     const int upem = f.UnitsPerEm();
     const int winSum = std::max(1, f.WinAscent() + f.WinDescent());
+    // Heights beyond a million units only come from damaged data; clamping
+    // keeps every width sum inside int.
+    height = std::clamp(height, -(1 << 20), 1 << 20);
     if (height < 0)
         em_ = -static_cast<double>(height);
     else if (height > 0)

@@ -351,3 +351,30 @@ TEST(CanvasText, EscapementTurnsTheLineAboutItsReferencePoint)
     EXPECT_GT(above, 20);
     EXPECT_EQ(elsewhere, 0);
 }
+
+TEST(CanvasLines, WildCoordinatesAreClippedNotStepped)
+{
+    Surface s(10, 10);
+    s.canvas.MoveTo(-2000000000, 5);
+    s.canvas.LineTo(2000000000, 5);  // would be 4e9 steps if not clipped
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(s.At(x, 5), clBlack) << x;
+    s.canvas.MoveTo(5, -1000000000);
+    s.canvas.LineTo(5, 3);
+    EXPECT_EQ(s.At(5, 0), clBlack);
+    EXPECT_EQ(s.At(5, 2), clBlack);  // up to the end, which is left out
+    EXPECT_EQ(s.At(5, 3), clWhite);
+    s.canvas.Pen().SetStyle(psDot);
+    s.canvas.MoveTo(1, 1000000000);
+    s.canvas.LineTo(1, -1000000000);
+    s.canvas.Pen().SetStyle(psSolid);
+    s.canvas.SetMapMode(MM_ANISOTROPIC);
+    s.canvas.SetWindowExtEx(1, 1);
+    s.canvas.SetViewportExtEx(1000000, 1000000);
+    s.canvas.Rectangle(-5000, -5000, 5000, 5000);  // far past the int range on the device
+    s.canvas.MoveTo(0, 0);
+    s.canvas.LineTo(3000, 1);
+    s.canvas.Font().SetHeight(-2000000000);
+    s.canvas.TextOut(0, 0, "WWWWWWWW");
+    EXPECT_GT(s.canvas.TextWidth("WWWWWWWW"), 0);  // no overflow into negatives
+}
