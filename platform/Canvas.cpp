@@ -57,10 +57,12 @@ bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double left, do
 
 QColor QtColor(TColor c) { return QColor::fromRgb(ToQRgb(c)); }
 
-// One QRawFont per face; the pixel size is set per drawing call.
+// One QRawFont per face; the pixel size is set per drawing call. The cache
+// is never destroyed: its fonts must not outlive the GUI application in a
+// static destructor.
 QRawFont &RawFontFor(const std::shared_ptr<const TTrueTypeFace> &face)
 {
-    static std::map<std::shared_ptr<const TTrueTypeFace>, QRawFont> cache;
+    static auto &cache = *new std::map<std::shared_ptr<const TTrueTypeFace>, QRawFont>;
     auto it = cache.find(face);
     if (it == cache.end()) {
         const auto &d = face->FileData();

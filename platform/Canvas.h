@@ -56,7 +56,9 @@ namespace plat {
 // ExtTextOut options.
 enum : unsigned { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_GLYPH_INDEX = 0x10, ETO_RTLREADING = 0x80 };
 
-// DrawText flags.
+// DrawText flags. DT_TABSTOP, DT_INTERNAL, DT_EDITCONTROL, DT_END_ELLIPSIS,
+// DT_HIDEPREFIX and DT_PREFIXONLY are accepted and have no effect; mnemonic
+// underlines are never drawn, as with the platform's keyboard cues hidden.
 enum : unsigned {
     DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_BOTTOM = 0x8,
     DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_TABSTOP = 0x80, DT_NOCLIP = 0x100,

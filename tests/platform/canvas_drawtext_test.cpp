@@ -188,3 +188,50 @@ TEST(TextOutput, TextOutAndTextRectPassAdvancesAndOptions)
     EXPECT_EQ(c.outputs[2].rect, Rect(0, 0, 50, 20));
     EXPECT_EQ(c.BkColor(), clSilver);
 }
+
+namespace {
+
+// Logs the realisation hooks and the state calls in order.
+class RealisingCanvas : public TCanvas {
+public:
+    std::vector<std::string> log;
+
+protected:
+    void CreatePen() override { log.push_back("pen"); TCanvas::CreatePen(); }
+    void CreateBrush() override { log.push_back("brush"); TCanvas::CreateBrush(); }
+    void CreateFont() override { log.push_back("font"); TCanvas::CreateFont(); }
+
+public:
+    void SetBkColor(TColor c) override { log.push_back("bkcolor " + std::to_string(c)); TCanvas::SetBkColor(c); }
+    void SetBkMode(int m) override { log.push_back("bkmode " + std::to_string(m)); TCanvas::SetBkMode(m); }
+    void SetTextColor(TColor c) override { log.push_back("textcolor " + std::to_string(c)); TCanvas::SetTextColor(c); }
+};
+
+} // namespace
+
+TEST(Realisation, ObjectsAreRealisedOnceAfterEachChangeBeforeTheyAreNeeded)
+{
+    RealisingCanvas c;
+    c.MoveTo(0, 0);                 // needs nothing
+    EXPECT_TRUE(c.log.empty());
+    c.LineTo(5, 5);                 // pen and brush
+    EXPECT_EQ(c.log, (std::vector<std::string>{"pen", "brush", "bkcolor 16777215", "bkmode 2"}));
+    c.log.clear();
+    c.Rectangle(0, 0, 4, 4);        // nothing changed
+    EXPECT_TRUE(c.log.empty());
+    c.Brush().SetStyle(bsClear);
+    c.Pen().SetColor(clRed);
+    c.FillRect(Rect(0, 0, 1, 1));   // brush only
+    EXPECT_EQ(c.log, (std::vector<std::string>{"brush", "bkcolor 16777215", "bkmode 1"}));
+    c.log.clear();
+    c.Font().SetColor(clBlue);
+    c.TextOut(0, 0, "x");           // font (and the pen stays unrealised)
+    EXPECT_EQ(c.log, (std::vector<std::string>{"font", "textcolor 16711680"}));
+    c.log.clear();
+    c.LineTo(1, 1);
+    EXPECT_EQ(c.log, (std::vector<std::string>{"pen"}));
+    c.log.clear();
+    c.Refresh();
+    c.Ellipse(0, 0, 2, 2);
+    EXPECT_EQ(c.log, (std::vector<std::string>{"pen", "brush", "bkcolor 16777215", "bkmode 1"}));
+}
