@@ -573,7 +573,7 @@ std::unique_ptr<TGraphic> TPicture::CreateGraphic(const String &className)
 TPicture::TPicture(const TPicture &o) : TObject()
 {
     if (o.graphic_)
-        graphic_ = o.graphic_->Clone();
+        SetGraphic(o.graphic_->Clone());
 }
 
 TPicture &TPicture::operator=(const TPicture &o)

@@ -268,3 +268,18 @@ TEST(Pictures, MutatedPicturesDecodeOrStayEmpty)
         }
     }
 }
+
+TEST(Pictures, PictureReportsChangesOfItsGraphic)
+{
+    TPicture pic;
+    pic.LoadFromFile(kFixtures + "tiny.bmp");
+    TPicture copy(pic);
+    for (TPicture *p : {&pic, &copy}) {
+        int changes = 0;
+        p->OnChange = [&](TObject *) { ++changes; };
+        p->Bitmap()->SetSize(7, 7);  // changing the graphic in place
+        EXPECT_EQ(changes, 1);
+        EXPECT_EQ(p->Width(), 7);
+    }
+    EXPECT_EQ(pic.Graphic()->Width(), 7);
+}
