@@ -636,6 +636,10 @@ void TEmfWriter::StretchDIBits24(const TRect &bounds, const TRect &dest, int wid
 {
     const uint32_t stride = ((uint32_t(width) * 24 + 31) / 32) * 4;
     const uint32_t bits = stride * uint32_t(height);
+    // Grow once for a large picture, with room for the records that follow.
+    const size_t need = buf_.size() + kStretchDIBitsFixed + kBitmapInfoHeaderSize + bits;
+    if (need > buf_.capacity())
+        buf_.reserve(need + 64 * 1024);
     const size_t start = Begin(EMR_STRETCHDIBITS);
     PutRect(bounds);
     PutI32(dest.Left);

@@ -171,6 +171,20 @@ emf::TEmfEnumResult TMetafile::Enumerate(const emf::TEmfRecordHandler &handler) 
 
 namespace {
 
+// A picture loaded by content stays empty on bad data rather than raising,
+// as pictures of the other formats do; the page store keeps the error.
+class TPictureMetafile : public TMetafile {
+public:
+    void LoadFromStream(TStream &stream) override
+    {
+        try {
+            TMetafile::LoadFromStream(stream);
+        } catch (const EInvalidMetafile &) {
+            Clear();
+        }
+    }
+};
+
 // Pictures loaded by content recognise a page by its header.
 [[maybe_unused]] const bool registered = [] {
     TPicture::RegisterFormat(
@@ -179,7 +193,7 @@ namespace {
             const emf::TEmfRecord head(data, static_cast<uint32_t>(std::min<size_t>(size, 44)));
             return size >= 44 && head.Type() == emf::EMR_HEADER && head.U32(40) == emf::ENHMETA_SIGNATURE;
         },
-        [] { return std::make_unique<TMetafile>(); });
+        [] { return std::make_unique<TPictureMetafile>(); });
     return true;
 }();
 

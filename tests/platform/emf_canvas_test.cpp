@@ -654,6 +654,15 @@ TEST(MetafileGraphic, LoadsThroughPictureByContent)
     EXPECT_STREQ(pic.Graphic()->ClassName(), "TMetafile");
     EXPECT_EQ(pic.Width(), W);
     EXPECT_EQ(Differences(pic.Graphic()->ToImage(), page.ToImage()), 0);
+
+    // A page cut short leaves the picture empty, as bad data of any picture does.
+    std::vector<uint8_t> cut = page.Bytes();
+    cut.resize(cut.size() / 2);
+    TMemoryStream bad;
+    bad.WriteBuffer(cut.data(), int64_t(cut.size()));
+    bad.SetPosition(0);
+    EXPECT_NO_THROW(pic.LoadFromStream(bad));
+    EXPECT_TRUE(pic.Empty());
 }
 
 // ---------------------------------------------------------------- untrusted pages
