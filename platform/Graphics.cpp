@@ -344,8 +344,9 @@ void TRasterGraphic::Draw(TCanvas &canvas, const TRect &rect) const
 {
     if (Empty())
         return;
-    if (canvas.StretchBltMode() != COLORONCOLOR)
-        canvas.SetStretchBltMode(COLORONCOLOR);
+    // Set on every draw, as the framework does, so a recorded page carries
+    // the mode in front of each picture.
+    canvas.SetStretchBltMode(COLORONCOLOR);
     const TColor key = (transparent_ && !image_.hasAlphaChannel()) ? DrawTransparentColor() : clNone;
     canvas.StretchDrawImage(rect, image_, Rect(0, 0, Width(), Height()), key);
 }

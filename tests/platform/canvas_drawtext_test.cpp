@@ -235,3 +235,26 @@ TEST(Realisation, ObjectsAreRealisedOnceAfterEachChangeBeforeTheyAreNeeded)
     c.Ellipse(0, 0, 2, 2);
     EXPECT_EQ(c.log, (std::vector<std::string>{"pen", "brush", "bkcolor 16777215", "bkmode 1"}));
 }
+
+TEST(Realisation, EachPictureIsPrecededByItsStretchMode)
+{
+    struct PictureLog : TCanvas {
+        std::vector<std::string> log;
+        void SetStretchBltMode(int mode) override
+        {
+            log.push_back("mode " + std::to_string(mode));
+            TCanvas::SetStretchBltMode(mode);
+        }
+        void StretchDrawImage(const TRect &dest, const QImage &image, const TRect &source, TColor key) override
+        {
+            log.push_back("image " + std::to_string(image.width()) + " -> " + std::to_string(dest.Width()) +
+                          " from " + std::to_string(source.Width()));
+            TCanvas::StretchDrawImage(dest, image, source, key);
+        }
+    } c;
+    TBitmap a(4, 2), empty;
+    c.Draw(0, 0, a);
+    c.StretchDraw(Rect(0, 0, 8, 4), a);
+    c.Draw(0, 0, empty);  // nothing at all for an empty picture
+    EXPECT_EQ(c.log, (std::vector<std::string>{"mode 3", "image 4 -> 4 from 4", "mode 3", "image 4 -> 8 from 4"}));
+}
