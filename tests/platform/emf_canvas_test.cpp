@@ -89,6 +89,10 @@ void DrawFixture(TCanvas &c)
     c.Font().SetColor(RGB(0, 0, 128));
     c.TextOut(20, 100, "Zibolka & co");
 
+    TRect box = Rect(60, 112, 128, 136);
+    c.Font().SetColor(clBlack);
+    c.DrawText("Zie de handleiding van de ZIBOR", box, DT_WORDBREAK | DT_CENTER | DT_NOPREFIX);
+
     c.GradientFillRect(Rect(130, 121, 200, 136), RGB(0, 0, 128), clWhite, false);
     c.GradientFillRect(Rect(202, 121, 238, 138), clYellow, RGB(0, 128, 0), true);
 
@@ -323,6 +327,40 @@ TEST(MetafilePlayback, FollowsThePageMapping)
         c.StretchDraw(Rect(0, 0, 120, 90), page);
     }
     EXPECT_EQ(Differences(direct, played), 0);
+}
+
+// The report's own set-up: A4 in 0.01 mm on a page of its screen size. Played
+// at that size, the page rounds every coordinate as the canvas does.
+TEST(MetafilePlayback, ReportMappingPlaysLikeDirectDrawing)
+{
+    static auto a4 = [](TCanvas &c) {
+        c.SetMapMode(MM_ANISOTROPIC);
+        c.SetWindowExtEx(21000, 29700);
+        c.SetViewportExtEx(794, 1123);
+        c.SetViewportOrgEx(0, 0);
+        DrawShapes(c, 37, 800, 7100);
+    };
+    QImage direct = Blank(794, 1123);
+    {
+        TCanvas c(&direct);
+        a4(c);
+    }
+    TMetafile page;
+    page.SetMMWidth(21000);
+    page.SetMMHeight(29700);
+    {
+        TMetafileCanvas mc(page);
+        a4(mc);
+    }
+    EXPECT_EQ(page.Width(), 794);
+    EXPECT_EQ(page.Height(), 1123);
+    QImage played = Blank(794, 1123);
+    {
+        TCanvas c(&played);
+        c.StretchDraw(Rect(0, 0, 794, 1123), SavedAndLoaded(page));
+    }
+    QPoint at;
+    EXPECT_EQ(Differences(direct, played, &at), 0) << "first at " << at.x() << "," << at.y();
 }
 
 TEST(MetafilePlayback, LeavesTheTargetCanvasAsItWas)
