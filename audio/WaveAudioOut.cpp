@@ -131,6 +131,7 @@ bool TWaveAudioOut::Open()
             std::memcpy(&waveFormat_, format, 16);
             waveFormat_.cbSize = 0;
             closeIssued_ = false;
+            stopRequested_ = false;
             try {
                 CreateCallback();
                 HWAVEOUT h = 0;
@@ -158,19 +159,24 @@ bool TWaveAudioOut::Open()
 
 bool TWaveAudioOut::Close()
 {
-    if (closing_)
+    if (stopRequested_)
         return false;
     if (opening_)
         WaitWhileOpening();
     if (!GetActive())
         throw EWaveAudioInvalidOperation("Device is aleardy close");
     TLock lock(lock_);
-    if (closing_)
+    if (stopRequested_ || closeIssued_)
         return false;
+    // The closing flag is also set when the data have ended while the last
+    // buffers still play; a stop then still cuts them short.
+    const bool dataEnded = closing_;
     closing_ = true;
+    stopRequested_ = true;
     const MMRESULT r = waveOutReset(handle_);
     if (r != MMSYSERR_NOERROR) {
-        closing_ = false;
+        closing_ = dataEnded;
+        stopRequested_ = false;
         SetLastResult(r);
         return false;
     }
@@ -361,6 +367,7 @@ void TWaveAudioOut::HandleOutOpen()
 
 void TWaveAudioOut::HandleOutClose()
 {
+    stopRequested_ = false;
     handle_ = 0;
     startPosition_ = 0;
     Closed();

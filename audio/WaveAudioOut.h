@@ -85,4 +85,6 @@ private:
     // Set once the device's close has been issued; a refill that is still
     // queued then leaves the device alone.
     bool closeIssued_ = false;
+    // A stop (reset) has been asked for this playback.
+    std::atomic<bool> stopRequested_{false};
 };

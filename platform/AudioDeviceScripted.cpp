@@ -127,6 +127,20 @@ std::vector<std::string> TScriptedAudioDevice::Calls() const
     return calls_;
 }
 
+void TScriptedAudioDevice::Note(const std::string &line)
+{
+    Record(line);
+}
+
+void TScriptedAudioDevice::Record(std::string line)
+{
+    {
+        std::lock_guard g(m_);
+        calls_.push_back(std::move(line));
+    }
+    cv_.notify_all();
+}
+
 void TScriptedAudioDevice::ClearCalls()
 {
     std::lock_guard g(m_);

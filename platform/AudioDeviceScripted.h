@@ -26,6 +26,8 @@ public:
     // numbered in the order they were opened.
     std::vector<std::string> Calls() const;
     void ClearCalls();
+    // Adds a line of the test's own (an event it saw) among the calls.
+    void Note(const std::string &line);
     // Waits (for other threads' calls) until pred(Calls()) holds.
     bool WaitUntil(const std::function<bool(const std::vector<std::string> &)> &pred, int timeoutMs = 5000);
 
