@@ -80,8 +80,16 @@ bool PlayImage(const WaveImage &img, Session &s)
     hdr.dwBufferLength = img.size;
     const bool ok = waveOutPrepareHeader(h, &hdr, sizeof hdr) == MMSYSERR_NOERROR &&
                     waveOutWrite(h, &hdr, sizeof hdr) == MMSYSERR_NOERROR;
-    if (ok)
+    if (ok) {
+        {
+            // A stop that came between publishing the handle and the write
+            // found nothing to reset.
+            std::lock_guard g(s.m);
+            if (s.stop)
+                waveOutReset(h);
+        }
         notified.Wait(INFINITE); // the buffer is done: played out or reset
+    }
     {
         std::lock_guard g(s.m);
         s.current = 0;

@@ -1,0 +1,147 @@
+// Thread queues, waitable objects, hidden windows and the waiting routine of
+// the user-interface thread.
+#include "platform/Threads.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+using namespace plat;
+
+TEST(ThreadQueues, PostingNeedsTheQueueAndKeepsOrder)
+{
+    std::atomic<TThreadID> id{0};
+    TEvent go(true, false), ready(true, false);
+    std::vector<uintptr_t> got;
+    std::thread t([&] {
+        id = GetCurrentThreadId();
+        ready.SetEvent();
+        go.Wait(INFINITE);
+        TMsg m;
+        PeekMessage(m, false); // creates the queue
+        ready.ResetEvent();
+        ready.SetEvent();
+        while (GetMessage(m))
+            got.push_back(m.wParam);
+    });
+    ready.Wait(INFINITE);
+    EXPECT_FALSE(PostThreadMessage(id, WM_USER, 1, 0)) << "no queue yet";
+    ready.ResetEvent();
+    go.SetEvent();
+    while (!PostThreadMessage(id, WM_USER, 1, 0))
+        std::this_thread::yield();
+    PostThreadMessage(id, WM_USER, 2, 0);
+    PostThreadMessage(id, WM_USER, 3, 0);
+    PostThreadMessage(id, WM_QUIT, 0, 0);
+    t.join();
+    EXPECT_EQ(got, (std::vector<uintptr_t>{1, 2, 3}));
+    EXPECT_FALSE(PostThreadMessage(id, WM_USER, 4, 0)) << "the queue went with its thread";
+}
+
+TEST(ThreadObjects, SelfFreeingThreadSignalsItsHandle)
+{
+    struct Worker : TThread {
+        explicit Worker(std::atomic<bool> &ran) : TThread(true), ran_(ran) { FreeOnTerminate = true; }
+        void Execute() override { ran_ = true; }
+        std::atomic<bool> &ran_;
+    };
+    std::atomic<bool> ran{false};
+    auto *w = new Worker(ran);
+    const auto handle = w->Handle();
+    const TThreadID id = w->ThreadID();
+    EXPECT_NE(id, 0u);
+    w->Start();
+    EXPECT_EQ(handle->Wait(5000), WAIT_OBJECT_0);
+    EXPECT_TRUE(ran);
+
+    TEvent autoReset(false, true);
+    EXPECT_EQ(autoReset.Wait(0), WAIT_OBJECT_0);
+    EXPECT_EQ(autoReset.Wait(0), WAIT_TIMEOUT) << "consumed by the wait";
+    TCriticalSection cs;
+    TLock outer(cs);
+    EXPECT_TRUE(cs.TryEnter()) << "recursive";
+    cs.Leave();
+}
+
+TEST(WaitPumping, TimersRunAndInputIsDropped)
+{
+    QObject target;
+    struct Counter : QObject {
+        int keys = 0;
+        bool event(QEvent *e) override
+        {
+            if (e->type() == QEvent::KeyPress)
+                ++keys;
+            return QObject::event(e);
+        }
+    } counter;
+    bool timerRan = false;
+    QTimer::singleShot(5, [&] {
+        timerRan = true;
+        QCoreApplication::postEvent(&counter, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+    });
+    TEvent done(true, false);
+    std::thread t([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        done.SetEvent();
+    });
+    EXPECT_EQ(WaitPumping(done, INFINITE), WAIT_OBJECT_0);
+    t.join();
+    EXPECT_TRUE(timerRan);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.keys, 0) << "dropped, not deferred";
+    QCoreApplication::postEvent(&counter, new QKeyEvent(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.keys, 1) << "delivered again once the wait is over";
+
+    TEvent never(true, false);
+    EXPECT_EQ(WaitPumping(never, 20), WAIT_TIMEOUT);
+    PostQuitMessage(0);
+    EXPECT_EQ(WaitPumping(never, INFINITE), WAIT_OBJECT_0 + 1) << "a quit ends the wait";
+}
+
+TEST(HiddenWindow, MessagesRunOnTheOwnerThread)
+{
+    std::vector<uint32_t> got;
+    HWND w = 0;
+    w = AllocateHWnd([&](TMsg &m) {
+        EXPECT_EQ(QThread::currentThread(), qApp->thread());
+        got.push_back(m.message);
+        if (m.message == WM_USER + 2)
+            DeallocateHWnd(w); // from inside its own procedure
+    });
+    std::thread t([&] {
+        PostMessage(w, WM_USER + 1, 0, 0);
+        PostMessage(w, WM_USER + 2, 0, 0);
+    });
+    t.join();
+    EXPECT_TRUE(DispatchNextWindowMessage(w, 1000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(got, (std::vector<uint32_t>{WM_USER + 1, WM_USER + 2}));
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_FALSE(PostMessage(w, WM_USER, 0, 0));
+}
+
+TEST(ThreadErrors, ShownOnTheMainThreadWithoutBlocking)
+{
+    std::vector<std::string> shown;
+    bool onMain = false;
+    const auto previous = SetThreadErrorHandler([&](const std::string &m) {
+        onMain = QThread::currentThread() == qApp->thread();
+        shown.push_back(m);
+    });
+    std::thread t([] { ShowThreadError("device failed"); });
+    t.join(); // returned without anyone showing it yet
+    EXPECT_TRUE(shown.empty());
+    for (int i = 0; i < 100 && shown.empty(); ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(shown, std::vector<std::string>{"device failed"});
+    EXPECT_TRUE(onMain);
+    SetThreadErrorHandler(previous);
+}
