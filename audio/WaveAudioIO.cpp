@@ -182,8 +182,8 @@ void TWaveAudioIO::CreateCallback()
 {
     if (async_) {
         callbackKind_ = CALLBACK_THREAD;
-        auto *thread = new TWaveThread(this); // frees itself when it ends
-        callback_ = thread->ThreadID();
+        new TWaveThread(this); // frees itself when it ends
+        callback_ = threadId_.load();
         // Notifications posted before the thread has its queue would be lost.
         const auto ready = threadReady_;
         while (!ready->Signaled())

@@ -145,17 +145,18 @@ void TWaitable::SetSignaled(bool on)
 {
     std::vector<std::function<void()>> wake;
     {
+        // Notified under the lock: a woken waiter may destroy the object at
+        // once, so nothing of it is touched after the lock is released.
         std::lock_guard g(m_);
         signaled_ = on;
-        if (on)
-            for (auto &w : wakers_)
-                wake.push_back(w.second);
-    }
-    if (on) {
+        if (!on)
+            return;
+        for (auto &w : wakers_)
+            wake.push_back(w.second);
         cv_.notify_all();
-        for (auto &w : wake)
-            w();
     }
+    for (auto &w : wake)
+        w();
 }
 
 uint32_t TWaitable::Wait(uint32_t timeoutMs)
@@ -223,14 +224,14 @@ void TThread::Start()
     if (started_)
         return;
     started_ = true;
-    auto *t = new std::thread(&TThread::Run, this);
+    // A self-freeing thread may be gone before std::thread returns: nothing
+    // of this object is read after the start.
     if (FreeOnTerminate) {
-        t->detach();
-        delete t;
-    } else {
-        native_ = t;
-        joinable_ = true;
+        std::thread(&TThread::Run, this).detach();
+        return;
     }
+    joinable_ = true;
+    native_ = new std::thread(&TThread::Run, this);
 }
 
 void TThread::WaitFor()

@@ -475,11 +475,11 @@ TEST_F(PlayerTest, TheProgramsThreePlayers)
 
 TEST_F(PlayerTest, MainAndSubtestPlayersPlayAtTheSameTime)
 {
+    const plat::WAVEFORMATEX f = Pcm(1, 8000, 8);
+    WavStream a(Wav(f, 40000)), b(Wav(f, 40000)); // outlive the players that read them
     plat::TComponent owner;
     TStockAudioPlayer *main = CreateStockAudioPlayer1(&owner);
     TStockAudioPlayer *fw = CreateFWItemPlayer(&owner);
-    const plat::WAVEFORMATEX f = Pcm(1, 8000, 8);
-    WavStream a(Wav(f, 40000)), b(Wav(f, 40000));
     ASSERT_TRUE(main->PlayWaveStream(&a));
     ASSERT_TRUE(fw->PlayWaveStream(&b));
     ASSERT_TRUE(WaitFor([](const Lines &l) { return Writes(l, "#1").size() == 2 && Writes(l, "#2").size() == 3; }));
