@@ -285,7 +285,14 @@ QObject *TControlBridge::Filter() const { return impl_.get(); }
 // ---------------------------------------------------------------------------
 // TControl
 
-TControl::TControl(TComponent *owner) : TComponent(owner) {}
+TControl::TControl(TComponent *owner) : TComponent(owner), font_(std::make_unique<TFont>())
+{
+    font_->OnChange = [this](TObject *) {
+        if (!followingParent_)
+            parentFont_ = false;
+        FontChanged();
+    };
+}
 
 TControl::~TControl()
 {
@@ -313,6 +320,48 @@ void TControl::AttachWidget(QWidget *w)
     w->setMouseTracking(true);
     ApplyBounds();
     ApplyColor();
+    ApplyFont();
+}
+
+void TControl::SetParentFont(bool v)
+{
+    parentFont_ = v;
+    if (v && parent_) {
+        followingParent_ = true;
+        font_->Assign(parent_->Font());
+        followingParent_ = false;
+    }
+}
+
+void TControl::FontChanged()
+{
+    ApplyFont();
+    if (auto *w = dynamic_cast<TWinControl *>(this))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            if (w->Controls(i)->ParentFont())
+                w->Controls(i)->SetParentFont(true);
+}
+
+void TControl::ApplyFont()
+{
+    if (!widget_)
+        return;
+    QFont f(QString::fromStdString(font_->Name()));
+    // The font's height is in pixels at 96 dpi: negative the em, positive the cell.
+    const int h = font_->Height();
+    f.setPixelSize(std::max(1, h < 0 ? -h : h * 4 / 5));
+    const TFontStyles st = font_->Style();
+    f.setBold(st & fsBold);
+    f.setItalic(st & fsItalic);
+    f.setUnderline(st & fsUnderline);
+    f.setStrikeOut(st & fsStrikeOut);
+    widget_->setFont(f);
+    QPalette pal = widget_->palette();
+    const QColor c = ToQColor(font_->Color());
+    pal.setColor(QPalette::WindowText, c);
+    pal.setColor(QPalette::Text, c);
+    pal.setColor(QPalette::ButtonText, c);
+    widget_->setPalette(pal);
 }
 
 void TControl::SetParent(TWinControl *p)
@@ -627,6 +676,8 @@ void TWinControl::InsertControl(TControl *c)
     }
     if (c->parentColor_)
         c->ColorChanged();
+    if (c->parentFont_)
+        c->SetParentFont(true);
     if (c->align_ != TAlign::alNone)
         Realign();
 }
@@ -657,7 +708,7 @@ void TWinControl::ApplyFocusPolicy()
     if (!Focusable())
         Widget()->setFocusPolicy(Qt::NoFocus);
     else
-        Widget()->setFocusPolicy(tabStop_ ? Qt::StrongFocus : Qt::ClickFocus);
+        Widget()->setFocusPolicy(tabStop_ ? Qt::StrongFocus : clickFocus_ ? Qt::ClickFocus : Qt::NoFocus);
 }
 
 bool TWinControl::CanFocus() const
@@ -698,7 +749,11 @@ void TWinControl::WidgetResized(int width, int height)
 
 void TWinControl::Realign()
 {
+    if (aligning_)
+        return;
+    aligning_ = true;
     TRect r = ClientRect();
+    AdjustClientRect(r);
     auto place = [](TControl *c, const TRect &b) {
         if (c->bounds_ == b)
             return;
@@ -736,6 +791,7 @@ void TWinControl::Realign()
             }
         }
     }
+    aligning_ = false;
 }
 
 void TWinControl::KeyDown(uint16_t &key, TShiftState shift)

@@ -7,6 +7,7 @@
 // reported by the application's exception handler instead of unwinding
 // through Qt.
 #include "platform/Component.h"
+#include "platform/Graphics.h"
 #include "platform/Types.h"
 
 #include <QPointer>
@@ -27,7 +28,6 @@ class TWinControl;
 class TForm;
 class TControlBridge;
 class TPopupMenu;
-class TFont;
 
 using TCursor = int;
 constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
@@ -118,6 +118,13 @@ public:
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool v);
 
+    // The control's font; a control with ParentFont follows its parent's
+    // until its own font is changed.
+    TFont &Font() { return *font_; }
+    const TFont &Font() const { return *font_; }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v);
+
     // Caption of labels, buttons and windows, text of edits.
     String Caption() const { return GetTextValue(); }
     void SetCaption(const String &s) { SetTextValue(s); }
@@ -160,6 +167,7 @@ public:
     virtual void FocusChanged(TWinControl *focused) { (void)focused; }
     virtual void EnabledChanged();
     virtual void ColorChanged();
+    virtual void FontChanged();
     virtual void TextChanged() {}
     virtual void VisibleChanged() {}
 
@@ -187,6 +195,7 @@ protected:
     virtual void SetTextValue(const String &s);
     TColor EffectiveColor() const;
     void ApplyColor();
+    void ApplyFont();
     virtual void ApplyVisible();
     void ApplyBounds();
     bool clickOnRelease_ = false;
@@ -203,6 +212,9 @@ private:
     bool enabled_ = true;
     TColor color_ = clBtnFace;
     bool parentColor_ = false;
+    std::unique_ptr<TFont> font_;
+    bool parentFont_ = true;
+    bool followingParent_ = false;
     String hint_;
     bool showHint_ = false;
     TCursor cursor_ = crDefault;
@@ -228,8 +240,10 @@ public:
     bool Focused() const;
     virtual void SetFocus();
 
-    // Lays out the children that have an Align, in the framework's order.
-    void Realign();
+    // Lays out the children that have an Align, in the framework's order,
+    // inside the client rectangle less what AdjustClientRect takes off.
+    virtual void Realign();
+    virtual void AdjustClientRect(TRect &r) const { (void)r; }
     void WidgetResized(int width, int height) override;
 
     virtual void KeyDown(uint16_t &key, TShiftState shift);
@@ -255,10 +269,14 @@ protected:
     // all (labels, pictures) says so here.
     virtual bool Focusable() const { return true; }
     void ApplyFocusPolicy();
+    // Whether a click gives the focus to a control that is no tab stop.
+    bool clickFocus_ = true;
+    // Set while the children are being placed: their moves ask for no new layout.
+    bool aligning_ = false;
 
 private:
     std::vector<TControl *> controls_;
-    bool tabStop_ = true;
+    bool tabStop_ = false;
     int tabOrder_ = -1;
 };
 

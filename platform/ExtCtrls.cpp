@@ -19,55 +19,91 @@ QString Q(const String &s) { return QString::fromStdString(s); }
 } // namespace
 
 // ---------------------------------------------------------------------------
-// TPanel
+// TImage
 
-TPanel::TPanel(TComponent *owner) : TWinControl(owner)
+TImage::TImage(TComponent *owner) : TGraphicControl(owner)
 {
-    auto *frame = new QFrame;
-    caption_ = new QLabel(frame);
-    caption_->setAlignment(Qt::AlignCenter);
-    caption_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    AttachWidget(frame);
-    frame->setAutoFillBackground(true);
-    SetBounds(0, 0, 185, 41);
-    ApplyFrame();
+    SetBounds(0, 0, 105, 105);
+    picture_.OnChange = [this](TObject *) { PictureChanged(); };
 }
 
-void TPanel::ApplyFrame()
+void TImage::PictureChanged()
 {
-    auto *frame = static_cast<QFrame *>(Widget());
-    const TBevelCut b = bevelOuter_ != TBevelCut::bvNone ? bevelOuter_ : bevelInner_;
-    if (b == TBevelCut::bvNone || b == TBevelCut::bvSpace) {
-        frame->setFrameStyle(QFrame::NoFrame);
-        return;
+    if (TGraphic *g = picture_.Graphic(); g && transparent_ != g->Transparent())
+        g->SetTransparent(transparent_);
+    if (autoSize_ && !picture_.Empty())
+        SetBounds(Left(), Top(), picture_.Width(), picture_.Height());
+    Invalidate();
+}
+
+void TImage::SetStretch(bool v)
+{
+    stretch_ = v;
+    Invalidate();
+}
+
+void TImage::SetProportional(bool v)
+{
+    proportional_ = v;
+    Invalidate();
+}
+
+void TImage::SetCenter(bool v)
+{
+    center_ = v;
+    Invalidate();
+}
+
+void TImage::SetTransparent(bool v)
+{
+    transparent_ = v;
+    PictureChanged();
+}
+
+void TImage::SetAutoSize(bool v)
+{
+    autoSize_ = v;
+    PictureChanged();
+}
+
+TRect TImage::DestRect() const
+{
+    int w = picture_.Width(), h = picture_.Height();
+    const int cw = ClientWidth(), ch = ClientHeight();
+    if (stretch_ || (proportional_ && (w > cw || h > ch))) {
+        if (proportional_ && w > 0 && h > 0) {
+            const double aspect = static_cast<double>(w) / h;
+            if (w > h) {
+                w = cw;
+                h = static_cast<int>(cw / aspect);
+                if (h > ch) {
+                    h = ch;
+                    w = static_cast<int>(ch * aspect);
+                }
+            } else {
+                h = ch;
+                w = static_cast<int>(ch * aspect);
+                if (w > cw) {
+                    w = cw;
+                    h = static_cast<int>(cw / aspect);
+                }
+            }
+        } else {
+            w = cw;
+            h = ch;
+        }
     }
-    frame->setFrameStyle(QFrame::Panel | (b == TBevelCut::bvLowered ? QFrame::Sunken : QFrame::Raised));
-    frame->setLineWidth(1);
+    TRect r = Rect(0, 0, w, h);
+    if (center_)
+        r = Bounds((cw - w) / 2, (ch - h) / 2, w, h);
+    return r;
 }
 
-void TPanel::SetBevelOuter(TBevelCut b)
+void TImage::Paint()
 {
-    bevelOuter_ = b;
-    ApplyFrame();
-}
-
-void TPanel::SetBevelInner(TBevelCut b)
-{
-    bevelInner_ = b;
-    ApplyFrame();
-}
-
-void TPanel::TextChanged()
-{
-    caption_->setText(Q(text_));
-    caption_->setGeometry(0, 0, Width(), Height());
-    caption_->lower();
-}
-
-void TPanel::ColorChanged()
-{
-    TWinControl::ColorChanged();
-    caption_->setGeometry(0, 0, Width(), Height());
+    if (const TGraphic *g = picture_.Graphic(); g && !g->Empty())
+        Canvas().StretchDraw(DestRect(), *g);
+    TGraphicControl::Paint();
 }
 
 // ---------------------------------------------------------------------------
@@ -79,7 +115,7 @@ TRadioGroup::TRadioGroup(TComponent *owner)
 {
     AttachWidget(box_);
     SetBounds(0, 0, 185, 105);
-    ApplyFocusPolicy();
+    SetTabStop(true);
 }
 
 TRadioGroup::~TRadioGroup() = default;
@@ -214,7 +250,7 @@ TTabControl::TTabControl(TComponent *owner)
 {
     AttachWidget(bar_);
     SetBounds(0, 0, 289, 193);
-    ApplyFocusPolicy();
+    SetTabStop(true);
     QObject::connect(bar_, &QTabBar::currentChanged, [this] {
         if (!Dying() && !updating_)
             Guarded([this] {

@@ -2,6 +2,7 @@
 // Panels, radio groups, progress bars, tab strips, the data-only string
 // grid, and the picture control.
 #include "platform/Controls.h"
+#include "platform/CustomControls.h"
 #include "platform/StdCtrls.h"
 
 #include <memory>
@@ -17,25 +18,37 @@ class QLabel;
 
 namespace plat {
 
-enum class TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
-
-class TPanel : public TWinControl {
+// The picture control. The picture is drawn at its size from the top-left,
+// or centred, or stretched to the control, keeping its proportions when asked
+// (proportional alone only shrinks a picture that does not fit).
+class TImage : public TGraphicControl {
 public:
-    explicit TPanel(TComponent *owner);
-    TBevelCut BevelOuter() const { return bevelOuter_; }
-    void SetBevelOuter(TBevelCut b);
-    TBevelCut BevelInner() const { return bevelInner_; }
-    void SetBevelInner(TBevelCut b);
+    explicit TImage(TComponent *owner);
+    TPicture &Picture() { return picture_; }
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool v);
+    bool Proportional() const { return proportional_; }
+    void SetProportional(bool v);
+    bool Center() const { return center_; }
+    void SetCenter(bool v);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool v);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool v);
+    TRect DestRect() const;
 
 protected:
-    void TextChanged() override;
-    void ColorChanged() override;
+    void Paint() override;
 
 private:
-    void ApplyFrame();
-    QLabel *caption_;
-    TBevelCut bevelOuter_ = TBevelCut::bvRaised;
-    TBevelCut bevelInner_ = TBevelCut::bvNone;
+    void PictureChanged();
+    TPicture picture_;
+    bool stretch_ = false, proportional_ = false, center_ = false, transparent_ = false, autoSize_ = false;
+};
+
+class TPanel : public TCustomPanel {
+public:
+    using TCustomPanel::TCustomPanel;
 };
 
 // The framework's plain radio group: one radio button per item, laid out

@@ -220,10 +220,9 @@ void TForm::UpdateShape()
     if (Width() <= 0 || Height() <= 0)
         return;
     w->clearMask();
-    const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QColor key = ToQColor(transparentColorValue_);
-    const QImage mask = img.createMaskFromColor(key.rgb(), Qt::MaskOutColor);
-    w->setMask(QBitmap::fromImage(mask));
+    // Where the window shows the key colour, there is no window.
+    const QPixmap look = w->grab();
+    w->setMask(look.createMaskFromColor(ToQColor(transparentColorValue_), Qt::MaskInColor));
 }
 
 void TForm::Place()

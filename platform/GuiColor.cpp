@@ -1,14 +1,9 @@
 #include "platform/GuiColor.h"
 
+#include "platform/Graphics.h"
+
 namespace plat {
 
-QColor ToQColor(TColor c)
-{
-    // Until the system colour table is shared, system colours resolve to the
-    // classic scheme's face colour.
-    if ((c & clSystemColor) == clSystemColor)
-        return QColor(240, 240, 240);
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
-}
+QColor ToQColor(TColor c) { return QColor::fromRgb(ToQRgb(c)); }
 
 } // namespace plat

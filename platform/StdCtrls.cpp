@@ -141,7 +141,7 @@ TEdit::TEdit(TComponent *owner) : TWinControl(owner), edit_(new QLineEdit)
     AttachWidget(edit_);
     SetColor(clWindow);
     SetBounds(0, 0, 121, 21);
-    ApplyFocusPolicy();
+    SetTabStop(true);
     QObject::connect(edit_, &QLineEdit::textChanged, [this] {
         if (!Dying())
             Guarded([this] { Change(); });
@@ -222,7 +222,7 @@ TButton::TButton(TComponent *owner) : TWinControl(owner), button_(new QPushButto
     button_->setAutoDefault(false);
     AttachWidget(button_);
     SetBounds(0, 0, 75, 25);
-    ApplyFocusPolicy();
+    SetTabStop(true);
     QObject::connect(button_, &QPushButton::clicked, [this] {
         if (!Dying())
             Guarded([this] { Click(); });
@@ -273,7 +273,7 @@ TCheckBox::TCheckBox(TComponent *owner) : TWinControl(owner), box_(new QCheckBox
 {
     AttachWidget(box_);
     SetBounds(0, 0, 97, 17);
-    ApplyFocusPolicy();
+    SetTabStop(true);
     QObject::connect(box_, &QCheckBox::toggled, [this] {
         if (!Dying() && !Loading())
             Guarded([this] { Click(); });
@@ -297,7 +297,7 @@ TComboBox::TComboBox(TComponent *owner)
         Bridge()->Watch(combo_->lineEdit());
     SetColor(clWindow);
     SetBounds(0, 0, 145, 21);
-    ApplyFocusPolicy();
+    SetTabStop(true);
     QObject::connect(combo_, qOverload<int>(&QComboBox::activated), [this](int i) {
         if (!Dying())
             Guarded([this, i] { Picked(i); });
@@ -384,16 +384,6 @@ void TComboBox::SetTextValue(const String &s)
     updating_ = false;
 }
 
-void TComboBox::SetTextColor(TColor c)
-{
-    textColor_ = c;
-    QPalette pal = combo_->palette();
-    pal.setColor(QPalette::Text, ToQColor(c));
-    pal.setColor(QPalette::ButtonText, ToQColor(c));
-    pal.setColor(QPalette::WindowText, ToQColor(c));
-    combo_->setPalette(pal);
-}
-
 void TComboBox::SetItemColor(int index, TColor c)
 {
     for (auto &entry : itemColors_)
@@ -411,7 +401,7 @@ TColor TComboBox::ItemColor(int index) const
     for (const auto &entry : itemColors_)
         if (entry.first == index)
             return entry.second;
-    return textColor_;
+    return Font().Color();
 }
 
 void TComboBox::ColorChanged()

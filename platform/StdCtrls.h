@@ -144,10 +144,8 @@ public:
     void SetStyle(TComboBoxStyle s);
     int DropDownCount = 8;
 
-    // The colour of the list's text (the framework's Font.Color); owner-drawn
-    // lists may give single items their own colour.
-    TColor TextColor() const { return textColor_; }
-    void SetTextColor(TColor c);
+    // The list's text takes Font's colour; an owner-drawn list may give
+    // single items a colour of their own.
     void SetItemColor(int index, TColor c);
     TColor ItemColor(int index) const;
 
@@ -167,7 +165,6 @@ private:
     std::vector<std::pair<int, TColor>> itemColors_;
     int itemIndex_ = -1;
     TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
-    TColor textColor_ = clWindowText;
     bool updating_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 
@@ -75,7 +76,9 @@ bool Clickable(const plat::TControl &c)
 
 void SendClick(QWidget *w)
 {
-    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    // Check boxes and radio buttons take clicks on their mark and text only.
+    const bool marked = qobject_cast<QAbstractButton *>(w) && !qobject_cast<QPushButton *>(w);
+    const QPointF local(marked ? std::min(8.0, w->width() / 2.0) : w->width() / 2.0, w->height() / 2.0);
     const QPointF global = w->mapToGlobal(local);
     QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &press);
