@@ -107,6 +107,15 @@ void DrawFixture(TCanvas &c)
     c.RestoreDC(-1);
     c.MoveTo(100, 155);
     c.LineTo(140, 155);
+
+    c.Brush().SetColor(RGB(0, 128, 128));
+    c.ExcludeClipRect(Rect(214, 90, 226, 110));
+    c.FillRect(Rect(210, 86, 230, 114));
+    const TRect band = Rect(0, 176, 120, 179);
+    c.SelectClipRect(&band);
+    c.FillRect(Rect(0, 170, 240, 180));
+    c.SelectClipRect(nullptr);
+    c.FillRect(Rect(236, 0, 240, 4));
 }
 
 QImage Blank(int w, int h)
