@@ -112,6 +112,8 @@ QColor PenQColor(const TPen &pen)
 
 TCanvas::TCanvas(QImage *target) : target_(target) { Init(); }
 
+TCanvas::TCanvas(QPainter *painter) : painter_(painter) { Init(); }
+
 TCanvas::TCanvas() { Init(); }
 
 TCanvas::~TCanvas() = default;
@@ -235,6 +237,8 @@ QRect TCanvas::DeviceRect(const TRect &r) const
 
 TSize TCanvas::DeviceSize() const
 {
+    if (painter_ && painter_->device())
+        return {painter_->device()->width(), painter_->device()->height()};
     if (!target_ || target_->isNull())
         return {};
     return {target_->width(), target_->height()};
@@ -336,16 +340,31 @@ bool TCanvas::RestoreDC(int level)
 
 // ---------------------------------------------------------------- painting helpers
 
-bool TCanvas::BeginPaint(QPainter &p) const
+TCanvas::PaintScope::PaintScope(const TCanvas &canvas)
 {
-    if (!target_ || target_->isNull())
-        return false;
-    if (!p.begin(target_))
-        return false;
-    if (state_.clip)
-        p.setClipRegion(*state_.clip);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    return true;
+    if (canvas.painter_) {
+        p_ = canvas.painter_;
+        if (!p_->isActive())
+            return;
+        p_->save();
+        external_ = true;
+        if (canvas.state_.clip)
+            p_->setClipRegion(*canvas.state_.clip, Qt::IntersectClip);
+    } else {
+        p_ = &own_;
+        if (!canvas.target_ || canvas.target_->isNull() || !own_.begin(canvas.target_))
+            return;
+        if (canvas.state_.clip)
+            own_.setClipRegion(*canvas.state_.clip);
+    }
+    p_->setRenderHint(QPainter::Antialiasing, false);
+    active_ = true;
+}
+
+TCanvas::PaintScope::~PaintScope()
+{
+    if (external_)
+        p_->restore();
 }
 
 int TCanvas::DevicePenWidth() const
@@ -362,6 +381,22 @@ void TCanvas::StrokeLine(QPainter &p, int x1, int y1, int x2, int y2, bool lastP
     const int w = DevicePenWidth();
     if (w > 1) {
         p.setPen(QPen(color, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawLine(x1, y1, x2, y2);
+        return;
+    }
+    if (p.worldTransform().type() > QTransform::TxTranslate) {
+        // A caller's painter that scales (a printer page, say) has no pixel
+        // grid of ours to step along: let it stroke the line.
+        Qt::PenStyle style = Qt::SolidLine;
+        switch (pen_.Style()) {
+        case psDash: style = Qt::DashLine; break;
+        case psDot: style = Qt::DotLine; break;
+        case psDashDot: style = Qt::DashDotLine; break;
+        case psDashDotDot: style = Qt::DashDotDotLine; break;
+        default: break;
+        }
+        p.setPen(QPen(color, 0, style, Qt::FlatCap));
         p.setBrush(Qt::NoBrush);
         p.drawLine(x1, y1, x2, y2);
         return;
@@ -458,8 +493,9 @@ void TCanvas::MoveTo(int x, int y) { penPos_ = {x, y}; }
 void TCanvas::LineTo(int x, int y)
 {
     RequiredState(csPenValid | csBrushValid);
-    QPainter p;
-    if (BeginPaint(p)) {
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (scope) {
         const TPoint a = LPtoDP(penPos_), b = LPtoDP({x, y});
         StrokeLine(p, a.X, a.Y, b.X, b.Y, false);
     }
@@ -469,8 +505,9 @@ void TCanvas::LineTo(int x, int y)
 void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 {
     RequiredState(csPenValid | csBrushValid);
-    QPainter p;
-    if (!BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (!scope)
         return;
     const QRect dev = DeviceRect({x1, y1, x2, y2});
     if (pen_.Style() == psClear) {
@@ -509,16 +546,18 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2)
 void TCanvas::FillRect(const TRect &r)
 {
     RequiredState(csBrushValid);
-    QPainter p;
-    if (BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (scope)
         FillShapeBrush(p, DeviceRect(r));
 }
 
 void TCanvas::FrameRect(const TRect &r)
 {
     RequiredState(csBrushValid);
-    QPainter p;
-    if (!BeginPaint(p) || brush_.Style() == bsClear)
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (!scope || brush_.Style() == bsClear)
         return;
     const QRect dev = DeviceRect(r);
     if (dev.isEmpty())
@@ -534,8 +573,9 @@ void TCanvas::FrameRect(const TRect &r)
 void TCanvas::Polygon(const TPoint *points, int count)
 {
     RequiredState(csPenValid | csBrushValid);
-    QPainter p;
-    if (count < 2 || !points || !BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (count < 2 || !points || !scope)
         return;
     QPolygon poly;
     for (int i = 0; i < count; ++i) {
@@ -559,8 +599,9 @@ void TCanvas::Polygon(const TPoint *points, int count)
 void TCanvas::Polyline(const TPoint *points, int count)
 {
     RequiredState(csPenValid | csBrushValid);
-    QPainter p;
-    if (count < 2 || !points || !BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (count < 2 || !points || !scope)
         return;
     for (int i = 0; i + 1 < count; ++i) {
         const TPoint a = LPtoDP(points[i]), b = LPtoDP(points[i + 1]);
@@ -568,11 +609,11 @@ void TCanvas::Polyline(const TPoint *points, int count)
     }
 }
 
-bool TCanvas::BeginCurvedShape(QPainter &p, const TRect &r, QRect &box)
+bool TCanvas::BeginCurvedShape(PaintScope &scope, const TRect &r, QRect &box)
 {
-    RequiredState(csPenValid | csBrushValid);
-    if (!BeginPaint(p))
+    if (!scope)
         return false;
+    QPainter &p = scope.Painter();
     const QRect dev = DeviceRect(r);
     if (dev.width() < 1 || dev.height() < 1)
         return false;
@@ -593,18 +634,20 @@ bool TCanvas::BeginCurvedShape(QPainter &p, const TRect &r, QRect &box)
 
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2)
 {
-    QPainter p;
+    RequiredState(csPenValid | csBrushValid);
+    PaintScope scope(*this);
     QRect box;
-    if (BeginCurvedShape(p, {x1, y1, x2, y2}, box))
-        p.drawEllipse(box);
+    if (BeginCurvedShape(scope, {x1, y1, x2, y2}, box))
+        scope.Painter().drawEllipse(box);
 }
 
 void TCanvas::RoundRect(int x1, int y1, int x2, int y2, int cornerW, int cornerH)
 {
-    QPainter p;
+    RequiredState(csPenValid | csBrushValid);
+    PaintScope scope(*this);
     QRect box;
-    if (BeginCurvedShape(p, {x1, y1, x2, y2}, box))
-        p.drawRoundedRect(box, std::fabs(cornerW * ScaleX()) / 2, std::fabs(cornerH * ScaleY()) / 2);
+    if (BeginCurvedShape(scope, {x1, y1, x2, y2}, box))
+        scope.Painter().drawRoundedRect(box, std::fabs(cornerW * ScaleX()) / 2, std::fabs(cornerH * ScaleY()) / 2);
 }
 
 // ---------------------------------------------------------------- text
@@ -684,8 +727,9 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
             penPos_.X = px + width;
     }
 
-    QPainter p;
-    if (!BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (!scope)
         return;
     const QColor bk = QtColor(ColorToRGB(state_.bkColor));
     QRect devRect;
@@ -693,12 +737,8 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
         devRect = DeviceRect(*rect);
     if ((options & ETO_OPAQUE) && rect)
         p.fillRect(devRect, bk);
-    if ((options & ETO_CLIPPED) && rect) {
-        if (state_.clip)
-            p.setClipRegion(state_.clip->intersected(QRegion(devRect)));
-        else
-            p.setClipRect(devRect);
-    }
+    if ((options & ETO_CLIPPED) && rect)
+        p.setClipRect(devRect, Qt::IntersectClip);
     if (font_.Orientation() != 0) {
         // Escapement turns the whole line, cell and strokes about the
         // reference point, counter-clockwise on screen.
@@ -920,8 +960,9 @@ int TCanvas::DrawText(const String &text, TRect &r, unsigned flags)
 
 void TCanvas::GradientFillRect(const TRect &r, TColor start, TColor stop, bool vertical)
 {
-    QPainter p;
-    if (!BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (!scope)
         return;
     const QRect dev = DeviceRect(r);
     const int n = vertical ? dev.height() : dev.width();
@@ -954,8 +995,9 @@ void TCanvas::StretchDraw(const TRect &r, const TGraphic &graphic)
 
 void TCanvas::StretchDrawImage(const TRect &dest, const QImage &image, const TRect &source, TColor transparentColor)
 {
-    QPainter p;
-    if (image.isNull() || !BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (image.isNull() || !scope)
         return;
     const QRect d = DeviceRect(dest);
     const QRect s(source.Left, source.Top, source.Width(), source.Height());
@@ -989,6 +1031,15 @@ TColor TCanvas::Pixel(int x, int y)
 
 void TCanvas::SetPixel(int x, int y, TColor color)
 {
+    if (painter_) {
+        PaintScope scope(*this);
+        if (scope) {
+            const TPoint d = LPtoDP({x, y});
+            scope.Painter().setPen(QPen(QtColor(ColorToRGB(color)), 0));
+            scope.Painter().drawPoint(d.X, d.Y);
+        }
+        return;
+    }
     if (!target_ || target_->isNull())
         return;
     const TPoint d = LPtoDP({x, y});
@@ -1000,8 +1051,9 @@ void TCanvas::SetPixel(int x, int y, TColor color)
 void TCanvas::CopyRect(const TRect &dest, TCanvas &source, const TRect &srcRect)
 {
     RequiredState(csBrushValid);
-    QPainter p;
-    if (!BeginPaint(p))
+    PaintScope scope(*this);
+    QPainter &p = scope.Painter();
+    if (!scope)
         return;
     const QRect d = DeviceRect(dest);
     if (d.isEmpty())

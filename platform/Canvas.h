@@ -44,12 +44,12 @@
 #include "platform/Types.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QRegion>
 
 #include <optional>
 #include <vector>
 
-class QPainter;
 
 namespace plat {
 
@@ -95,6 +95,11 @@ class TCanvas : public TObject {
 public:
     // Draws into *target (not owned; must outlive the canvas and stay 32-bit).
     explicit TCanvas(QImage *target);
+    // Draws through a painter that the caller has begun on any paint device
+    // (a printer, say) and keeps active while the canvas draws; its own
+    // transform and clip apply on top of the canvas's. Pixel reads and
+    // CopyRect from such a canvas see nothing.
+    explicit TCanvas(QPainter *painter);
     ~TCanvas() override;
     TCanvas(const TCanvas &) = delete;
     TCanvas &operator=(const TCanvas &) = delete;
@@ -259,13 +264,29 @@ private:
     double ScaleX() const;
     double ScaleY() const;
     QRect DeviceRect(const TRect &r) const;  // normalised, exclusive corners
-    bool BeginPaint(QPainter &p) const;
+    // The painter for one drawing call: begun on the image, or the caller's
+    // painter saved and restored around the call; false when there is none.
+    class PaintScope {
+    public:
+        explicit PaintScope(const TCanvas &canvas);
+        ~PaintScope();
+        PaintScope(const PaintScope &) = delete;
+        PaintScope &operator=(const PaintScope &) = delete;
+        explicit operator bool() const { return active_; }
+        QPainter &Painter() { return *p_; }
+
+    private:
+        QPainter own_;
+        QPainter *p_ = nullptr;
+        bool active_ = false, external_ = false;
+    };
     void StrokeLine(QPainter &p, int x1, int y1, int x2, int y2, bool lastPixel);
     void FillShapeBrush(QPainter &p, const QRect &devRect);
-    bool BeginCurvedShape(QPainter &p, const TRect &r, QRect &box);
+    bool BeginCurvedShape(PaintScope &scope, const TRect &r, QRect &box);
     int DevicePenWidth() const;
 
     QImage *target_ = nullptr;
+    QPainter *painter_ = nullptr;
     TPen pen_;
     TBrush brush_;
     TFont font_;

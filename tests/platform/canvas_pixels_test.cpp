@@ -378,3 +378,34 @@ TEST(CanvasLines, WildCoordinatesAreClippedNotStepped)
     s.canvas.TextOut(0, 0, "WWWWWWWW");
     EXPECT_GT(s.canvas.TextWidth("WWWWWWWW"), 0);  // no overflow into negatives
 }
+
+TEST(CanvasPainter, DrawsThroughACallersPainterWithItsTransformAndClip)
+{
+    QImage img(20, 10, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    painter.scale(2, 2);                   // the caller's own mapping
+    painter.setClipRect(0, 0, 8, 5);       // and clip, in its coordinates
+    TCanvas c(&painter);
+    EXPECT_EQ(c.DeviceSize(), (TSize{20, 10}));
+    c.Brush().SetColor(clBlack);
+    c.FillRect(Rect(1, 1, 3, 2));          // -> pixels 2..5, 2..3
+    c.MoveTo(0, 4);
+    c.LineTo(10, 4);                       // cut by the caller's clip at 16
+    c.IntersectClipRect(Rect(0, 0, 1, 1));
+    c.FillRect(Rect(0, 0, 10, 5));         // only the canvas clip's square
+    c.SelectClipRect(nullptr);
+    c.SetPixel(9, 0, clRed);
+    EXPECT_EQ(c.Pixel(0, 0), CLR_INVALID);  // nothing to read back
+    painter.end();
+    auto at = [&](int x, int y) { return FromQRgb(img.pixel(x, y)); };
+    EXPECT_EQ(at(2, 2), clBlack);
+    EXPECT_EQ(at(5, 3), clBlack);
+    EXPECT_EQ(at(6, 3), clWhite);
+    EXPECT_EQ(at(1, 2), clWhite);
+    EXPECT_EQ(at(15, 8), clBlack);
+    EXPECT_EQ(at(16, 8), clWhite);
+    EXPECT_EQ(at(1, 1), clBlack);
+    EXPECT_EQ(at(2, 0), clWhite);
+    EXPECT_EQ(at(18, 0), clWhite);         // the red pixel lies outside the caller's clip
+}
