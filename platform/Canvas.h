@@ -203,6 +203,8 @@ public:
     virtual void SetWindowOrgEx(int x, int y);
     virtual void SetViewportExtEx(int cx, int cy);
     virtual void SetViewportOrgEx(int x, int y);
+    void OffsetViewportOrgEx(int dx, int dy) { SetViewportOrgEx(state_.viewportOrg.X + dx, state_.viewportOrg.Y + dy); }
+    void OffsetWindowOrgEx(int dx, int dy) { SetWindowOrgEx(state_.windowOrg.X + dx, state_.windowOrg.Y + dy); }
     int MapMode() const { return state_.mapMode; }
     TSize WindowExt() const { return state_.windowExt; }
     TPoint WindowOrg() const { return state_.windowOrg; }

@@ -182,7 +182,8 @@ TEST(CanvasState, SaveAndRestoreBringBackClipAndOrigin)
     s.canvas.Brush().SetColor(clBlack);
     const int level = s.canvas.SaveDC();
     EXPECT_EQ(level, 1);
-    s.canvas.SetViewportOrgEx(2, 1);
+    s.canvas.SetViewportOrgEx(1, 0);
+    s.canvas.OffsetViewportOrgEx(1, 1);
     s.canvas.IntersectClipRect(Rect(0, 0, 1, 1));  // device (2,1)-(3,2)
     s.canvas.FillRect(Rect(0, 0, 6, 3));
     EXPECT_TRUE(s.canvas.RestoreDC(-1));
