@@ -12,6 +12,7 @@ struct TScriptedAudioDevice::OutputState {
     std::mutex m;          // taken before the queue's mutex, never after it
     TAudioQueue *queue = nullptr;
     bool closed = false;
+    uint64_t played = 0;   // under the queue's mutex
 };
 
 namespace {
@@ -28,22 +29,20 @@ public:
         const uint8_t *data;
         uint32_t n;
         while (state_->queue->Front(data, n)) {
-            played_ += n;
+            state_->played += n;
             state_->queue->Consume(n);
         }
     }
     void Pause() override {}
     void Restart() override {}
-    void Reset() override { played_ = 0; }
-    uint64_t PlayedBytes() override { return played_; }
+    void Reset() override { state_->played = 0; }
+    uint64_t PlayedBytes() override { return state_->played; }
     void Close() override
     {
         std::lock_guard g(state_->m);
         state_->closed = true;
         state_->queue = nullptr;
     }
-    uint64_t played_ = 0;
-
 private:
     std::shared_ptr<TScriptedAudioDevice::OutputState> state_;
     const std::atomic<bool> &autoComplete_;
@@ -191,6 +190,7 @@ bool TScriptedAudioDevice::CompleteBuffer(int output)
     uint32_t n;
     if (!state->queue->Front(data, n))
         return false;
+    state->played += n;
     state->queue->Consume(n);
     return true;
 }

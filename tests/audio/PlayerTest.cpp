@@ -507,3 +507,48 @@ TEST_F(PlayerTest, WindowChannelDeliversOnTheCreatingThread)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlayerTest, PositionFollowsThePlayedBytesAndSeeks)
+{
+    TStockAudioPlayer &p = MakePlayer();
+    std::vector<uint8_t> heard;
+    p.OnFilter = [&](plat::TObject *, void *buffer, uint32_t size) {
+        heard.assign(static_cast<uint8_t *>(buffer), static_cast<uint8_t *>(buffer) + size);
+    };
+    const auto wav = Wav(kFormat, 4000);
+    WavStream s(wav);
+    EXPECT_EQ(p.Position(), 0u);
+    ASSERT_TRUE(p.PlayWaveStream(&s));
+    ASSERT_TRUE(WaitFor([](const Lines &l) { return Writes(l).size() == 2; }));
+    ASSERT_TRUE(dev->CompleteBuffer());
+    EXPECT_EQ(p.Position(), 100u) << "one 800-byte buffer at 8000 bytes a second";
+
+    p.SetPosition(300); // the queued buffers come back; the refill reads from 300 ms on
+    ASSERT_TRUE(WaitForLine("reset #1"));
+    ASSERT_TRUE(WaitFor([](const Lines &l) { return Writes(l).size() >= 4; }));
+    EXPECT_EQ(p.Position(), 300u);
+    ASSERT_TRUE(dev->CompleteBuffer());
+    EXPECT_EQ(p.Position(), 400u);
+    // The buffer written last starts 100 ms after the seek point.
+    EXPECT_EQ(heard.front(), wav[44 + 2400 + 800]);
+    p.SetActive(false);
+    ASSERT_TRUE(WaitForLine("deactivate"));
+    EXPECT_EQ(p.Position(), 0u);
+}
+
+TEST_F(PlayerTest, DeviceFormatsAndPresets)
+{
+    TStockAudioPlayer &p = MakePlayer();
+    const TWaveDeviceFormats all = p.GetDeviceFormats();
+    EXPECT_EQ(all, 0xFFFFu) << "presets 1-16; 48000 Hz is never listed";
+    dev->Accepts = [](const plat::WAVEFORMATEX &f) { return f.nSamplesPerSec == 8000; };
+    EXPECT_TRUE(p.IsPresetSupported(4));
+    EXPECT_FALSE(p.IsPresetSupported(5));
+    EXPECT_FALSE(p.IsPresetSupported(21));
+    EXPECT_EQ(p.GetDeviceName(), "Scripted audio output");
+    EXPECT_EQ(p.GetNumDevs(), 1u);
+}
+
+} // namespace
