@@ -3,6 +3,7 @@
 // screen cursors by number reach Qt.
 #include "platform/Cursors.h"
 #include "platform/Forms.h"
+#include "platform/Streams.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -310,6 +311,29 @@ TEST(GuiCursors, ScreenCursorsByNumberIncludingRegisteredOnes)
     EXPECT_EQ(Screen()->QtCursor(crHandPoint).shape(), Qt::PointingHandCursor);
     EXPECT_EQ(LoadCursorResource("no such cursor"), nullptr);
     Screen()->SetCursors(1, nullptr);
+}
+
+TEST(GuiCursors, TheProgramsOwnCursorResourcesAreReadable)
+{
+    int found = 0;
+    for (const char *name : {"CURSOR_HAND", "CURSOR_GRAB", "crZIBOR_busy"}) {
+        std::vector<uint8_t> bytes;
+        if (!FindResourceBytes("cursor", name, bytes))
+            continue; // not among the resources (yet)
+        ++found;
+        auto c = LoadCursorResource(name);
+        ASSERT_TRUE(c) << name;
+        EXPECT_FALSE(c->Frames.empty()) << name;
+        for (const TCursorFrame &f : c->Frames) {
+            EXPECT_GE(f.HotX, 0) << name;
+            EXPECT_LT(f.HotX, f.Image.width()) << name;
+            EXPECT_LT(f.HotY, f.Image.height()) << name;
+        }
+        if (std::string(name) == "crZIBOR_busy") {
+            EXPECT_TRUE(c->Animated());
+        }
+    }
+    EXPECT_GT(found, 0);
 }
 
 } // namespace

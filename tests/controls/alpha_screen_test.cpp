@@ -1,0 +1,65 @@
+// The fade on a real X display (Xvfb). Headless runs skip it. With
+// ZIBOR_SCREENSHOT set to a file name, the whole screen is also written there
+// by "import -window root" while the faded window is up.
+#include "controls/AlphaShowHide.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+#include "platform/StdCtrls.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace plat;
+
+namespace {
+
+class Notice : public TForm {
+public:
+    explicit Notice(TComponent *owner) : TForm(owner)
+    {
+        TLoadingScope loading(*this);
+        SetBorderStyle(TFormBorderStyle::bsNone);
+        SetBounds(0, 0, 320, 200);
+        SetPosition(TPosition::poScreenCenter);
+        SetColor(clRed);
+        auto *label = new TLabel(this);
+        label->SetParent(this);
+        label->SetBounds(20, 20, 200, 30);
+        label->Font().SetColor(clWhite);
+        label->Font().SetHeight(-24);
+        label->SetTransparent(true);
+        label->SetCaption("TOT ZIENS!");
+        Fade = new TAlphaShowHide(this);
+        Fade->SetDeltaAlpha(25);
+        Fade->SetMaxAlpha(200);
+        Fade->SetActive(true);
+    }
+    TAlphaShowHide *Fade;
+};
+
+TEST(AlphaOnScreen, AFadedWindowShowsOnTheDisplay)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs an X display";
+    auto *f = MakeForm<Notice>(nullptr);
+    f->Show();
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(f->AlphaBlendValue(), 200);
+    EXPECT_TRUE(f->AlphaBlend());
+    if (const char *path = std::getenv("ZIBOR_SCREENSHOT"))
+        QProcess::execute("import", {"-window", "root", path});
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QColor centre = screen.pixelColor(screen.width() / 2, screen.height() / 2 + 60);
+    EXPECT_GT(centre.red(), 150) << "the window is on the screen, at most partly see-through";
+    EXPECT_LT(centre.green(), 100);
+    f->Hide();
+    f->Free();
+}
+
+} // namespace
