@@ -261,6 +261,13 @@ void TForm::SetVisible(bool v)
         Widget()->show();
         if (QGuiApplication::platformName() != "offscreen")
             Widget()->raise();
+        // The focus goes where it was, or to the first control in tab order.
+        if (!activeControl_ || !activeControl_->CanFocus())
+            for (TWinControl *c : TabOrderList())
+                if (c->CanFocus() && c->TabStop()) {
+                    activeControl_ = c;
+                    break;
+                }
         if (activeControl_ && activeControl_->CanFocus())
             activeControl_->Widget()->setFocus(Qt::ActiveWindowFocusReason);
         if (Application()->ModalStack().empty() || Application()->ModalStack().back() == this || modal_)
@@ -665,8 +672,14 @@ void TScreen::SetActiveForm(TForm *f)
     if (f && active_ == f) {
         history_.erase(std::remove(history_.begin(), history_.end(), f), history_.end());
         history_.push_back(f);
-        f->Widget()->activateWindow();
-        f->Activate();
+        // Without a window manager (the headless platform) nobody answers
+        // the request, so the window is made active directly.
+        if (QGuiApplication::platformName() == "offscreen")
+            QApplication::setActiveWindow(f->Widget());
+        else
+            f->Widget()->activateWindow();
+        if (active_ == f)
+            f->Activate();
     }
 }
 

@@ -323,6 +323,30 @@ TEST_F(FormFixture, ACustomControlHearsMouseFocusAndPropertyNotices)
     EXPECT_EQ(p->Widget()->focusPolicy(), Qt::StrongFocus);
 }
 
+// A control that shows its parent through: the way the custom-drawn
+// controls erase when they are transparent.
+class SeeThrough : public TCustomControl {
+public:
+    explicit SeeThrough(TComponent *owner) : TCustomControl(owner) {}
+    void EraseBackground(TCanvas &c) override
+    {
+        const QImage behind = ParentBackground(*this);
+        c.StretchDrawImage(ClientRect(), behind, Rect(0, 0, behind.width(), behind.height()));
+    }
+};
+
+TEST_F(FormFixture, ATransparentCustomControlShowsItsParentsBackground)
+{
+    auto *panel = Place<TPanel>(20, 20, 100, 60);
+    panel->SetBevelOuter(TBevelCut::bvNone);
+    panel->SetColor(clOlive);
+    auto *see = new SeeThrough(form);
+    see->SetParent(panel);
+    see->SetBounds(10, 10, 30, 20);
+    const QImage shot = Shot(*form);
+    EXPECT_EQ(shot.pixelColor(20 + 10 + 15, 20 + 10 + 10), QColor(128, 128, 0));
+}
+
 TEST_F(FormFixture, ChildrenFollowTheParentsFontUntilTheyHaveTheirOwn)
 {
     auto *panel = Place<TPanel>(0, 0, 100, 100);

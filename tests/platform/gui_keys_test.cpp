@@ -114,6 +114,23 @@ TEST_F(KeyFixture, EnterGoesToTheDefaultButtonAndEscapeToTheCancelButton)
     EXPECT_TRUE(pressed) << "without a default button Enter is an ordinary key";
 }
 
+TEST_F(KeyFixture, EnterClicksTheFocusedButtonInsteadOfTheDefaultOne)
+{
+    form->No->SetFocus();
+    EXPECT_EQ(form->ActiveControl(), form->No);
+    drv.Key(*form->No, VK_RETURN);
+    EXPECT_EQ(form->log, (std::vector<std::string>{"cancel"}));
+    form->Edit->SetFocus();
+    drv.Key(*form->Edit, VK_RETURN);
+    EXPECT_EQ(form->log, (std::vector<std::string>{"cancel", "ok"})) << "away from the buttons the default one again";
+}
+
+TEST_F(KeyFixture, TheFirstControlInTabOrderHasTheFocusWhenShown)
+{
+    EXPECT_EQ(form->ActiveControl(), form->Edit);
+    EXPECT_TRUE(form->Edit->Focused());
+}
+
 TEST_F(KeyFixture, DisabledOrHiddenButtonsDoNotTakeDialogKeys)
 {
     form->Ok->SetEnabled(false);
