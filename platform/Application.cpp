@@ -76,6 +76,8 @@ void TApplication::HandleMessage()
     try {
         auto *d = QAbstractEventDispatcher::instance();
         QCoreApplication::sendPostedEvents();
+        // Objects freed later (menus, dialogs) go here, as in Qt's own loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (d && d->processEvents(QEventLoop::AllEvents))
             return;
         if (idleHook_)

@@ -653,6 +653,16 @@ TWinControl::TWinControl(TComponent *owner) : TControl(owner) {}
 TWinControl::~TWinControl()
 {
     MarkDestroying();
+    // The widget tree goes with this control's widget; the events Qt sends
+    // while it does must not reach controls whose window is half gone.
+    std::vector<TControl *> stack(controls_.begin(), controls_.end());
+    while (!stack.empty()) {
+        TControl *c = stack.back();
+        stack.pop_back();
+        c->bridge_.reset();
+        if (auto *w = dynamic_cast<TWinControl *>(c))
+            stack.insert(stack.end(), w->controls_.begin(), w->controls_.end());
+    }
     for (TControl *c : controls_)
         c->parent_ = nullptr;
     controls_.clear();

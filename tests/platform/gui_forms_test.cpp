@@ -262,6 +262,42 @@ TEST(GuiForms, TerminatingEndsEveryModalLoopWithCancel)
     outer->Free();
 }
 
+bool g_windowGone = false;
+std::vector<std::string> g_lateEvents;
+
+class FocusedForm : public TForm {
+public:
+    explicit FocusedForm(TComponent *owner) : TForm(owner)
+    {
+        TLoadingScope loading(*this);
+        Edit = new TEdit(this);
+        Edit->SetParent(this);
+        auto late = [](const char *what) {
+            return [what](TObject *) {
+                if (g_windowGone)
+                    g_lateEvents.push_back(what);
+            };
+        };
+        Edit->OnExit = late("exit");
+        Edit->OnChange = late("change");
+        Edit->OnMouseLeave = late("leave");
+    }
+    ~FocusedForm() override { g_windowGone = true; }
+    TEdit *Edit;
+};
+
+TEST(GuiForms, NoEventReachesTheHandlersOfAWindowThatIsBeingDestroyed)
+{
+    g_windowGone = false;
+    auto *f = MakeForm<FocusedForm>(nullptr);
+    f->Show();
+    f->Edit->SetFocus();
+    ASSERT_TRUE(f->Edit->Focused());
+    f->Free();
+    EXPECT_TRUE(g_windowGone);
+    EXPECT_TRUE(g_lateEvents.empty()) << g_lateEvents.front();
+}
+
 TEST(GuiForms, AnExceptionInAHandlerIsShownByTheDefaultHandler)
 {
     Log log;
