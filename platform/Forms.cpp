@@ -252,8 +252,9 @@ void TForm::SetVisible(bool v)
     if (v == Visible() && v == Widget()->isVisible())
         return;
     if (v) {
-        DoShow();
+        // Visible already while OnShow runs, so that it can move the focus.
         TControl::SetVisible(true);
+        DoShow();
         Place();
         ApplyOpacity();
         if (transparentColor_)

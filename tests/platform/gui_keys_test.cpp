@@ -1,6 +1,7 @@
 // Keys: the window's preview that can drop a key, the control's own filter,
 // Enter and Escape going to the default and cancel buttons, and the edit's
 // length limit that holds for typing only.
+#include "platform/Exceptions.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 #include "tests/support/WindowDriver.h"
@@ -129,6 +130,19 @@ TEST_F(KeyFixture, TheFirstControlInTabOrderHasTheFocusWhenShown)
 {
     EXPECT_EQ(form->ActiveControl(), form->Edit);
     EXPECT_TRUE(form->Edit->Focused());
+}
+
+TEST(GuiFocus, TheShowHandlerCanPutTheFocusAndAHiddenWindowCannot)
+{
+    auto *f = MakeForm<KeyForm>(nullptr);
+    EXPECT_THROW(f->Other->SetFocus(), EInvalidOperation);
+    f->SetActiveControl(f->Other); // remembered for the show
+    f->OnShow = [f](TObject *) { f->Other->SetFocus(); };
+    f->Show();
+    EXPECT_EQ(f->ActiveControl(), f->Other);
+    EXPECT_TRUE(f->Other->Focused());
+    f->Hide();
+    f->Free();
 }
 
 TEST_F(KeyFixture, DisabledOrHiddenButtonsDoNotTakeDialogKeys)
