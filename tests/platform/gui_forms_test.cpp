@@ -262,6 +262,62 @@ TEST(GuiForms, TerminatingEndsEveryModalLoopWithCancel)
     outer->Free();
 }
 
+// The program's start-up shape: the main window is created first, and the
+// last window's creation handler runs the main window modally, then closes
+// it, which ends the program.
+Log g_startLog;
+class StartMain : public TForm {
+public:
+    explicit StartMain(TComponent *owner) : TForm(owner)
+    {
+        TLoadingScope loading(*this);
+        SetName("Main");
+        Exit = new TButton(this);
+        Exit->SetName("ButtonExit");
+        Exit->SetParent(this);
+        Exit->OnClick = [this](TObject *) {
+            Screen()->SetCursor(crHourGlass);
+            Application()->Sleep(2000);
+            SetModalResult(mrOk);
+        };
+        OnShow = [](TObject *) { g_startLog.push_back("main shown"); };
+    }
+    TButton *Exit;
+};
+
+StartMain *g_main = nullptr;
+
+class StartBackdrop : public TForm {
+public:
+    explicit StartBackdrop(TComponent *owner) : TForm(owner)
+    {
+        TLoadingScope loading(*this);
+        OnCreate = [](TObject *) {
+            g_startLog.push_back("modal " + std::to_string(g_main->ShowModal()));
+            g_main->Close();
+            g_startLog.push_back(Application()->Terminated() ? "terminated" : "running");
+        };
+    }
+};
+
+TEST(GuiForms, StartUpRunsTheWholeProgramInsideTheLastWindowsCreation)
+{
+    g_startLog.clear();
+    TWindowDriver drv;
+    Application()->CreateForm(g_main);
+    drv.Then([&] { EXPECT_TRUE(drv.Click(*g_main, "ButtonExit")); });
+    StartBackdrop *backdrop = nullptr;
+    Application()->CreateForm(backdrop);
+    Application()->Run(); // returns at once: the program is ending
+    EXPECT_EQ(g_startLog, (Log{"main shown", "modal 1", "terminated"}));
+    EXPECT_EQ(drv.Sleeps(), (std::vector<unsigned>{2000}));
+    EXPECT_EQ(Screen()->Cursor(), crDefault) << "the cursor of before the modal loop is back";
+    EXPECT_EQ(Application()->MainForm(), g_main);
+    backdrop->Free();
+    g_main->Free();
+    Application()->CancelTerminate();
+}
+
 bool g_windowGone = false;
 std::vector<std::string> g_lateEvents;
 
