@@ -5,10 +5,12 @@
 #include "platform/Forms.h"
 #include "platform/GuiColor.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
+#include <QUrl>
 #include <QtPrintSupport/QPrintDialog>
 #include <QtPrintSupport/QPrinter>
 
@@ -48,6 +50,12 @@ public:
             QPrintDialog dlg(&printer);
             TDialogReply reply;
             reply.Result = dlg.exec() == QDialog::Accepted ? mrOk : mrCancel;
+            return reply;
+        }
+        case TDialogKind::ShellOpen: {
+            TDialogReply reply;
+            const bool ok = QDesktopServices::openUrl(QUrl::fromLocalFile(Q(MapPath(r.FileName))));
+            reply.Result = ok ? mrOk : mrCancel;
             return reply;
         }
         case TDialogKind::Folder: {
@@ -393,6 +401,15 @@ bool SelectDirectory(const String &caption, const String &root, String &director
         return false;
     directory = reply.FileName;
     return true;
+}
+
+bool ShellOpen(const String &path)
+{
+    TDialogRequest r;
+    r.Kind = TDialogKind::ShellOpen;
+    r.Title = "open";
+    r.FileName = path;
+    return RunDialog(r).Result == mrOk;
 }
 
 } // namespace plat

@@ -11,7 +11,9 @@
 
 namespace plat {
 
-enum class TDialogKind { Message, OpenFile, SaveFile, PrinterSetup, Folder };
+// ShellOpen is no dialog, but leaves the program just as one does: the
+// desktop opens a folder or file in its own program.
+enum class TDialogKind { Message, OpenFile, SaveFile, PrinterSetup, Folder, ShellOpen };
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum class TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll,
@@ -146,5 +148,9 @@ public:
 
 // The folder dialog: true and the chosen folder in directory when confirmed.
 bool SelectDirectory(const String &caption, const String &root, String &directory);
+
+// The shell's "open" of a folder or file (the folder in the file browser);
+// true when the desktop took it.
+bool ShellOpen(const String &path);
 
 } // namespace plat

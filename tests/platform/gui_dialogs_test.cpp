@@ -179,4 +179,18 @@ TEST(GuiDialogs, PrinterSetupAndFolderDialogsGoThroughTheSeam)
     EXPECT_EQ(script.Shown()[2].InitialDir, "/start");
 }
 
+TEST(GuiDialogs, OpeningAFolderInTheFileBrowserGoesThroughTheSeamToo)
+{
+    EXPECT_NONFATAL_FAILURE(
+        {
+            TDialogScript script;
+            ShellOpen("\\PDF");
+        },
+        "unexpected shell open");
+    TDialogScript script;
+    script.Confirm(TDialogKind::ShellOpen);
+    EXPECT_TRUE(ShellOpen("rapporten\\PDF"));
+    EXPECT_EQ(script.Shown()[0].FileName, "rapporten\\PDF");
+}
+
 } // namespace

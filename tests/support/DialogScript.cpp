@@ -20,6 +20,8 @@ const char *KindName(TDialogKind k)
         return "printer set-up dialog";
     case TDialogKind::Folder:
         return "folder dialog";
+    case TDialogKind::ShellOpen:
+        return "shell open";
     }
     return "dialog";
 }
@@ -30,6 +32,8 @@ std::string Describe(const plat::TDialogRequest &r)
     std::string s = KindName(r.Kind);
     if (r.Kind == TDialogKind::Message)
         return s + " \"" + r.Caption + "\": \"" + r.Text + "\"";
+    if (r.Kind == TDialogKind::ShellOpen)
+        return s + " of \"" + r.FileName + "\"";
     return s + " \"" + r.Title + "\"";
 }
 

@@ -24,7 +24,8 @@ public:
     TDialogScript &Answer(int result, const std::string &textPart = {});
     // The next file or folder dialog of that kind is confirmed with fileName.
     TDialogScript &Choose(plat::TDialogKind kind, const std::string &fileName);
-    // The next dialog of that kind is cancelled (or, printer set-up: confirmed).
+    // The next dialog of that kind is cancelled, or confirmed (printer
+    // set-up; a shell open that the desktop takes).
     TDialogScript &Cancel(plat::TDialogKind kind);
     TDialogScript &Confirm(plat::TDialogKind kind);
 
