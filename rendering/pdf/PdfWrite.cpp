@@ -48,14 +48,20 @@ int FormatPdfReal(double value, char *out)
         *p++ = '-';
         n = -n;
     }
+    // Sign, point and the digits must fit in what the writer reserves;
+    // a value with more digits lies beyond any page and is held at the
+    // largest one that fits, so that a larger value never reads smaller.
+    constexpr int kMaxDigits = kMaxRealChars - 2;
     char digits[32];
     int len;
     if (n < 9.0e18) {
         len = std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(n));
     } else {
-        len = std::snprintf(digits, sizeof digits, "%.0f", n);
-        if (len < 0 || len >= static_cast<int>(sizeof digits))  // beyond any page: clamp
-            len = std::snprintf(digits, sizeof digits, "999999999999999999");
+        len = std::isfinite(n) ? std::snprintf(digits, sizeof digits, "%.0f", n) : -1;  // 100 * DBL_MAX
+        if (len < 0 || len > kMaxDigits) {
+            std::memset(digits, '9', kMaxDigits);
+            len = kMaxDigits;
+        }
     }
     if (len < 3) {  // below 1: pad to "0.0d"
         std::memmove(digits + (3 - len), digits, static_cast<size_t>(len));
@@ -147,7 +153,7 @@ TPdfWrite &TPdfWrite::Add(const void *buffer, int64_t length)
 
 TPdfWrite &TPdfWrite::AddReal(double value)
 {
-    Reserve(32);
+    Reserve(kMaxRealChars);
     cur_ += FormatPdfReal(value, cur_);
     return *this;
 }

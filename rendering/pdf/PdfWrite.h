@@ -73,7 +73,8 @@ private:
 
 // Writes value with two decimals, rounded half away from zero at an exact
 // binary tie, with trailing zeros and a bare point dropped, and no "-0".
-// Returns the characters written (at most 28).
+// Returns the characters written, at most kMaxRealChars.
+constexpr int kMaxRealChars = 28;
 int FormatPdfReal(double value, char *out);
 std::string PdfRealText(double value);
 // "D:" year month day hour minute second.

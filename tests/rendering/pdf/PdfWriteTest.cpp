@@ -2,8 +2,11 @@
 
 #include "platform/Colors.h"
 
+#include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using pdftest::Written;
@@ -71,6 +74,33 @@ TEST(PdfWriteNumbers, ExactTiesRoundHalfAwayFromZero)
     };
     for (const auto &[value, text] : cases)
         EXPECT_EQ(PdfRealText(value), text) << value;
+}
+
+// Reals far beyond any page still fit in the room the writer reserves for
+// one, and a larger value never comes out smaller than a lesser one.
+TEST(PdfWriteNumbers, HugeRealsKeepToTheirRoomAndTheirOrder)
+{
+    const double ascending[] = {9e15, 1e18, 1e20, 1e24, 1e25, 9.87e25, 1e26, 1e27, 1e28,
+                                9.87e28, 1e29, 1e30, 1e100, DBL_MAX};
+    for (const double sign : {1.0, -1.0}) {
+        double previous = 0;
+        for (const double magnitude : ascending) {
+            const double value = sign * magnitude;
+            SCOPED_TRACE(value);
+            char out[64];
+            std::memset(out, '#', sizeof out);
+            const int n = FormatPdfReal(value, out);
+            EXPECT_LE(n, kMaxRealChars);
+            EXPECT_EQ(std::string(out + n, sizeof out - n), std::string(sizeof out - n, '#'));
+            const double read = std::fabs(std::strtod(std::string(out, n).c_str(), nullptr));
+            EXPECT_GE(read, previous);
+            previous = read;
+            // Written when just that much room is left in the buffer.
+            const std::string filler(TPdfWrite::BufferSize - kMaxRealChars, 'x');
+            EXPECT_EQ(Written([&](TPdfWrite &w) { w.Add(filler).AddReal(value).Add('|'); }),
+                      filler + std::string(out, n) + "|");
+        }
+    }
 }
 
 TEST(PdfWriteText, EscapeTextTable)
