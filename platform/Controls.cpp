@@ -166,7 +166,6 @@ class TControlBridge::Impl : public QObject {
 public:
     explicit Impl(TControl *c) : control(c) {}
     TControl *control;
-    bool focusInside = false;
 
     bool eventFilter(QObject *obj, QEvent *ev) override
     {
@@ -229,21 +228,12 @@ public:
             control->MouseLeave();
             return false;
         case QEvent::FocusIn:
-            // Focus moving between the parts of one control is no enter.
-            if (win && !focusInside) {
-                focusInside = true;
-                win->DoEnter();
-            }
+            // The user moved the focus (a click, Tab): the window keeps
+            // account of it. Losing the focus to another program is no exit.
+            if (win && !dynamic_cast<TForm *>(win))
+                if (TForm *f = win->ParentForm())
+                    f->SetActiveControl(win);
             return false;
-        case QEvent::FocusOut: {
-            const QWidget *now = QApplication::focusWidget();
-            const QWidget *own = control->Widget();
-            if (win && focusInside && !(now && own && (now == own || own->isAncestorOf(now)))) {
-                focusInside = false;
-                win->DoExit();
-            }
-            return false;
-        }
         case QEvent::Resize:
             if (obj == control->Widget()) {
                 const QSize s = control->Widget()->size();
@@ -733,10 +723,10 @@ bool TWinControl::CanFocus() const
 
 bool TWinControl::Focused() const
 {
-    if (!Widget())
-        return false;
-    const QWidget *f = QApplication::focusWidget();
-    return f && (f == Widget() || Widget()->isAncestorOf(f));
+    // The layer's own account, as the window system's answer comes late on
+    // some platforms: the window's active control in the active window.
+    const TForm *f = ParentForm();
+    return f && f->Active() && f->ActiveControl() == this;
 }
 
 void TWinControl::SetFocus()
@@ -824,8 +814,6 @@ void TWinControl::KeyPress(char32_t &key)
 
 void TWinControl::DoEnter()
 {
-    if (TForm *f = ParentForm())
-        f->ControlFocused(this);
     if (OnEnter)
         OnEnter(this);
 }

@@ -254,6 +254,7 @@ void TForm::SetVisible(bool v)
     if (v) {
         // Visible already while OnShow runs, so that it can move the focus.
         TControl::SetVisible(true);
+        const unsigned entersBefore = enters_;
         DoShow();
         Place();
         ApplyOpacity();
@@ -262,17 +263,20 @@ void TForm::SetVisible(bool v)
         Widget()->show();
         if (QGuiApplication::platformName() != "offscreen")
             Widget()->raise();
-        // The focus goes where it was, or to the first control in tab order.
-        if (!activeControl_ || !activeControl_->CanFocus())
-            for (TWinControl *c : TabOrderList())
-                if (c->CanFocus() && c->TabStop()) {
-                    activeControl_ = c;
-                    break;
-                }
-        if (activeControl_ && activeControl_->CanFocus())
-            activeControl_->Widget()->setFocus(Qt::ActiveWindowFocusReason);
         if (Application()->ModalStack().empty() || Application()->ModalStack().back() == this || modal_)
             Screen()->SetActiveForm(this);
+        // The focus goes where it was, or to the first control in tab order.
+        TWinControl *focus = activeControl_ && activeControl_->CanFocus() ? activeControl_ : nullptr;
+        if (!focus)
+            for (TWinControl *c : TabOrderList())
+                if (c->CanFocus() && c->TabStop()) {
+                    focus = c;
+                    break;
+                }
+        if (focus && enters_ == entersBefore)
+            activeControl_ = nullptr; // entered anew on every show
+        if (focus)
+            SetActiveControl(focus);
     } else {
         DoHide();
         TControl::SetVisible(false);
@@ -425,15 +429,23 @@ int TForm::ShowModal()
 
 void TForm::SetActiveControl(TWinControl *c)
 {
-    activeControl_ = c;
-    if (c && c->Widget() && c->CanFocus())
+    if (c && c->Widget() && c->CanFocus() && !c->Widget()->hasFocus() &&
+        !(QApplication::focusWidget() && c->Widget()->isAncestorOf(QApplication::focusWidget())))
         c->Widget()->setFocus(Qt::OtherFocusReason);
-}
-
-void TForm::ControlFocused(TWinControl *c)
-{
+    if (c == activeControl_)
+        return;
+    TWinControl *old = activeControl_;
     activeControl_ = c;
-    BroadcastFocusChanged(c);
+    // As the focus moves at once on the platform, so do exit and enter.
+    if (!Visible())
+        return;
+    if (old)
+        old->DoExit();
+    if (c && activeControl_ == c) {
+        ++enters_;
+        c->DoEnter();
+    }
+    BroadcastFocusChanged(activeControl_);
 }
 
 void TForm::BroadcastFocusChanged(TWinControl *focused)

@@ -96,7 +96,6 @@ public:
     virtual bool CloseQuery();
     virtual void DoClose(TCloseAction &action);
     bool DialogKey(uint16_t key, TShiftState shift) override;
-    void ControlFocused(TWinControl *c);
     void BroadcastFocusChanged(TWinControl *focused);
     void WindowCloseRequested();
     void WindowActivated();
@@ -136,6 +135,7 @@ private:
     bool destroyRaised_ = false;
     bool placed_ = false;
     TWinControl *activeControl_ = nullptr;
+    unsigned enters_ = 0;
     TForm *returnTo_ = nullptr;
 };
 

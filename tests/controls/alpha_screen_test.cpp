@@ -2,6 +2,8 @@
 // ZIBOR_SCREENSHOT set to a file name, the whole screen is also written there
 // by "import -window root" while the faded window is up.
 #include "controls/AlphaShowHide.h"
+#include "platform/Application.h"
+#include "platform/Timers.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
@@ -59,6 +61,29 @@ TEST(AlphaOnScreen, AFadedWindowShowsOnTheDisplay)
     EXPECT_GT(centre.red(), 150) << "the window is on the screen, at most partly see-through";
     EXPECT_LT(centre.green(), 100);
     f->Hide();
+    f->Free();
+}
+
+// The program's own loop as it runs outside tests: real timers, and a
+// loop that waits for the window system instead of a test's next step.
+TEST(AlphaOnScreen, RealTimersDriveAModalLoopOnTheDisplay)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs an X display";
+    TTimer::SetVirtualTime(false);
+    auto idle = Application()->SetIdleHook(nullptr);
+    auto *f = MakeForm<Notice>(nullptr);
+    auto *t = new TTimer(f);
+    t->SetInterval(30);
+    int ticks = 0;
+    t->OnTimer = [&](TObject *) {
+        if (++ticks == 3)
+            f->SetModalResult(mrOk);
+    };
+    EXPECT_EQ(f->ShowModal(), mrOk);
+    EXPECT_EQ(ticks, 3);
+    Application()->SetIdleHook(idle);
+    TTimer::SetVirtualTime(true);
     f->Free();
 }
 

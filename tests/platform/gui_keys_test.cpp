@@ -136,11 +136,18 @@ TEST(GuiFocus, TheShowHandlerCanPutTheFocusAndAHiddenWindowCannot)
 {
     auto *f = MakeForm<KeyForm>(nullptr);
     EXPECT_THROW(f->Other->SetFocus(), EInvalidOperation);
-    f->SetActiveControl(f->Other); // remembered for the show
+    f->SetActiveControl(f->Edit); // remembered for the show
+    std::vector<std::string> log;
+    f->Edit->OnEnter = [&](TObject *) { log.push_back("enter edit"); };
+    f->Other->OnEnter = [&](TObject *) { log.push_back("enter other"); };
+    f->Other->OnExit = [&](TObject *) { log.push_back("exit other"); };
     f->OnShow = [f](TObject *) { f->Other->SetFocus(); };
     f->Show();
     EXPECT_EQ(f->ActiveControl(), f->Other);
     EXPECT_TRUE(f->Other->Focused());
+    EXPECT_FALSE(f->Edit->Focused());
+    f->Edit->SetFocus();
+    EXPECT_EQ(log, (std::vector<std::string>{"enter other", "exit other", "enter edit"}));
     f->Hide();
     f->Free();
 }
