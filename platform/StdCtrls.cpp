@@ -328,11 +328,31 @@ void TComboBox::Reload()
         if (i < combo_->count())
             combo_->setItemData(i, ToQColor(c), Qt::ForegroundRole);
     updating_ = false;
+    ShowItemColor();
+}
+
+void TComboBox::ShowItemColor()
+{
+    const bool own = itemIndex_ >= 0 && (style_ == TComboBoxStyle::csOwnerDrawFixed ||
+                                         style_ == TComboBoxStyle::csOwnerDrawVariable);
+    const QColor c = ToQColor(own ? ItemColor(itemIndex_) : Font().Color());
+    QPalette pal = combo_->palette();
+    pal.setColor(QPalette::Text, c);
+    pal.setColor(QPalette::ButtonText, c);
+    pal.setColor(QPalette::WindowText, c);
+    combo_->setPalette(pal);
+}
+
+void TComboBox::FontChanged()
+{
+    TWinControl::FontChanged();
+    ShowItemColor();
 }
 
 void TComboBox::Picked(int index)
 {
     itemIndex_ = index;
+    ShowItemColor();
     if (OnChange)
         OnChange(this);
 }
@@ -347,6 +367,7 @@ void TComboBox::SetItemIndex(int i)
     if (i < 0 && combo_->isEditable())
         combo_->setEditText(QString());
     updating_ = false;
+    ShowItemColor();
 }
 
 void TComboBox::SetStyle(TComboBoxStyle s)
@@ -359,6 +380,7 @@ void TComboBox::SetStyle(TComboBoxStyle s)
         Bridge()->Watch(combo_->lineEdit());
     combo_->setCurrentIndex(itemIndex_);
     updating_ = false;
+    ShowItemColor();
 }
 
 String TComboBox::GetTextValue() const

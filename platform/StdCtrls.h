@@ -145,7 +145,8 @@ public:
     int DropDownCount = 8;
 
     // The list's text takes Font's colour; an owner-drawn list may give
-    // single items a colour of their own.
+    // single items a colour of their own, in the list and, for the chosen
+    // item, in the closed box.
     void SetItemColor(int index, TColor c);
     TColor ItemColor(int index) const;
 
@@ -156,10 +157,12 @@ protected:
     String GetTextValue() const override;
     void SetTextValue(const String &s) override;
     void ColorChanged() override;
+    void FontChanged() override;
 
 private:
     void Reload();
     void Picked(int index);
+    void ShowItemColor();
     QComboBox *combo_;
     std::unique_ptr<TControlStrings> items_;
     std::vector<std::pair<int, TColor>> itemColors_;

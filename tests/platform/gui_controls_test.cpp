@@ -197,6 +197,28 @@ TEST_F(FormFixture, ComboBoxChangesOnlyForTheUser)
     EXPECT_EQ(q->itemData(0, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
 }
 
+TEST_F(FormFixture, AnOwnerDrawnListShowsEachItemInItsOwnColour)
+{
+    // The correction window's score lists: "F" red, "G" dark green.
+    auto *cb = Place<TComboBox>(0, 0, 40, 21);
+    cb->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+    cb->Items().Add("F");
+    cb->Items().Add("G");
+    cb->SetItemColor(0, RGB(255, 0, 0));
+    cb->SetItemColor(1, RGB(0, 128, 0));
+    auto *q = static_cast<QComboBox *>(cb->Widget());
+    EXPECT_FALSE(q->isEditable());
+    EXPECT_EQ(q->itemData(1, Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
+    cb->SetItemIndex(0);
+    EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(255, 0, 0));
+    emit q->activated(1);
+    EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(0, 128, 0));
+    cb->Font().SetColor(clBlue);
+    EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(0, 128, 0)) << "the item's own colour wins";
+    cb->SetItemIndex(-1);
+    EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+}
+
 TEST_F(FormFixture, CheckBoxClicksOnEveryChange)
 {
     auto *c = Place<TCheckBox>(0, 0, 100, 17);
