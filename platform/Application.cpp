@@ -118,6 +118,13 @@ void TApplication::ShowException(const std::exception &e)
     MessageBox(msg, title_, MB_OK | MB_ICONSTOP);
 }
 
+void TApplication::SetShowHint(bool v)
+{
+    showHint_ = v;
+    for (int i = 0; i < Screen()->FormCount(); ++i)
+        Screen()->Forms(i)->ApplyHint();
+}
+
 void TApplication::Sleep(unsigned ms)
 {
     if (sleepHook_)

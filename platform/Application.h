@@ -69,7 +69,8 @@ public:
     TIdleHook SetIdleHook(TIdleHook hook);
 
     bool ShowHint() const { return showHint_; }
-    void SetShowHint(bool v) { showHint_ = v; }
+    // Off: no control shows its hint.
+    void SetShowHint(bool v);
     String Hint() const { return hint_; }
     void SetHint(const String &h) { hint_ = h; }
     int HintPause = 500;

@@ -526,14 +526,36 @@ void TControl::SetTextValue(const String &s)
 void TControl::SetHint(const String &h)
 {
     hint_ = h;
-    if (widget_)
-        widget_->setToolTip(showHint_ ? QString::fromStdString(h) : QString());
+    ApplyHint();
+}
+
+bool TControl::ShowHint() const
+{
+    if (parentShowHint_ && parent_)
+        return parent_->ShowHint();
+    return showHint_;
 }
 
 void TControl::SetShowHint(bool v)
 {
     showHint_ = v;
-    SetHint(hint_);
+    parentShowHint_ = false;
+    ApplyHint();
+}
+
+void TControl::SetParentShowHint(bool v)
+{
+    parentShowHint_ = v;
+    ApplyHint();
+}
+
+void TControl::ApplyHint()
+{
+    if (widget_)
+        widget_->setToolTip(ShowHint() && Application()->ShowHint() ? QString::fromStdString(hint_) : QString());
+    if (auto *w = dynamic_cast<TWinControl *>(this))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            w->Controls(i)->ApplyHint();
 }
 
 void TControl::SetCursor(TCursor c)
@@ -678,6 +700,7 @@ void TWinControl::InsertControl(TControl *c)
         c->ColorChanged();
     if (c->parentFont_)
         c->SetParentFont(true);
+    c->ApplyHint();
     if (c->align_ != TAlign::alNone)
         Realign();
 }

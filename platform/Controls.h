@@ -133,8 +133,13 @@ public:
 
     String Hint() const { return hint_; }
     void SetHint(const String &h);
-    bool ShowHint() const { return showHint_; }
+    // Whether the hint shows; with ParentShowHint (the default) the
+    // parent's setting counts. The application's ShowHint can turn all off.
+    bool ShowHint() const;
     void SetShowHint(bool v);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool v);
+    void ApplyHint();
 
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor c);
@@ -217,6 +222,7 @@ private:
     bool followingParent_ = false;
     String hint_;
     bool showHint_ = false;
+    bool parentShowHint_ = true;
     TCursor cursor_ = crDefault;
     TPopupMenu *popupMenu_ = nullptr;
 };

@@ -1,6 +1,7 @@
 // The standard controls as the windows use them: pictures, labels, radio
 // groups, combo boxes, check boxes, panels and grid panels, the data-only
 // grid, menus and the custom-control base.
+#include "platform/Application.h"
 #include "platform/CustomControls.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
@@ -217,6 +218,22 @@ TEST_F(FormFixture, AnOwnerDrawnListShowsEachItemInItsOwnColour)
     EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(0, 128, 0)) << "the item's own colour wins";
     cb->SetItemIndex(-1);
     EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
+}
+
+TEST_F(FormFixture, HintsShowWhereTheWindowOrTheControlAsksForThem)
+{
+    auto *about = Place<TImage>(0, 0, 10, 10);
+    about->SetHint("Programma-info");
+    EXPECT_TRUE(about->Widget()->toolTip().isEmpty()) << "the window shows no hints by default";
+    form->SetShowHint(true);
+    EXPECT_EQ(about->Widget()->toolTip(), "Programma-info");
+    about->SetShowHint(false);
+    EXPECT_TRUE(about->Widget()->toolTip().isEmpty());
+    about->SetParentShowHint(true);
+    Application()->SetShowHint(false);
+    EXPECT_TRUE(about->Widget()->toolTip().isEmpty()) << "the application can turn all hints off";
+    Application()->SetShowHint(true);
+    EXPECT_EQ(about->Widget()->toolTip(), "Programma-info");
 }
 
 TEST_F(FormFixture, CheckBoxClicksOnEveryChange)
