@@ -13,9 +13,13 @@
 
 namespace zibor::test {
 
+namespace {
+// Stalls in a row; cancelling that many times without effect ends the program.
+int stalls = 0;
+} // namespace
+
 void UnwindModalLoops(const std::string &why)
 {
-    static int stalls = 0;
     auto *app = plat::Application();
     std::string names;
     for (plat::TForm *f : app->ModalStack())
@@ -58,6 +62,7 @@ void TWindowDriver::Idle()
     }
     auto step = std::move(steps_.front());
     steps_.pop_front();
+    stalls = 0;
     try {
         step();
     } catch (const std::exception &e) {
