@@ -220,7 +220,10 @@ void TMetafileCanvas::MoveTo(int x, int y) { TCanvas::MoveTo(x, y); }
 
 void TMetafileCanvas::SyncPosition()
 {
-    if (dc_.posKnown && dc_.pos == PenPos())
+    // A line continues the previous one only when nothing was recorded in
+    // between: readers that build paths close the path at any other record
+    // and forget where it ended.
+    if (dc_.posKnown && dc_.pos == PenPos() && writer_.Records() == pathEnd_)
         return;
     writer_.Record(emf::EMR_MOVETOEX, {PenPos().X, PenPos().Y});
     dc_.pos = PenPos();
@@ -233,6 +236,7 @@ void TMetafileCanvas::LineTo(int x, int y)
     if (Recording()) {
         SyncPosition();
         writer_.Record(emf::EMR_LINETO, {x, y});
+        pathEnd_ = writer_.Records();
         AddBounds(DeviceBounds(Normalised(PenPos().X, PenPos().Y, x + 1, y + 1), true));
         dc_.pos = {x, y};
     }

@@ -124,6 +124,9 @@ private:
     uint32_t highest_ = 0;
     Mirror dc_;
     std::vector<Mirror> saved_;
+    // Record count right after the last MOVETOEX or LINETO: a reader may keep
+    // a line's path open only across records of the line itself.
+    uint32_t pathEnd_ = 0;
     bool anyBounds_ = false;
     TRect bounds_;
 };

@@ -1,0 +1,118 @@
+// Records of a page as readers that turn pages into paths see them: a line
+// path stays open only from one line record to the next, and a fill with a
+// clear brush must leave nothing a reader could paint.
+#include "platform/Canvas.h"
+#include "platform/Graphics.h"
+#include "platform/Metafile.h"
+#include "platform/MetafileCanvas.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+using namespace plat;
+namespace emf = plat::emf;
+
+namespace {
+
+struct Rec {
+    uint32_t type;
+    std::vector<int32_t> params;  // the 32-bit words after type and size
+};
+
+std::vector<Rec> RecordPage(const std::function<void(TCanvas &)> &draw)
+{
+    TMetafile mf;
+    mf.SetWidth(200);
+    mf.SetHeight(200);
+    {
+        TMetafileCanvas c(mf);
+        draw(c);
+    }
+    std::vector<Rec> out;
+    mf.Enumerate([&out](const emf::TEmfRecord &r) {
+        Rec rec{r.Type(), {}};
+        for (uint32_t o = 8; o + 4 <= r.Size() && o < 64; o += 4)
+            rec.params.push_back(r.I32(o));
+        out.push_back(rec);
+        return true;
+    });
+    return out;
+}
+
+// Where a reader that keeps only the records themselves puts each line:
+// from the last MOVETOEX or LINETO, provided that record came right before.
+struct Segment {
+    TPoint from, to;
+    bool operator==(const Segment &) const = default;
+};
+
+std::vector<Segment> LinesAsARecordReaderSeesThem(const std::vector<Rec> &recs)
+{
+    std::vector<Segment> out;
+    std::optional<TPoint> open;
+    for (const Rec &r : recs) {
+        if (r.type == emf::EMR_MOVETOEX) {
+            open = TPoint{r.params[0], r.params[1]};
+        } else if (r.type == emf::EMR_LINETO) {
+            const TPoint to{r.params[0], r.params[1]};
+            EXPECT_TRUE(open.has_value()) << "a line with no start of its own at " << to.X << "," << to.Y;
+            if (open)
+                out.push_back({*open, to});
+            open = to;
+        } else {
+            open.reset();
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(MetafilePaths, EveryLineStartsWhereTheCanvasPenWas)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TCanvas &)> between;  // between two joined lines
+        int moves;                               // MOVETOEX records expected in all
+    };
+    const Case cases[] = {
+        {"nothing: one path", [](TCanvas &) {}, 1},
+        {"a new pen colour", [](TCanvas &c) { c.Pen().SetColor(clRed); }, 2},
+        {"a new pen width", [](TCanvas &c) { c.Pen().SetWidth(4); }, 2},
+        {"text", [](TCanvas &c) {
+             const TPoint keep = c.PenPos();
+             c.TextOut(5, 150, "Scores");
+             c.MoveTo(keep.X, keep.Y);
+         }, 2},
+        {"a fill", [](TCanvas &c) {
+             c.Brush().SetColor(clSilver);
+             c.FillRect(Rect(0, 0, 5, 5));
+         }, 2},
+        {"a rectangle", [](TCanvas &c) { c.Rectangle(0, 0, 5, 5); }, 2},
+        {"a saved and restored state", [](TCanvas &c) {
+             const TPoint keep = c.PenPos();
+             c.SaveDC();
+             c.RestoreDC(-1);
+             c.MoveTo(keep.X, keep.Y);
+         }, 2},
+    };
+    for (const Case &cs : cases) {
+        SCOPED_TRACE(cs.name);
+        const std::vector<Rec> recs = RecordPage([&cs](TCanvas &c) {
+            c.MoveTo(10, 20);
+            c.LineTo(100, 20);
+            cs.between(c);
+            c.LineTo(100, 90);
+            c.LineTo(30, 90);
+        });
+        EXPECT_EQ(LinesAsARecordReaderSeesThem(recs),
+                  (std::vector<Segment>{{{10, 20}, {100, 20}}, {{100, 20}, {100, 90}}, {{100, 90}, {30, 90}}}));
+        int moves = 0;
+        for (const Rec &r : recs)
+            moves += r.type == emf::EMR_MOVETOEX;
+        EXPECT_EQ(moves, cs.moves);
+    }
+}
