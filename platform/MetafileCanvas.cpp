@@ -278,7 +278,9 @@ void TMetafileCanvas::FillRect(const TRect &r)
 {
     RequiredState(csBrushValid);
     const TRect n = Normalised(r.Left, r.Top, r.Right, r.Bottom);
-    if (!Recording() || n.IsEmpty())
+    // A clear brush paints nothing on a canvas; a pattern copy would be
+    // filled with the brush colour by readers that do not look at its style.
+    if (!Recording() || n.IsEmpty() || Brush().Style() == bsClear)
         return;
     const TRect d = DeviceBounds(n, false);
     writer_.PatBlt(d, n);

@@ -116,3 +116,41 @@ TEST(MetafilePaths, EveryLineStartsWhereTheCanvasPenWas)
         EXPECT_EQ(moves, cs.moves);
     }
 }
+
+// What a page must not carry: a pattern copy is painted in the brush colour by
+// readers that do not look at the brush style, so a fill with a clear brush,
+// which paints nothing on a canvas, may leave no BITBLT behind.
+TEST(MetafilePaths, FillsWithAClearBrushLeaveNoPatternCopy)
+{
+    struct Case {
+        const char *name;
+        std::function<void(TCanvas &)> draw;
+        int blts;
+    };
+    const Case cases[] = {
+        {"solid fill", [](TCanvas &c) {
+             c.Brush().SetColor(clRed);
+             c.FillRect(Rect(10, 10, 50, 50));
+         }, 1},
+        {"clear fill", [](TCanvas &c) {
+             c.Brush().SetColor(clRed);
+             c.Brush().SetStyle(bsClear);
+             c.FillRect(Rect(10, 10, 50, 50));
+         }, 0},
+        {"clear frame", [](TCanvas &c) {
+             c.Brush().SetColor(clRed);
+             c.Brush().SetStyle(bsClear);
+             c.FrameRect(Rect(10, 10, 50, 50));
+         }, 0},
+        {"solid frame", [](TCanvas &c) {
+             c.Brush().SetColor(clRed);
+             c.FrameRect(Rect(10, 10, 50, 50));
+         }, 4},
+    };
+    for (const Case &cs : cases) {
+        int blts = 0;
+        for (const Rec &r : RecordPage(cs.draw))
+            blts += r.type == emf::EMR_BITBLT;
+        EXPECT_EQ(blts, cs.blts) << cs.name;
+    }
+}
