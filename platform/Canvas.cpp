@@ -5,7 +5,9 @@
 #include <QPainter>
 #include <QRawFont>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 
@@ -56,6 +58,24 @@ bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double left, do
 }
 
 QColor QtColor(TColor c) { return QColor::fromRgb(ToQRgb(c)); }
+
+// The painter's device in the painter's own coordinates (the canvas's device
+// pixels): what any drawing can reach. A caller's painter may be moved or
+// scaled; one that cannot be inverted reaches nothing.
+QRect Reachable(const QPainter &p)
+{
+    const QPaintDevice *d = p.device();
+    if (!d)
+        return {};
+    bool invertible = false;
+    const QTransform back = p.worldTransform().inverted(&invertible);
+    if (!invertible)
+        return {};
+    const QRectF r = back.mapRect(QRectF(0, 0, d->width(), d->height()));
+    const auto cut = [](double v) { return static_cast<int>(std::clamp(v, -kDeviceLimit, kDeviceLimit)); };
+    const int l = cut(std::floor(r.left())), t = cut(std::floor(r.top()));
+    return QRect(QPoint(l, t), QPoint(cut(std::ceil(r.right())) - 1, cut(std::ceil(r.bottom())) - 1));
+}
 
 // One QRawFont per face; the pixel size is set per drawing call. The cache
 // is never destroyed: its fonts must not outlive the GUI application in a
@@ -402,12 +422,17 @@ void TCanvas::StrokeLine(QPainter &p, int x1, int y1, int x2, int y2, bool lastP
         return;
     }
     // Only the part on the surface is stepped through, so a line across a
-    // wild coordinate costs no more than one across the image.
-    const TSize surface = DeviceSize();
-    const auto outside = [&](int x, int y) { return x < -1 || y < -1 || x > surface.cx || y > surface.cy; };
+    // wild coordinate costs no more than one across the image. The surface is
+    // where the painter reaches, which a caller's moved painter shifts.
+    const QRect surface = Reachable(p);
+    if (surface.isEmpty())
+        return;
+    const int left = surface.left() - 1, top = surface.top() - 1;
+    const int right = surface.right() + 1, bottom = surface.bottom() + 1;
+    const auto outside = [&](int x, int y) { return x < left || y < top || x > right || y > bottom; };
     if (outside(x1, y1) || outside(x2, y2)) {
         double ax = x1, ay = y1, bx = x2, by = y2;
-        if (!ClipSegment(ax, ay, bx, by, -1, -1, surface.cx, surface.cy))
+        if (!ClipSegment(ax, ay, bx, by, left, top, right, bottom))
             return;
         if (outside(x2, y2))
             lastPixel = true;  // the end lies off the surface anyway

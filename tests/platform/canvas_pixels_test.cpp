@@ -410,3 +410,38 @@ TEST(CanvasPainter, DrawsThroughACallersPainterWithItsTransformAndClip)
     EXPECT_EQ(at(2, 0), clWhite);
     EXPECT_EQ(at(18, 0), clWhite);         // the red pixel lies outside the caller's clip
 }
+
+// A caller's painter moved by its own transform: the part of a thin line
+// that is clipped away before stepping must be what lies off the painter's
+// surface, not off an unmoved one.
+TEST(CanvasPainter, ThinLinesReachAMovedPaintersWholeSurface)
+{
+    struct Case { const char *name; int dx, dy; };
+    const Case cases[] = {{"unmoved", 0, 0}, {"moved left", -30, 0}, {"moved up", 0, -40}, {"moved right and down", 7, 3}};
+    for (const Case &cs : cases) {
+        SCOPED_TRACE(cs.name);
+        QImage img(20, 10, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            QPainter painter(&img);
+            painter.translate(cs.dx, cs.dy);
+            TCanvas c(&painter);
+            for (TPenStyle style : {psSolid, psDot}) {
+                c.Pen().SetStyle(style);
+                const int y = (style == psSolid ? 4 : 7) - cs.dy;
+                c.MoveTo(-1000, y);
+                c.LineTo(1000, y);
+            }
+        }
+        // The solid line runs across the whole image; the dotted one, three
+        // on and three off, has ink in every six pixels.
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(FromQRgb(img.pixel(x, 4)), clBlack) << x;
+        for (int from = 0; from + 6 <= 20; from += 6) {
+            int ink = 0;
+            for (int x = from; x < from + 6; ++x)
+                ink += FromQRgb(img.pixel(x, 7)) == clBlack;
+            EXPECT_EQ(ink, 3) << "from " << from;
+        }
+    }
+}
