@@ -993,14 +993,21 @@ void TCanvas::GradientFillRect(const TRect &r, TColor start, TColor stop, bool v
     const int n = vertical ? dev.height() : dev.width();
     if (dev.isEmpty() || n <= 0)
         return;
+    // Only the bands the painter reaches are filled, so a huge rectangle
+    // costs no more than the surface; their colours follow the whole one.
+    const QRect part = dev.intersected(Reachable(p));
+    if (part.isEmpty())
+        return;
+    const int first = vertical ? part.top() - dev.top() : part.left() - dev.left();
+    const int last = first + (vertical ? part.height() : part.width());
     const TColor a = ColorToRGB(start), b = ColorToRGB(stop);
-    for (int i = 0; i < n; ++i) {
-        auto mix = [&](int ca, int cb) { return ca + (cb - ca) * i / n; };
+    for (int i = first; i < last; ++i) {
+        auto mix = [&](int ca, int cb) { return static_cast<int>(ca + int64_t(cb - ca) * i / n); };
         const QColor c(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
         if (vertical)
-            p.fillRect(QRect(dev.left(), dev.top() + i, dev.width(), 1), c);
+            p.fillRect(QRect(part.left(), dev.top() + i, part.width(), 1), c);
         else
-            p.fillRect(QRect(dev.left() + i, dev.top(), 1, dev.height()), c);
+            p.fillRect(QRect(dev.left() + i, part.top(), 1, part.height()), c);
     }
 }
 

@@ -445,3 +445,21 @@ TEST(CanvasPainter, ThinLinesReachAMovedPaintersWholeSurface)
         }
     }
 }
+
+// A gradient across a rectangle far larger than the surface: only the bands
+// on the surface are filled, in the colours of their place in the whole.
+TEST(CanvasGradient, HugeRectangleIsFilledWhereItIsSeen)
+{
+    for (bool vertical : {true, false}) {
+        Surface s(10, 10);
+        const int g = 1 << 30;
+        const TRect huge = vertical ? Rect(0, -g, 10, g) : Rect(-g, 0, g, 10);
+        s.canvas.GradientFillRect(huge, clBlack, clWhite, vertical);
+        // The surface lies in the middle of the gradient.
+        for (int i = 0; i < 10; ++i) {
+            const TColor c = vertical ? s.At(5, i) : s.At(i, 5);
+            EXPECT_NEAR(GetRValue(c), 127, 1) << (vertical ? "row " : "column ") << i;
+            EXPECT_EQ(GetRValue(c), GetBValue(c));
+        }
+    }
+}
