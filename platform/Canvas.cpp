@@ -704,10 +704,7 @@ void TCanvas::TextOut(int x, int y, const String &text)
     RequiredState(csFontValid | csBrushValid);
     const std::vector<int> dx = Scaled().Advances(text);
     ExtTextOut(x, y, 0, nullptr, text, dx.empty() ? nullptr : dx.data());
-    int w = 0;
-    for (int a : dx)
-        w += a;
-    MoveTo(x + w, y);
+    MoveTo(AdvancedBy(x, TotalAdvance(dx)), y);
 }
 
 void TCanvas::TextRect(const TRect &r, int x, int y, const String &text)
@@ -731,9 +728,7 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
         adv.assign(dx, dx + units.size());
     else
         adv = font.Advances(text);
-    int width = 0;
-    for (int a : adv)
-        width += a;
+    const int width = TotalAdvance(adv);
 
     const unsigned align = state_.textAlign;
     int px = x, py = y;
@@ -742,14 +737,14 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
         py = penPos_.Y;
     }
     const unsigned h = align & TA_CENTER;
-    const int startX = h == TA_CENTER ? px - width / 2 : h == TA_RIGHT ? px - width : px;
+    const int startX = h == TA_CENTER ? AdvancedBy(px, -(width / 2)) : h == TA_RIGHT ? AdvancedBy(px, -width) : px;
     const unsigned v = align & TA_BASELINE;
     const int top = v == TA_BASELINE ? py - tm.tmAscent : v == TA_BOTTOM ? py - tm.tmHeight : py;
     if (align & TA_UPDATECP) {
         if (h == TA_RIGHT)
-            penPos_.X = px - width;
+            penPos_.X = AdvancedBy(px, -width);
         else if (h != TA_CENTER)
-            penPos_.X = px + width;
+            penPos_.X = AdvancedBy(px, width);
     }
 
     PaintScope scope(*this);
@@ -773,7 +768,7 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
         p.translate(-ref);
     }
     if (!(options & ETO_OPAQUE) && state_.bkMode == OPAQUE && width > 0)
-        p.fillRect(DeviceRect({startX, top, startX + width, top + tm.tmHeight}), bk);
+        p.fillRect(DeviceRect({startX, top, AdvancedBy(startX, width), top + tm.tmHeight}), bk);
 
     const QColor fg = QtColor(ColorToRGB(state_.textColor));
     const double baseline = MapY(top + tm.tmAscent);
@@ -787,7 +782,7 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
             QList<quint32> glyphs;
             QList<QPointF> positions;
             const std::u32string chars = Utf8ToUtf32(text);
-            int pen = startX;
+            int64_t pen = startX;
             size_t unit = 0;
             for (char32_t c : chars) {
                 if (c != U' ' && c != U'\t') {
@@ -810,7 +805,7 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
     // Underline and strike-out strokes, one logical unit thick at least.
     auto stroke = [&](int offset, int size) {
         const int yTop = top + tm.tmAscent - offset;
-        const QRect r = DeviceRect({startX, yTop, startX + width, yTop + size});
+        const QRect r = DeviceRect({startX, yTop, AdvancedBy(startX, width), yTop + size});
         p.fillRect(QRect(r.left(), r.top(), r.width(), std::max(1, r.height())), fg);
     };
     if (font_.Style() & fsUnderline)
@@ -877,21 +872,23 @@ int TCanvas::DrawText(const String &text, TRect &r, unsigned flags)
     auto layout = [&](const std::u32string &s) {
         TextLine line;
         TextRun run{0, {}};
-        int x = 0;
+        // Held inside int however huge the font and long the line.
+        constexpr int64_t most = int64_t(1) << 30;
+        int64_t x = 0;
         for (char32_t c : s) {
             if (c == U'\t' && (flags & DT_EXPANDTABS)) {
                 if (!run.text.empty())
                     line.runs.push_back(run);
-                x = (x / tabWidth + 1) * tabWidth;
-                run = TextRun{x, {}};
+                x = std::min(most, (x / tabWidth + 1) * tabWidth);
+                run = TextRun{static_cast<int>(x), {}};
                 continue;
             }
             run.text.push_back(c);
-            x += advance(c);
+            x = std::clamp(x + advance(c), -most, most);
         }
         if (!run.text.empty())
             line.runs.push_back(run);
-        line.width = x;
+        line.width = static_cast<int>(x);
         return line;
     };
     auto width = [&](const std::u32string &s) { return layout(s).width; };
@@ -958,7 +955,7 @@ int TCanvas::DrawText(const String &text, TRect &r, unsigned flags)
         if (flags & DT_CENTER)
             x = r.Left + (maxWidth - line.width) / 2;
         else if (flags & DT_RIGHT)
-            x = r.Right - line.width;
+            x = AdvancedBy(r.Right, -line.width);
         for (const auto &run : line.runs) {
             std::u16string u16;
             std::vector<int> dx;
@@ -972,7 +969,7 @@ int TCanvas::DrawText(const String &text, TRect &r, unsigned flags)
                     u16.push_back(static_cast<char16_t>(c));
                 }
             }
-            ExtTextOut(x + run.x, y, options, (flags & DT_NOCLIP) ? nullptr : &clip, Utf16ToUtf8(u16), dx.data());
+            ExtTextOut(AdvancedBy(x, run.x), y, options, (flags & DT_NOCLIP) ? nullptr : &clip, Utf16ToUtf8(u16), dx.data());
         }
         y += lineHeight;
     }

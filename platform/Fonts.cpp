@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -520,10 +522,24 @@ std::vector<int> TScaledFont::Advances(std::string_view utf8) const
 
 int TScaledFont::TextWidth(std::string_view utf8) const
 {
-    int w = 0;
+    std::vector<int> advances;
     for (char32_t c : Utf8ToUtf32(utf8))
-        w += CharAdvance(c);
-    return w;
+        advances.push_back(CharAdvance(c));
+    return TotalAdvance(advances);
+}
+
+int TotalAdvance(const int *advances, size_t count)
+{
+    constexpr int64_t most = int64_t(1) << 30;
+    int64_t sum = 0;
+    for (size_t i = 0; i < count; ++i)
+        sum = std::clamp(sum + advances[i], -most, most);
+    return static_cast<int>(sum);
+}
+
+int AdvancedBy(int x, int advance)
+{
+    return static_cast<int>(std::clamp<int64_t>(int64_t(x) + advance, INT_MIN, INT_MAX));
 }
 
 int TScaledFont::Scale(int fontUnits) const

@@ -203,6 +203,13 @@ private:
     std::vector<String> families_;
 };
 
+// The sum of text advances, held within +-2^30 whatever the font height and
+// the length of the text, so that positions built on it stay inside int.
+int TotalAdvance(const int *advances, size_t count);
+inline int TotalAdvance(const std::vector<int> &advances) { return TotalAdvance(advances.data(), advances.size()); }
+// x moved on by a text's advance, held inside int.
+int AdvancedBy(int x, int advance);
+
 // UTF-8 helpers for text measuring and records. Invalid bytes decode as U+FFFD.
 std::u32string Utf8ToUtf32(std::string_view utf8);
 std::u16string Utf8ToUtf16(std::string_view utf8);

@@ -364,16 +364,14 @@ void TMetafileCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *re
     t.XScale = static_cast<float>(std::fabs((k.X - o.X) / 10000.0) * 2540.0 / emf::kRefPixelsPerInch);
     t.YScale = static_cast<float>(std::fabs((k.Y - o.Y) / 10000.0) * 2540.0 / emf::kRefPixelsPerInch);
 
-    int width = 0;
-    for (int a : t.Dx)
-        width += a;
+    const int width = TotalAdvance(t.Dx);
     const TTextMetric &tm = Scaled().Metrics();
     const unsigned align = TextAlign();
     const unsigned h = align & TA_CENTER;
     const unsigned v = align & TA_BASELINE;
-    const int left = h == TA_CENTER ? x - width / 2 : h == TA_RIGHT ? x - width : x;
+    const int left = h == TA_CENTER ? AdvancedBy(x, -(width / 2)) : h == TA_RIGHT ? AdvancedBy(x, -width) : x;
     const int top = v == TA_BASELINE ? y - tm.tmAscent : v == TA_BOTTOM ? y - tm.tmHeight : y;
-    TRect box{left, top, left + width, top + tm.tmHeight};
+    TRect box{left, top, AdvancedBy(left, width), top + tm.tmHeight};
     if (boxed) {
         const TRect c = Normalised(rect->Left, rect->Top, rect->Right, rect->Bottom);
         if (options & ETO_OPAQUE)

@@ -219,3 +219,36 @@ TEST(FontProvider, MutatedFontsNeverReadOutOfBounds)
         EXPECT_LE(face->GlyphIndex(U'A'), std::max(face->NumGlyphs(), 0xFFFF));
     }
 }
+
+// Widths of long texts in fonts of any height stay positive, grow with the
+// text and keep the pen position ahead of the text's start: the sums are
+// held inside int rather than wrapping.
+TEST(FontProvider, HugeFontsAndLongTextsKeepTheirWidthsInRange)
+{
+    struct Case { int height, length, x; };
+    const Case cases[] = {{-(1 << 30), 5000, 0}, {1 << 30, 5000, 0}, {-(1 << 20), 3000, 1 << 30},
+                          {-2000000000, 100000, -(1 << 30)}, {-16, 100000, 0}};
+    for (const Case &cs : cases) {
+        SCOPED_TRACE(testing::Message() << cs.height << " x " << cs.length);
+        QImage img(10, 10, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        TCanvas c(&img);
+        c.Font().SetName("Arial");
+        c.Font().SetHeight(cs.height);
+        const std::string text(static_cast<size_t>(cs.length), 'W');
+        const int shortWidth = c.TextWidth("WWWWWWWW");
+        const int longWidth = c.TextWidth(text);
+        EXPECT_GT(shortWidth, 0);
+        EXPECT_GE(longWidth, shortWidth);
+        c.TextOut(cs.x, 5, text);
+        EXPECT_GT(c.PenPos().X, cs.x);
+        c.SetTextAlign(TA_RIGHT | TA_UPDATECP);
+        c.MoveTo(cs.x, 5);
+        c.TextOut(cs.x, 5, text);
+        TRect r = Rect(0, 0, 100, 100);
+        c.SetTextAlign(TA_LEFT | TA_TOP);
+        c.DrawText(text + "\t" + text, r, DT_EXPANDTABS | DT_SINGLELINE | DT_RIGHT);
+        EXPECT_GE(c.DrawText(text, r, DT_CALCRECT | DT_SINGLELINE), 0);
+        EXPECT_GE(r.Right, 0);
+    }
+}
