@@ -1,52 +1,60 @@
-// First window: proves that the program starts, that the compiled-in assets
-// are found and that the display shows them. The start-up sequence with its
-// splash, progress and main windows replaces it.
-#include "platform/Exceptions.h"
+// First window: proves that the program starts on the window layer, that the
+// compiled-in assets are found and decoded, and that the display shows them.
+// The start-up sequence with its splash, progress and main windows replaces it.
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+#include "platform/Graphics.h"
 #include "platform/Streams.h"
+#include "platform/Threads.h"
 
 #include <QApplication>
-#include <QIcon>
-#include <QImage>
-#include <QLabel>
-#include <QPixmap>
-#include <QScreen>
-#include <cstdio>
-#include <vector>
+
+using namespace plat;
 
 namespace {
 
-QImage ResourceImage(const char *type, const char *name)
-{
-    std::vector<uint8_t> bytes;
-    if (!plat::FindResourceBytes(type, name, bytes))
-        throw plat::EResNotFound(std::string("Resource ") + name + " not found");
-    return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()));
-}
+class TZIBstart : public TForm {
+public:
+    explicit TZIBstart(TComponent *owner) : TForm(owner)
+    {
+        TLoadingScope loading(*this);
+        SetName("ZIBstart");
+        SetCaption("Zibolka Test Revised");
+        SetPosition(TPosition::poScreenCenter);
+        SetBorderStyle(TFormBorderStyle::bsSingle);
+        SetColor(clBlack);
+        SetClientWidth(800);
+        SetClientHeight(600);
+        Background = new TImage(this);
+        Background->SetName("Background");
+        Background->SetParent(this);
+        Background->SetAlign(TAlign::alClient);
+        Background->SetStretch(true);
+        OnCreate = [this](TObject *) {
+            TResourceStream stream("jpg", "ZIBbckgr1");
+            Background->Picture().LoadFromStream(stream);
+        };
+    }
+    TImage *Background;
+};
 
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-
-    std::vector<uint8_t> iconBytes;
-    if (plat::FindResourceBytes("icon", "MAINICON", iconBytes)) {
-        QPixmap icon;
-        icon.loadFromData(iconBytes.data(), static_cast<unsigned>(iconBytes.size()), "ICO");
-        QApplication::setWindowIcon(QIcon(icon));
-    }
-
-    QLabel window;
-    window.setWindowTitle(QStringLiteral("Zibolka Test Revised"));
-    window.setFixedSize(800, 600);
-    window.setStyleSheet(QStringLiteral("background: black"));
+    Application()->Initialize();
+    Application()->SetTitle("Zibolka Test Revised");
+    // Errors of the players' callback threads are shown on this thread.
+    SetThreadErrorHandler([](const String &message) { Application()->ShowException(Exception(message)); });
+    TZIBstart *start = nullptr;
     try {
-        window.setPixmap(QPixmap::fromImage(ResourceImage("jpg", "ZIBbckgr1")));
-    } catch (const plat::Exception &e) {
-        std::fprintf(stderr, "zibor: %s\n", e.what());
+        Application()->CreateForm(start);
+    } catch (...) {
+        Application()->HandleException(Application());
     }
-    if (const QScreen *screen = QApplication::primaryScreen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
-    window.show();
-    return app.exec();
+    Application()->Run();
+    return 0;
 }
