@@ -5,6 +5,7 @@
 #include "platform/Graphics.h"
 #include "platform/Metafile.h"
 #include "platform/MetafileCanvas.h"
+#include "platform/SysUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -153,4 +154,73 @@ TEST(MetafilePaths, FillsWithAClearBrushLeaveNoPatternCopy)
             blts += r.type == emf::EMR_BITBLT;
         EXPECT_EQ(blts, cs.blts) << cs.name;
     }
+}
+
+// The report's fonts, measured on a screen canvas, on a page being recorded
+// with the page's pixels per inch, and by the provider, and carried in the
+// text records: one width everywhere, so preview, print and PDF break and
+// align text alike.
+TEST(MetafilePaths, ReportFontsMeasureAlikeOnScreenOnThePageAndInTheRecords)
+{
+    struct Case { const char *face; int points; TFontStyles style; int ppi; };
+    const int pagePpi = MulDiv(96, 29700, 1123);
+    const Case cases[] = {
+        {"Calibri", 12, 0, pagePpi}, {"Calibri", 12, fsBold, pagePpi}, {"Calibri", 13, fsBold, pagePpi},
+        {"Calibri", 16, fsBold, pagePpi}, {"Calibri", 26, fsBold, pagePpi}, {"Calibri", 28, fsBold, pagePpi},
+        {"Calibri", 11, 0, pagePpi}, {"Calibri", 9, 0, pagePpi}, {"Arial", 8, 0, 96}, {"Calibri", 12, 0, 96},
+    };
+    const std::string text = "Ruwe vaardigheidsscore (seconden)";
+    for (const Case &cs : cases) {
+        SCOPED_TRACE(testing::Message() << cs.face << " " << cs.points << (cs.style ? " bold" : "") << " at " << cs.ppi);
+        TFont font;
+        font.SetName(cs.face);
+        font.SetPixelsPerInch(cs.ppi);
+        font.SetSize(cs.points);
+        font.SetStyle(cs.style);
+        EXPECT_EQ(font.Height(), -MulDiv(cs.points, cs.ppi, 72));
+
+        QImage img(10, 10, QImage::Format_RGB32);
+        TCanvas screen(&img);
+        screen.SetFont(font);
+        const int width = TFontProvider::Instance().Scaled(font).TextWidth(text);
+        EXPECT_EQ(screen.TextWidth(text), width);
+
+        int recorded = -1, recordedHeight = 0;
+        std::vector<int> dx;
+        TMetafile mf;
+        mf.SetMMWidth(21000);
+        mf.SetMMHeight(29700);
+        {
+            TMetafileCanvas page(mf);
+            page.SetMapMode(MM_ANISOTROPIC);
+            page.SetWindowExtEx(21000, 29700);
+            page.SetViewportExtEx(794, 1123);
+            page.SetFont(font);
+            recorded = page.TextWidth(text);
+            page.TextOut(1000, 2000, text);
+        }
+        EXPECT_EQ(recorded, width);
+        mf.Enumerate([&](const emf::TEmfRecord &r) {
+            if (r.Type() == emf::EMR_EXTCREATEFONTINDIRECTW) {
+                emf::TEmrLogFont lf;
+                EXPECT_TRUE(emf::ParseLogFont(r, lf));
+                recordedHeight = lf.Height;
+                EXPECT_EQ(lf.Weight, (cs.style & fsBold) ? 700 : 400);
+                EXPECT_EQ(Utf16ToUtf8(lf.FaceName), cs.face);
+            } else if (r.Type() == emf::EMR_EXTTEXTOUTW) {
+                emf::TEmrExtTextOut t;
+                EXPECT_TRUE(emf::ParseExtTextOut(r, t));
+                dx = t.Dx;
+            }
+            return true;
+        });
+        EXPECT_EQ(recordedHeight, font.Height());
+        EXPECT_EQ(dx.size(), text.size());
+        EXPECT_EQ(TotalAdvance(dx), width);
+    }
+    // The tab unit of the report: "A" in the window's 11-pixel Arial.
+    TFont window;
+    window.SetName("Arial");
+    window.SetHeight(-11);
+    EXPECT_EQ(TFontProvider::Instance().Scaled(window).TextWidth("A"), 7);
 }
