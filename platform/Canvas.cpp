@@ -1,5 +1,6 @@
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
+#include "platform/Geometry.h"
 
 #include <QGlyphRun>
 #include <QPainter>
@@ -26,35 +27,6 @@ int RoundHalfUp(double v)
     if (v > kDeviceLimit)
         return static_cast<int>(kDeviceLimit);
     return static_cast<int>(std::floor(v + 0.5));
-}
-
-// Cuts the segment to the box (Liang-Barsky); false when nothing is left.
-bool ClipSegment(double &x1, double &y1, double &x2, double &y2, double left, double top, double right, double bottom)
-{
-    double t0 = 0, t1 = 1;
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    const double ox = x1, oy = y1;
-    x1 = ox + t0 * dx;
-    y1 = oy + t0 * dy;
-    x2 = ox + t1 * dx;
-    y2 = oy + t1 * dy;
-    return true;
 }
 
 QColor QtColor(TColor c) { return QColor::fromRgb(ToQRgb(c)); }

@@ -1,6 +1,7 @@
 #include "platform/MetafilePlayer.h"
 
 #include "platform/Fonts.h"
+#include "platform/Geometry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,7 +95,6 @@ private:
     int X(double x) const { return GX(XD(x)); }
     int Y(double y) const { return GY(YD(y)); }
     TPoint P(TPoint p) const { return {X(p.X), Y(p.Y)}; }
-    bool ClipSegment(double &x0, double &y0, double &x1, double &y1) const;
     std::vector<TPoint> ClipPolygon(const std::vector<TPoint> &points) const;
     void Line(double x0, double y0, double x1, double y1);
     TRect R(const TRect &r) const
@@ -206,39 +206,6 @@ void Player::Remap()
     by_ = (s_.viewportOrg.Y - s_.windowOrg.Y * sy) * pageScaleY_ + dest_.Top;
 }
 
-// Liang-Barsky against the guard.
-bool Player::ClipSegment(double &x0, double &y0, double &x1, double &y1) const
-{
-    double t0 = 0, t1 = 1;
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - guard_.Left, guard_.Right - x0, y0 - guard_.Top, guard_.Bottom - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
-            return false;
-    }
-    const double ox = x0, oy = y0;
-    if (t1 < 1) {
-        x1 = ox + t1 * dx;
-        y1 = oy + t1 * dy;
-    }
-    if (t0 > 0) {
-        x0 = ox + t0 * dx;
-        y0 = oy + t0 * dy;
-    }
-    return true;
-}
-
 // Sutherland-Hodgman against the guard; the fill inside stays as it was.
 std::vector<TPoint> Player::ClipPolygon(const std::vector<TPoint> &points) const
 {
@@ -291,7 +258,7 @@ std::vector<TPoint> Player::ClipPolygon(const std::vector<TPoint> &points) const
 void Player::Line(double x0, double y0, double x1, double y1)
 {
     double ax = x0, ay = y0, bx = x1, by = y1;
-    if (ClipSegment(ax, ay, bx, by)) {
+    if (ClipSegment(ax, ay, bx, by, guard_.Left, guard_.Top, guard_.Right, guard_.Bottom)) {
         c_.MoveTo(GX(ax), GY(ay));
         c_.LineTo(GX(bx), GY(by));
     }
