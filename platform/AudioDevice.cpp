@@ -51,8 +51,6 @@ MMRESULT TAudioDevice::Query(const WAVEFORMATEX &format)
 
 MMRESULT TAudioDevice::Intercept(TWaveOutCall, HWAVEOUT, uint32_t) { return MMSYSERR_NOERROR; }
 
-namespace {
-
 WAVEOUTCAPS MakeCaps(const char *name, uint32_t support)
 {
     WAVEOUTCAPS c{};
@@ -62,6 +60,8 @@ WAVEOUTCAPS MakeCaps(const char *name, uint32_t support)
     c.dwSupport = support;
     return c;
 }
+
+namespace {
 
 // Hands buffers back at the byte rate on the monotonic clock. The device's
 // clock runs while it has data and is not paused; after a gap it goes on from

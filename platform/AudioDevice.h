@@ -74,6 +74,10 @@ std::shared_ptr<TAudioDevice> CurrentAudioDevice();
 // Outputs that are open keep the device they were opened on.
 std::shared_ptr<TAudioDevice> SetAudioDevice(std::shared_ptr<TAudioDevice> device);
 
+// The capabilities every device here reports: all PCM formats, stereo, and the
+// given support flags.
+WAVEOUTCAPS MakeCaps(const char *name, uint32_t support);
+
 // Silent: hands every buffer back once its duration at the format's byte rate
 // has passed on the monotonic clock.
 std::shared_ptr<TAudioDevice> MakeNullAudioDevice();

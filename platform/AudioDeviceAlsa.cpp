@@ -167,12 +167,7 @@ class AlsaDevice final : public TAudioDevice {
 public:
     WAVEOUTCAPS Caps() override
     {
-        WAVEOUTCAPS c{};
-        std::strncpy(c.szPname, "ALSA default", sizeof(c.szPname) - 1);
-        c.dwFormats = 0xFFF;
-        c.wChannels = 2;
-        c.dwSupport = WAVECAPS_VOLUME | WAVECAPS_LRVOLUME | WAVECAPS_SAMPLEACCURATE;
-        return c;
+        return MakeCaps("ALSA default", WAVECAPS_VOLUME | WAVECAPS_LRVOLUME | WAVECAPS_SAMPLEACCURATE);
     }
 
     MMRESULT Open(const WAVEFORMATEX &f, HWAVEOUT, TAudioQueue &queue,
