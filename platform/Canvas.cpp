@@ -1075,7 +1075,12 @@ void TCanvas::CopyRect(const TRect &dest, TCanvas &source, const TRect &srcRect)
     const QRect s = source.DeviceRect(srcRect);
     if (s.isEmpty())
         return;
-    const QImage part = source.target_->copy(s).convertToFormat(QImage::Format_RGB32);
+    // A rectangle given right-to-left or bottom-to-top mirrors the copy, as
+    // a stretch copy with a negative extent does; flipped on both sides
+    // cancels out.
+    const bool flipX = (dest.Right < dest.Left) != (srcRect.Right < srcRect.Left);
+    const bool flipY = (dest.Bottom < dest.Top) != (srcRect.Bottom < srcRect.Top);
+    const QImage part = source.target_->copy(s).convertToFormat(QImage::Format_RGB32).mirrored(flipX, flipY);
     switch (copyMode_) {
     case cmSrcAnd: p.setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
     case cmSrcPaint: p.setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;

@@ -182,7 +182,9 @@ public:
                                   TColor transparentColor = clNone);
     virtual TColor Pixel(int x, int y);
     virtual void SetPixel(int x, int y, TColor color);
-    // Copies source's srcRect into dest with CopyMode.
+    // Copies source's srcRect into dest with CopyMode, stretched to fit. A
+    // rectangle with right < left (bottom < top) mirrors the copy left to
+    // right (upside down); source and destination may be one canvas.
     virtual void CopyRect(const TRect &dest, TCanvas &source, const TRect &srcRect);   // brush
 
     // ---- clipping and state

@@ -115,6 +115,18 @@ char32_t CharOf(const QKeyEvent *e)
     return ucs.size() == 1 ? static_cast<char32_t>(ucs[0]) : 0;
 }
 
+bool OfferDialogChar(TWinControl *root, char32_t ch, TShiftState shift)
+{
+    for (int i = 0; i < root->ControlCount(); ++i) {
+        TControl *c = root->Controls(i);
+        if (c->DialogChar(ch, shift))
+            return true;
+        if (auto *w = dynamic_cast<TWinControl *>(c); w && OfferDialogChar(w, ch, shift))
+            return true;
+    }
+    return false;
+}
+
 // The framework's order for one key: the window's preview of the key, the
 // control's key down, dialog keys (Enter, Escape) to the buttons, then the
 // character to the preview and the control. Any stage may consume the key.
@@ -138,6 +150,18 @@ bool DispatchKey(TWinControl *target, QKeyEvent *e)
         if ((vk == VK_RETURN || vk == VK_ESCAPE) && form && !target->WantsDialogKey(vk) &&
             form->DialogKey(vk, shift))
             return true;
+        // Arrow keys are dialog keys of the focused control alone: offered
+        // to every control they would reach the window's first radio button.
+        if (vk >= VK_LEFT && vk <= VK_DOWN && !target->WantsDialogKey(vk) && target->DialogKey(vk, shift))
+            return true;
+        // Alt and a letter or digit: the window's controls are asked in turn
+        // until one takes it as its accelerator.
+        // Taken or not, the key ends here: it would come again through the
+        // parent widgets otherwise.
+        if ((shift & ssAlt) && form && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) {
+            OfferDialogChar(form, static_cast<char32_t>(vk >= 'A' ? vk - 'A' + 'a' : vk), shift);
+            return true;
+        }
     }
     const char32_t original = CharOf(e);
     if (original) {
@@ -185,6 +209,10 @@ public:
         case QEvent::KeyRelease:
             if (win) {
                 auto *ke = static_cast<QKeyEvent *>(ev);
+                // A held key comes as repeated press and release pairs; the
+                // controls expect repeated presses and one release at the end.
+                if (ke->isAutoRepeat())
+                    return false;
                 uint16_t vk = VirtualKeyFromQt(ke->key());
                 if (vk) {
                     win->KeyUp(vk, ShiftFromQt(ke->modifiers()));
@@ -626,6 +654,23 @@ void TControl::DblClick()
 }
 
 bool TControl::DialogKey(uint16_t, TShiftState) { return false; }
+
+bool TControl::DialogChar(char32_t, TShiftState) { return false; }
+
+bool IsAccel(char32_t key, const String &caption)
+{
+    auto lower = [](char32_t c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return lower(static_cast<unsigned char>(caption[i + 1])) == lower(key);
+    }
+    return false;
+}
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {

@@ -169,12 +169,19 @@ public:
     // Framework notices: a dialog key (Enter, Escape) that a control may take,
     // the focus moving inside the window, and property changes.
     virtual bool DialogKey(uint16_t key, TShiftState shift);
+    // A dialog character (Alt and a letter): true when the control takes it
+    // as its accelerator.
+    virtual bool DialogChar(char32_t key, TShiftState shift);
     virtual void FocusChanged(TWinControl *focused) { (void)focused; }
     virtual void EnabledChanged();
     virtual void ColorChanged();
     virtual void FontChanged();
     virtual void TextChanged() {}
     virtual void VisibleChanged() {}
+    // Whether the control lets what lies beneath show through (a
+    // transparent label, picture or custom-drawn control), so that a parent
+    // that changes its look knows whom to repaint.
+    virtual bool SeeThrough() const { return false; }
 
     // Widget event entry points, public so that the bridge can reach them.
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -299,6 +306,10 @@ private:
     class Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Whether key (a lower- or upper-case letter or digit) is the accelerator
+// that "&" marks in the caption ("&&" is a plain "&").
+bool IsAccel(char32_t key, const String &caption);
 
 // Qt key to virtual key code (0 when the key has none), modifiers to shift state.
 uint16_t VirtualKeyFromQt(int qtKey);

@@ -21,10 +21,25 @@ QImage ParentBackground(const TControl &control)
     QWidget *parent = self ? self->parentWidget() : nullptr;
     if (!parent)
         return img;
-    // The parent alone, without its children, so that the control itself
-    // is not drawn into its own background.
-    parent->render(&img, QPoint(0, 0), QRegion(self->geometry()),
-                   QWidget::DrawWindowBackground);
+    const QRect area = self->geometry();
+    // The parent itself, without its children...
+    parent->render(&img, QPoint(0, 0), QRegion(area), QWidget::DrawWindowBackground);
+    // ...then what the window shows between it and the control: the siblings
+    // stacked below the control (a background picture, a label). Qt keeps
+    // children in stacking order, lowest first; the control and everything
+    // above it stay out, so the control never draws into its own background.
+    for (QObject *o : parent->children()) {
+        if (o == self)
+            break;
+        auto *sibling = qobject_cast<QWidget *>(o);
+        if (!sibling || sibling->isWindow() || sibling->isHidden())
+            continue;
+        const QRect overlap = sibling->geometry() & area;
+        if (overlap.isEmpty())
+            continue;
+        sibling->render(&img, overlap.topLeft() - area.topLeft(), QRegion(overlap.translated(-sibling->pos())),
+                        QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
     return img;
 }
 

@@ -20,8 +20,9 @@ namespace plat {
 // take their own looks.
 bool ThemeServicesEnabled();
 
-// The parent's look behind a control (what shows where the control draws
-// nothing), in the control's own coordinates.
+// What the window shows beneath a control (what shows where the control
+// draws nothing), in the control's own coordinates: the parent and the
+// siblings stacked below the control, pictures and labels included.
 QImage ParentBackground(const TControl &control);
 
 class TCustomControl : public TWinControl {

@@ -33,6 +33,7 @@ public:
     void SetCenter(bool v);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool v);
+    bool SeeThrough() const override { return transparent_; }
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
     TRect DestRect() const;

@@ -35,6 +35,7 @@ public:
     explicit TLabel(TComponent *owner);
     bool Transparent() const { return transparent_; }
     void SetTransparent(bool v);
+    bool SeeThrough() const override { return transparent_; }
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool v);
     bool WordWrap() const { return wordWrap_; }
