@@ -1,0 +1,65 @@
+#include "platform/System.h"
+
+#include "platform/Text.h"
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
+
+namespace plat {
+
+namespace {
+
+struct KnownProcedure {
+    const char *library;
+    const char *procedure;
+};
+
+// Only what the program looks up: it decides by the lookup, it never calls.
+const KnownProcedure kKnown[] = {{"USER32.DLL", "BlockInput"}};
+const char kAnchor = 0;
+
+HMODULE ModuleOf(const std::string &name)
+{
+    const std::string upper = UpperCase(name);
+    for (size_t i = 0; i < std::size(kKnown); ++i)
+        if (upper == kKnown[i].library)
+            return i + 1;
+    return 0;
+}
+
+pid_t ThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+} // namespace
+
+HMODULE LoadLibraryA(const std::string &name) { return ModuleOf(name); }
+HMODULE GetModuleHandleA(const std::string &name) { return ModuleOf(name); }
+
+const void *GetProcAddress(HMODULE module, const std::string &procedure)
+{
+    if (module == 0 || module > std::size(kKnown))
+        return nullptr;
+    const KnownProcedure &known = kKnown[module - 1];
+    for (const KnownProcedure &k : kKnown)
+        if (std::strcmp(k.library, known.library) == 0 && procedure == k.procedure)
+            return &kAnchor;
+    return nullptr;
+}
+
+bool SetCurrentThreadPriority(int priority)
+{
+    return setpriority(PRIO_PROCESS, static_cast<id_t>(ThreadId()), -priority) == 0;
+}
+
+int CurrentThreadPriority()
+{
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(ThreadId()));
+    return errno != 0 ? 0 : -nice;
+}
+
+} // namespace plat

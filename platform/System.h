@@ -1,0 +1,29 @@
+#pragma once
+// Two small services of the operating system that the program asks about:
+// the run-time lookup of a procedure in a system library, and the priority of
+// the calling thread.
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+using HMODULE = uintptr_t;
+
+// The system libraries are not there to load; the lookup knows the few
+// procedures the program asks for by name ("BlockInput" in "USER32.DLL").
+// Library names match ignoring case, as the system's do; procedure names
+// match exactly. 0 / nullptr when unknown.
+HMODULE LoadLibraryA(const std::string &name);
+HMODULE GetModuleHandleA(const std::string &name);
+const void *GetProcAddress(HMODULE module, const std::string &procedure);
+
+enum : int { THREAD_PRIORITY_NORMAL = 0, THREAD_PRIORITY_ABOVE_NORMAL = 1, THREAD_PRIORITY_HIGHEST = 2 };
+
+// Sets the calling thread's priority relative to normal: a priority above
+// normal lowers the thread's nice value by as much. False when the system
+// refuses (raising it needs root or the capability to change nice values).
+bool SetCurrentThreadPriority(int priority);
+// The calling thread's priority relative to normal, as set above.
+int CurrentThreadPriority();
+
+} // namespace plat
