@@ -68,6 +68,13 @@ std::string Interval(const double (&table)[8], int t, int a)
            std::to_string(RondAf(1.96 * se + centre)) + "]";
 }
 
+// The one half-up rule: the floor, plus one when the fraction is a half or more.
+long double HalfUp(long double value)
+{
+    const long double whole = std::floor(value);
+    return value - whole >= 0.5L ? whole + 1 : whole;
+}
+
 long long IntPow(int base, int exponent)
 {
     long long p = 1;
@@ -137,6 +144,14 @@ std::string AantalGoed(const ScoreGrid &items)
     for (const ItemCell &c : items)
         sum += c.score.empty() ? kEmptyCell : Right(c) ? 1 : 0;
     return std::to_string(sum);
+}
+
+int TijdPenalties(const ScoreGrid &items)
+{
+    int right = 0;
+    for (const ItemCell &c : items)
+        right += Right(c) ? 1 : 0;
+    return static_cast<int>(items.size()) - right;
 }
 
 int64_t Strafsom(const ScoreGrid &items, Penalty penalty)
@@ -241,20 +256,18 @@ int64_t RondAf(long double value)
 {
     if (!std::isfinite(value))
         return 0;
-    const long double whole = std::floor(value);
-    if (whole >= 9.2e18L)
+    const long double rounded = HalfUp(value);
+    if (rounded >= 9.2e18L)
         return INT64_MAX;
-    if (whole <= -9.2e18L)
+    if (rounded <= -9.2e18L)
         return INT64_MIN;
-    return static_cast<int64_t>(whole) + (value - whole >= 0.5L ? 1 : 0);
+    return static_cast<int64_t>(rounded);
 }
 
 long double RoundD(long double value, int d)
 {
     const long double scale = std::pow(10.0L, static_cast<long double>(d));
-    const long double y = value * scale;
-    const long double whole = std::trunc(y);
-    return (whole + std::trunc(2 * (y - whole))) / scale;
+    return HalfUp(value * scale) / scale;
 }
 
 int RoundTScore(long double t)

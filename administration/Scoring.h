@@ -20,6 +20,7 @@
 //   TZIBinvoer.Interval95A / B / C    Interval95A / B / C(whole T, a)
 //   RondAf                            RondAf
 //   TPP.RoundD, TTRO.RoundD           RoundD
+//   time penalties of the reports     TijdPenalties
 //   rounding of stored and shown T-scores
 //                                     RoundTScore
 //
@@ -69,6 +70,11 @@ std::string TotaleTijd(const ScoreGrid &items);
 // that is neither "1" nor "0" counts as wrong.
 std::string AantalGoed(const ScoreGrid &items);
 
+// The reports' number of time penalties: 12 minus the items scored "1". An
+// unscored item is not right, so an untouched subtest gives 12 and the count
+// never goes below 0 (AantalGoed's 999 for an empty cell would).
+int TijdPenalties(const ScoreGrid &items);
+
 // Penalised raw score in tenths of a second; kMissing or more when an item
 // has no usable time (or the band has no norms).
 int64_t Strafsom(const ScoreGrid &items, Penalty penalty);
@@ -112,7 +118,7 @@ std::string Interval95C(int t, int a); // index
 // Floor plus one when the fraction is at least 0.5 (half up).
 int64_t RondAf(long double value);
 
-// Rounds to d decimals with halves away from zero (2.5 -> 3, -2.5 -> -3).
+// Rounds to d decimals, halves up (2.5 -> 3, -2.5 -> -2), as RondAf does.
 long double RoundD(long double value, int d);
 
 // Nearest whole number, a half going to the even neighbour (52.5 -> 52,

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Independent reference for the expected values in scoring_test.cpp.
+"""Independent reference for the expected values in scoring_test.cpp and
+report_page_test.cpp.
 
 Computes the penalised raw scores, both T-score variants, the index and the
 95% interval texts with exact rational arithmetic (the coefficients taken as
@@ -236,7 +237,72 @@ INTERVALS = [("A", 50, 7), ("C", 60, 8), ("B", 64, 7), ("A", 64, 14), ("B", 20, 
              ("A", 44, 7), ("A", 23, 8), ("A", 44, 9), ("A", 44, 10), ("A", 21, 11), ("A", 22, 12),
              ("A", 23, 13), ("A", 41, 14), ("B", 41, 7), ("B", 35, 8), ("B", 37, 9), ("B", 23, 10),
              ("B", 35, 11), ("B", 23, 12), ("B", 23, 13), ("B", 26, 14), ("C", 44, 7), ("C", 37, 8),
-             ("C", 28, 9), ("C", 28, 10), ("C", 23, 11), ("C", 37, 12), ("C", 23, 13), ("C", 34, 14)]
+             ("C", 28, 9), ("C", 28, 10), ("C", 23, 11), ("C", 37, 12), ("C", 23, 13), ("C", 34, 14),
+             # the report's cell of a T-score of 52.5 and of 53.5
+             ("A", 52, 9), ("A", 54, 9)]
+
+
+def report_cells(window, state, months, complete, fws, fvs, entry):
+    """The ten texts of the report's scores table. window is "TPP" (after an
+    administration, with the deletion window's entry) or "TTRO" (the viewer)."""
+    fw, fv = parse_grid(fws), parse_grid(fvs)
+    band, t1, t2, idx = tscores("Report", state, months, complete, fw, fv)
+    a = band + 6 if band else 0
+    tpp = window == "TPP"
+    deletion_dash = tpp and entry < 4
+    substitution_dash = state == 4 or (tpp and state == 6)
+
+    def raw(total, has_norms):
+        if total >= MISSING or not has_norms:
+            return "n.v.t."
+        return str(rond_af(F(total, 10)))
+
+    def penalties(cells):
+        return str(12 - sum(1 for _, sc in cells if sc == "1"))
+
+    def score(t, applicable, table):
+        if t == 0 or not applicable:
+            return ["n.v.t.", "[ n.v.t. ]"]
+        shown = round_half_even(t)
+        return [f" {shown}", interval(table, shown, a)]
+
+    s1 = strafsom(fw, *(PEN_FW[band] if band else (9999, 9999)))
+    s2 = strafsom(fv, *(PEN_FV[band] if band else (9999, 9999)))
+    cells = [
+        "-" if deletion_dash else raw(s1, 1 <= band <= 8),
+        "-" if substitution_dash else raw(s2, 2 <= band <= 8),
+        "-" if deletion_dash else penalties(fw),
+        "-" if substitution_dash else penalties(fv),
+    ]
+    cells += score(t1, 1 <= band <= 8, REL_FW)
+    cells += score(t2, 2 <= band <= 8, REL_FV)
+    cells += score(idx, 1 <= band <= 8 and not (tpp and state == 6), REL_IX)
+    return cells
+
+
+# (label, window, state, age in months, birth date complete, deletion grid,
+#  substitution grid, deletion window's entry)
+CELL_CASES = [
+    ("finished, band 5", "TPP", 7, 130, True, "25/1*10 40/0 60/0", "200/1*9 300/0*3", 15),
+    ("finished, band 5", "TTRO", 7, 130, True, "25/1*10 40/0 60/0", "200/1*9 300/0*3", 0),
+    ("sums of 1235 and 1234 tenths", "TPP", 7, 130, True, "100/1*11 135/1", "100/1*11 134/1", 15),
+    ("sums of 1234 and 1235 tenths", "TTRO", 7, 130, True, "100/1*11 134/1", "100/1*11 135/1", 0),
+    ("age 77: band 0", "TPP", 7, 77, True, "30/1*11 50/0", "20/1*11 30/0", 15),
+    ("age 174: band 0", "TTRO", 7, 174, True, "30/1*11 50/0", "20/1*11 30/0", 0),
+    ("birth date that did not convert: band 0", "TPP", 7, 130, False, "30/1*12", "20/1*12", 15),
+    ("band 1: index is the deletion score, interval at a = 7", "TPP", 7, 80, True, "30/1*12", "20/1*12", 15),
+    ("band 1: index is the deletion score, interval at a = 7", "TTRO", 7, 85, True, "30/1*9 50/0*3", "-", 0),
+    ("deletion only, band 3", "TTRO", 4, 110, True, "30/1*12", "-", 0),
+    ("deletion only, band 3", "TPP", 4, 110, True, "30/1*12", "-", 15),
+    ("between the subtests (state 6), band 4", "TPP", 6, 120, True, "30/1*10 40/0*2", "-", 15),
+    ("between the subtests (state 6), band 1", "TPP", 6, 80, True, "30/1*12", "-", 15),
+    ("state 6 in the viewer has no such rule", "TTRO", 6, 120, True, "30/1*10 40/0*2", "-", 0),
+    ("deletion stopped in the examples", "TPP", 6, 120, True, "-", "-", 3),
+    ("deletion stopped at the first item", "TPP", 6, 120, True, "-", "-", 4),
+    ("one deletion time missing", "TPP", 7, 140, True, "30/1*11 /1", "150/1*12", 15),
+    ("substitution only, untouched deletion", "TTRO", 3, 110, True, "-", "150/1*10 200/0*2", 0),
+    ("nothing scored yet", "TTRO", 7, 110, True, "-", "-", 0),
+]
 
 
 def main():
@@ -251,6 +317,12 @@ def main():
     tables = {"A": REL_FW, "B": REL_FV, "C": REL_IX}
     for name, t, a in INTERVALS:
         print(f"    {{Interval95{name}, {t}, {a}, {c_string(interval(tables[name], t, a))}}},")
+    print("// report cells")
+    for label, window, state, months, complete, fws, fvs, entry in CELL_CASES:
+        cells = report_cells(window, state, months, complete, fws, fvs, entry)
+        print(f"    {{{c_string(label)}, {window}, {state}, {months}, {str(complete).lower()}, "
+              f"{c_string(fws)}, {c_string(fvs)}, {entry},\n"
+              f"     {{{', '.join(c_string(c) for c in cells)}}}}},")
     print("// norm table")
     for label, variant, state, months, complete, fws, fvs in CASES:
         fw, fv = parse_grid(fws), parse_grid(fvs)

@@ -2,38 +2,16 @@
 // norms_reference.py (exact rational arithmetic); the rows of the tables
 // below are that script's output.
 #include "administration/Scoring.h"
+#include "tests/administration/ScoreGrids.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace scoring;
+using scoretest::Grid;
 
 namespace {
-
-// "30/1*11 /0": time/score cells, "*n" repeats a cell, "-" is an empty grid.
-ScoreGrid Grid(const std::string &cells)
-{
-    ScoreGrid g{};
-    if (cells == "-")
-        return g;
-    size_t n = 0, pos = 0;
-    while (pos < cells.size()) {
-        size_t end = cells.find(' ', pos);
-        if (end == std::string::npos)
-            end = cells.size();
-        const std::string tok = cells.substr(pos, end - pos);
-        pos = end + 1;
-        const size_t star = tok.find('*');
-        const std::string cell = tok.substr(0, star);
-        const int repeat = star == std::string::npos ? 1 : std::stoi(tok.substr(star + 1));
-        const size_t slash = cell.find('/');
-        for (int i = 0; i < repeat; ++i)
-            g.at(n++) = ItemCell{cell.substr(0, slash), cell.substr(slash + 1)};
-    }
-    EXPECT_EQ(n, 12u) << cells;
-    return g;
-}
 
 constexpr TVariant Report = TVariant::Report;
 constexpr TVariant Particulars = TVariant::Particulars;
@@ -281,6 +259,8 @@ TEST(Scoring, IntervalTexts)
     {Interval95C, 37, 12, "[32 - 44]"},
     {Interval95C, 23, 13, "[20 - 31]"},
     {Interval95C, 34, 14, "[31 - 39]"},
+    {Interval95A, 52, 9, "[44 - 59]"},
+    {Interval95A, 54, 9, "[46 - 61]"},
     };
     for (const Row &r : rows)
         EXPECT_EQ(r.interval(r.t, r.a), r.text) << r.t << " at " << r.a;
@@ -318,6 +298,27 @@ TEST(Scoring, TotalTimeAndNumberRight)
     }
 }
 
+// The reports' time penalties count only the items scored "1", so an
+// untouched or half-scored subtest never gives a negative or huge count.
+TEST(Scoring, TimePenaltiesCountItemsNotRight)
+{
+    struct Row {
+        const char *grid;
+        int penalties;
+    };
+    const Row rows[] = {
+        {"30/1*12", 0},
+        {"30/1*9 50/0*3", 3},
+        {"-", 12},            // untouched: AantalGoed would say 11988
+        {"30/1*11 30/", 1},   // an empty score is not right
+        {"30/1*11 /1", 0},    // a missing time does not undo a right score
+        {"30/1*10 30/x 30/-1", 2},
+        {"30/0*12", 12},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(TijdPenalties(Grid(r.grid)), r.penalties) << r.grid;
+}
+
 // Hostile cell texts count as missing times and never throw.
 TEST(Scoring, UnreadableCellsAreMissing)
 {
@@ -341,10 +342,14 @@ TEST(Scoring, Rounding)
     EXPECT_EQ(RondAf(-1.7L), -2);
     EXPECT_EQ(RondAf(123.5L), 124);
 
-    EXPECT_EQ(RoundD(2.5L, 0), 3);
-    EXPECT_EQ(RoundD(-2.5L, 0), -3);
-    EXPECT_EQ(RoundD(123.4L, 0), 123);
-    EXPECT_EQ(RoundD(1.25L, 1), 1.3L);
+    // The report's rounding is half up on both sides of zero, like RondAf.
+    struct Half { long double value; int d; long double rounded; };
+    const Half halves[] = {
+        {2.5L, 0, 3}, {-2.5L, 0, -2}, {-2.51L, 0, -3}, {-0.5L, 0, 0}, {-1.7L, 0, -2},
+        {123.5L, 0, 124}, {123.4L, 0, 123}, {1.25L, 1, 1.3L}, {-1.25L, 1, -1.2L},
+    };
+    for (const Half &h : halves)
+        EXPECT_EQ(RoundD(h.value, h.d), h.rounded) << static_cast<double>(h.value) << " to " << h.d;
 
     // Stored and shown T-scores: halves go to the even neighbour.
     EXPECT_EQ(RoundTScore(52.5L), 52);

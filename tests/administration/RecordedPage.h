@@ -1,0 +1,160 @@
+#pragma once
+// A report target for tests: one A4 page recorded in 0.01 mm with the page
+// mapping a print preview sets on its page canvas (window extent the paper in
+// page units, viewport extent the paper in 96-dpi pixels, the font's pixels
+// per inch such that points come out in page units), and a read-back of what
+// was recorded.
+#include "administration/ReportPage.h"
+#include "platform/EmfRecords.h"
+#include "platform/Fonts.h"
+#include "platform/Metafile.h"
+#include "platform/MetafileCanvas.h"
+#include "platform/SysUtils.h"
+#include "platform/Text.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace reporttest {
+
+class TRecordedPage : public report::TReportTarget {
+public:
+    static constexpr int kPaperW = 21000, kPaperH = 29700;                  // 0.01 mm
+    static constexpr int kPixelsW = 794, kPixelsH = 1123;                   // the paper at 96 dpi
+
+    TRecordedPage()
+    {
+        page_.SetWidth(kPixelsW);
+        page_.SetHeight(kPixelsH);
+        canvas_ = std::make_unique<plat::TMetafileCanvas>(page_);
+        canvas_->SetMapMode(plat::MM_ANISOTROPIC);
+        canvas_->SetWindowExtEx(kPaperW, kPaperH);
+        canvas_->SetViewportExtEx(kPixelsW, kPixelsH);
+        canvas_->SetViewportOrgEx(0, 0);
+        plat::TFont font;
+        font.SetName("Arial");
+        font.SetPixelsPerInch(plat::MulDiv(96, kPaperH, kPixelsH));
+        font.SetSize(8);
+        canvas_->SetFont(font);
+    }
+
+    plat::TCanvas &Canvas() override { return *canvas_; }
+    plat::TRect PageBounds() override { return {0, 0, kPaperW, kPaperH}; }
+    plat::TPoint FromLoMetric(plat::TPoint p) override { return {p.X * 10, p.Y * 10}; }
+    plat::TRect PaintGraphic(const plat::TRect &r, const plat::TGraphic &g) override
+    {
+        const int w = plat::MulDiv(g.Width(), 2540, 96), h = plat::MulDiv(g.Height(), 2540, 96);
+        const int rw = r.Right - r.Left, rh = r.Bottom - r.Top;
+        plat::TRect used = r;
+        // Fit the side whose ratio is the smaller; int64 keeps the products exact.
+        if (static_cast<int64_t>(rh) * w <= static_cast<int64_t>(rw) * h)
+            used.Right = r.Left + plat::MulDiv(w, rh, h);
+        else
+            used.Bottom = r.Top + plat::MulDiv(h, rw, w);
+        canvas_->StretchDraw(used, g);
+        return used;
+    }
+
+    const plat::TMetafile &Close()
+    {
+        canvas_->Close();
+        return page_;
+    }
+    const plat::TMetafile &Page() const { return page_; }
+
+private:
+    plat::TMetafile page_;
+    std::unique_ptr<plat::TMetafileCanvas> canvas_;
+};
+
+// What a reader of the page sees, in page units.
+struct TPageText {
+    plat::TPoint at;
+    std::string text;
+    int fontHeight = 0;  // of the font selected when it was written
+    plat::TRect clip;    // for clipped text
+};
+struct TPageRead {
+    std::vector<TPageText> texts;
+    std::vector<plat::TRect> rectangles;  // Rectangle calls
+    std::vector<plat::TRect> fills;       // FillRect calls (pattern copies)
+    std::vector<plat::TRect> pictures;    // stretched pictures
+    std::vector<std::vector<plat::TPoint>> polygons;
+    std::vector<std::pair<plat::TPoint, plat::TPoint>> lines;
+
+    const TPageText *Find(const std::string &text) const
+    {
+        for (const TPageText &t : texts)
+            if (t.text == text)
+                return &t;
+        return nullptr;
+    }
+    bool Has(const std::string &text) const { return Find(text) != nullptr; }
+};
+
+inline TPageRead ReadPage(const plat::TMetafile &page)
+{
+    namespace emf = plat::emf;
+    TPageRead read;
+    std::vector<int> fontHeights(64, 0);
+    int font = 0;
+    plat::TPoint pos;
+    page.Enumerate([&](const emf::TEmfRecord &r) {
+        switch (r.Type()) {
+        case emf::EMR_EXTCREATEFONTINDIRECTW: {
+            emf::TEmrLogFont lf;
+            if (emf::ParseLogFont(r, lf) && lf.Handle < fontHeights.size())
+                fontHeights[lf.Handle] = lf.Height;
+            break;
+        }
+        case emf::EMR_SELECTOBJECT:
+            if (r.U32(8) < fontHeights.size() && fontHeights[r.U32(8)] != 0)
+                font = fontHeights[r.U32(8)];
+            break;
+        case emf::EMR_EXTTEXTOUTW: {
+            emf::TEmrExtTextOut t;
+            if (emf::ParseExtTextOut(r, t))
+                read.texts.push_back({t.Reference, plat::Utf16ToUtf8(t.Text), font, t.Clip});
+            break;
+        }
+        case emf::EMR_RECTANGLE:
+            read.rectangles.push_back(r.RectAt(8));
+            break;
+        case emf::EMR_BITBLT: {
+            emf::TEmrBlt b;
+            if (emf::ParseBlt(r, b) && !b.HasSource)
+                read.fills.push_back({b.XDest, b.YDest, b.XDest + b.CxDest, b.YDest + b.CyDest});
+            break;
+        }
+        case emf::EMR_STRETCHDIBITS: {
+            emf::TEmrBlt b;
+            if (emf::ParseBlt(r, b))
+                read.pictures.push_back({b.XDest, b.YDest, b.XDest + b.CxDest, b.YDest + b.CyDest});
+            break;
+        }
+        case emf::EMR_POLYGON16:
+        case emf::EMR_POLYGON: {
+            emf::TEmrPoly p;
+            if (emf::ParsePoly(r, p))
+                read.polygons.push_back(p.Points);
+            break;
+        }
+        case emf::EMR_MOVETOEX:
+            pos = r.PointAt(8);
+            break;
+        case emf::EMR_LINETO: {
+            const plat::TPoint to = r.PointAt(8);
+            read.lines.push_back({pos, to});
+            pos = to;
+            break;
+        }
+        default:
+            break;
+        }
+        return true;
+    });
+    return read;
+}
+
+} // namespace reporttest
