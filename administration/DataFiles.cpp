@@ -1,0 +1,59 @@
+#include "administration/DataFiles.h"
+
+#include "administration/DataRecords.h"
+#include "platform/Exceptions.h"
+#include "platform/Streams.h"
+#include "platform/Text.h"
+
+#include <filesystem>
+
+namespace adm {
+
+std::string IncompleteFile(const std::string &dataPath, const std::string &baseName)
+{
+    return dataPath + "\\Incomplete afnames\\" + baseName + ".zta";
+}
+
+std::string DataFileFW(const std::string &dataPath, const std::string &baseName)
+{
+    return dataPath + "\\Data\\" + baseName + "_FW.wda";
+}
+
+std::string DataFileFV(const std::string &dataPath, const std::string &baseName)
+{
+    return dataPath + "\\Data\\" + baseName + "_FV.vda";
+}
+
+TLoadResult LoadLines(const std::string &fileName, plat::TStringList &into)
+{
+    plat::TFileStream f(fileName, plat::fmOpenRead | plat::fmShareDenyWrite);
+    if (f.Size() > kMaxFileBytes)
+        return TLoadResult::TooLarge;
+    plat::TStringList lines;
+    lines.LoadFromStream(f);
+    if (lines.Count() > kDataRows)
+        return TLoadResult::TooLarge;
+    into = lines;
+    into.SetModified(false);
+    return TLoadResult::Ok;
+}
+
+plat::TWriteResult SaveLines(const std::string &fileName, plat::TStringList &lines)
+{
+    const plat::TWriteResult r = plat::AtomicReplaceFile(fileName, plat::Utf8ToAnsi(lines.Text()));
+    if (r == plat::TWriteResult::Ok)
+        lines.SetModified(false);
+    return r;
+}
+
+bool SameFile(const std::string &a, const std::string &b)
+{
+    std::error_code ea, eb;
+    const auto pa = std::filesystem::weakly_canonical(plat::MapPath(a), ea);
+    const auto pb = std::filesystem::weakly_canonical(plat::MapPath(b), eb);
+    if (ea || eb)
+        return plat::MapPath(a) == plat::MapPath(b);
+    return pa == pb;
+}
+
+} // namespace adm
