@@ -1,0 +1,94 @@
+// Generates the test report page many times over and prints how long each
+// step takes; for comparison it also plays the same recorded page onto a
+// QPdfWriter. Run by hand: bench_report_page [rounds]
+#include "administration/ReportPage.h"
+#include "tests/administration/RecordedPage.h"
+
+#include "platform/Dates.h"
+#include "platform/MetafilePlayer.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+report::TReportSource Child()
+{
+    report::TReportSource s;
+    s.code = "AB 12";
+    s.birthDay = "14";
+    s.birthMonth = "03";
+    s.birthYear = "2015";
+    s.testDay = "05";
+    s.testMonth = "03";
+    s.testYear = "2024";
+    s.testLeader = "J. Jansen";
+    s.school = "De Linde";
+    s.group = "5b";
+    s.sex = 1;
+    s.state = 7;
+    s.testDate = plat::EncodeDate(2024, 3, 5);
+    s.deletionEntry = 15;
+    for (int i = 0; i < 12; ++i) {
+        s.deletion[i] = {std::to_string(25 + i), i < 10 ? "1" : "0"};
+        s.substitution[i] = {std::to_string(140 + 5 * i), i < 9 ? "1" : "0"};
+    }
+    return s;
+}
+
+double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    const report::TTabUnits tabs = report::MeasureTabUnits(report::ReportWindowFont());
+
+    using clock = std::chrono::steady_clock;
+    clock::duration tGenerate{}, tPdf{};
+    size_t pageBytes = 0;
+    qint64 pdfBytes = 0;
+    for (int i = 0; i < rounds; ++i) {
+        auto t0 = clock::now();
+        reporttest::TRecordedPage page;
+        report::TReportSource source = Child();
+        report::DrawReportPage(page, report::kAfterAdministration, source, tabs);
+        const plat::TMetafile &mf = page.Close();
+        auto t1 = clock::now();
+        pageBytes = mf.Bytes().size();
+
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        {
+            QPdfWriter pdf(&out);
+            pdf.setResolution(96);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter(&pdf);
+            plat::TCanvas canvas(&painter);
+            plat::PlayMetafile(canvas, mf, {0, 0, reporttest::TRecordedPage::kPixelsW,
+                                            reporttest::TRecordedPage::kPixelsH});
+        }
+        auto t2 = clock::now();
+        pdfBytes = out.size();
+        tGenerate += t1 - t0;
+        tPdf += t2 - t1;
+    }
+    std::printf("report page: %zu bytes recorded, %d rounds\n", pageBytes, rounds);
+    std::printf("%-28s %8.2f ms/page\n", "generate (record the page)", Ms(tGenerate) / rounds);
+    std::printf("%-28s %8.2f ms/page (%lld bytes)\n", "play onto a QPdfWriter", Ms(tPdf) / rounds,
+                static_cast<long long>(pdfBytes));
+    return 0;
+}
