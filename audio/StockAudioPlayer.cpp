@@ -32,8 +32,12 @@ bool TStockAudioPlayer::OpenWaveStream(TStream *stream, int ownership)
     TLock lock(lock_);
     // Still playing after the wait (the close could not be started): the old
     // adapter is still being read, so nothing of it may change.
-    if (GetActive() || closing_ || adapter_)
+    if (GetActive() || closing_ || adapter_) {
+        // A stream handed over is the player's even when it is turned away.
+        if (ownership == soOwned)
+            delete stream;
         return false;
+    }
     adapter_ = new TWaveStreamAdapter(stream, ownership);
     bool ok = false;
     try {

@@ -12,7 +12,8 @@ public:
     // The caller keeps the stream open and unchanged until the playback has
     // ended (OnDeactivate, or Active false again). True when the device opened.
     bool PlayWaveStream(plat::TStream *stream) { return OpenWaveStream(stream, soReference); }
-    // With ownership soOwned the player frees the stream after playing it.
+    // With ownership soOwned the player frees the stream after playing it,
+    // or at once when it turns the stream away.
     virtual bool OpenWaveStream(plat::TStream *stream, int ownership);
     void PlayStockItem(int index);
 

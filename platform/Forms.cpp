@@ -9,6 +9,8 @@
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -312,6 +314,17 @@ void TForm::Deactivate()
 
 void TForm::Repaint()
 {
+    // A window shown a moment ago may not be on the screen yet, and a repaint
+    // then paints nothing: a picture shown before one of the program's real
+    // waits would stay blank. So wait (briefly) until the window system has
+    // put the window up.
+    QWidget *w = Widget();
+    if (w->isVisible() && QGuiApplication::platformName() != "offscreen") {
+        QElapsedTimer waited;
+        waited.start();
+        while (w->windowHandle() && !w->windowHandle()->isExposed() && waited.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    }
     TWinControl::Repaint();
 }
 

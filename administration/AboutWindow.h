@@ -1,0 +1,28 @@
+#pragma once
+// Program information: product, version, rights, authors and publisher.
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+#include "platform/StdCtrls.h"
+
+class TAlphaShowHide;
+
+class TAboutBox : public plat::TForm {
+public:
+    explicit TAboutBox(plat::TComponent *owner);
+
+    void FormShow(plat::TObject *Sender);
+    void OKButtonClick(plat::TObject *Sender);
+
+    plat::TPanel *Panel1;
+    plat::TImage *ProgramIcon;
+    plat::TLabel *ProductName;
+    plat::TLabel *Version;
+    plat::TLabel *Copyright;
+    plat::TLabel *Comments;
+    plat::TLabel *PublisherLabel;
+    plat::TLabel *Publisher;
+    plat::TButton *OKButton;
+    TAlphaShowHide *AlphaShowHide1;
+};
+
+extern TAboutBox *AboutBox;

@@ -1,0 +1,44 @@
+#pragma once
+// The pieces that every window description of the administration repeats:
+// the window's own frame, and controls placed by name and bounds.
+#include "platform/Forms.h"
+#include "platform/Timers.h"
+
+#include <string>
+
+class TAlphaShowHide;
+
+namespace formparts {
+
+// A window of the administration: named, captioned, w x h, borderless and
+// centred on the desktop unless told otherwise.
+void Frame(plat::TForm &form, const std::string &name, const std::string &caption, int width, int height,
+           plat::TColor color = plat::clBlack, plat::TFormBorderStyle border = plat::TFormBorderStyle::bsNone);
+
+// A control of the window's description, owned by the window so that it can
+// be found by name, placed on parent.
+template <class T>
+T *Add(plat::TForm &form, plat::TWinControl &parent, const std::string &name, int left, int top, int width,
+         int height)
+{
+    T *c = new T(&form);
+    c->SetName(name);
+    c->SetParent(&parent);
+    c->SetBounds(left, top, width, height);
+    return c;
+}
+
+template <class T>
+T *Add(plat::TForm &form, const std::string &name, int left, int top, int width, int height)
+{
+    return Add<T>(form, form, name, left, top, width, height);
+}
+
+// The window's LatencyTimer: off until a click arms it.
+plat::TTimer *AddLatencyTimer(plat::TForm &form, unsigned interval);
+
+// The window's fade, AlphaShowHide1, switched on. Made after the window's
+// own handlers are set, since it passes its events on to them.
+TAlphaShowHide *AddFade(plat::TForm &form, int deltaAlpha, int maxAlpha);
+
+} // namespace formparts

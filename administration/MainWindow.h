@@ -1,0 +1,85 @@
+#pragma once
+// The main window: the three roads of the program (new administration,
+// resume an incomplete one, the report viewer), the about and exit buttons,
+// the notification-area icon with its menu, and the operations that every
+// window of the administration shares: button pictures, backgrounds, the
+// click and save sounds, the settings file's data path.
+#include "administration/DeferredAction.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+#include "platform/Menus.h"
+#include "platform/StdCtrls.h"
+#include "platform/Streams.h"
+#include "platform/Timers.h"
+#include "platform/TrayIcon.h"
+
+#include <memory>
+
+class TStockAudioPlayer;
+
+class TZIBMAINForm : public plat::TForm {
+public:
+    explicit TZIBMAINForm(plat::TComponent *owner);
+    ~TZIBMAINForm() override;
+
+    // Shared operations.
+    static void SetButtonImage(plat::TImage *image, const plat::String &name);
+    static void SetJpegImage(plat::TImage *image, const plat::String &name);
+    void PlayClickSound();
+    void PlaySaveSound();
+    void ZIBMainInitialize();
+    static plat::String ReadDataPath();
+    void Exit1Click(plat::TObject *Sender);
+
+    // Handlers of the window description.
+    void Formcreate(plat::TObject *Sender);
+    void Formshow(plat::TObject *Sender);
+    void FormDestroy(plat::TObject *Sender);
+    void ZIBchoiceExecute(plat::TObject *Sender);
+    void ButtonTHClick(plat::TObject *Sender);
+    void ButtonTROClick(plat::TObject *Sender);
+    void HelpAbout1Execute(plat::TObject *Sender);
+    void FileExit1Execute(plat::TObject *Sender);
+    void Latency(plat::TObject *) { Deferred.Latency(); }
+    // A mouse button on the notification-area icon; the icon itself opens
+    // PopupMenu1 for the right button.
+    void WMTrayIcon(plat::TObject *Sender, plat::TMouseButton Button, plat::TShiftState Shift, int X, int Y);
+
+    plat::TImage *Background;
+    plat::TImage *ButtonNT;
+    plat::TImage *ButtonTH;
+    plat::TImage *ButtonTRO;
+    plat::TButton *About;
+    plat::TButton *ButtonExit;
+    plat::TLabel *Label1;
+    plat::TEdit *EFase;
+    plat::TTimer *LatencyTimer;
+    plat::TPopupMenu *PopupMenu1;
+    plat::TMenuItem *Vorigformaat2;
+    plat::TMenuItem *Minimaliseren1;
+    plat::TMenuItem *Exit1;
+    TStockAudioPlayer *StockAudioPlayer1;
+    plat::TTrayIcon *TrayIcon;
+
+    // Folder of the executable, with a trailing separator.
+    plat::String ProgramFolder;
+    // The "datapath" setting followed by "\".
+    plat::String DataPath;
+    plat::String TodayText;
+    // 0 none, 1 new administration, 2 resume, 3 report viewer.
+    int PendingAction = 0;
+    // 1 when the resume button started the current road.
+    int ResumeFlag = 0;
+    TDeferredAction Deferred;
+
+    // The click sound's stream, one for the whole run: the player may still
+    // be reading it when the window is reset, so it is never replaced.
+    plat::TStream *ClickStream() const { return clickStream_.get(); }
+
+private:
+    void RunPendingAction();
+    void OpenResumeDialog();
+    std::unique_ptr<plat::TResourceStream> clickStream_;
+};
+
+extern TZIBMAINForm *ZIBMAINForm;
