@@ -20,30 +20,6 @@
 
 namespace {
 
-report::TReportSource Child()
-{
-    report::TReportSource s;
-    s.code = "AB 12";
-    s.birthDay = "14";
-    s.birthMonth = "03";
-    s.birthYear = "2015";
-    s.testDay = "05";
-    s.testMonth = "03";
-    s.testYear = "2024";
-    s.testLeader = "J. Jansen";
-    s.school = "De Linde";
-    s.group = "5b";
-    s.sex = 1;
-    s.state = 7;
-    s.testDate = plat::EncodeDate(2024, 3, 5);
-    s.deletionEntry = 15;
-    for (int i = 0; i < 12; ++i) {
-        s.deletion[i] = {std::to_string(25 + i), i < 10 ? "1" : "0"};
-        s.substitution[i] = {std::to_string(140 + 5 * i), i < 9 ? "1" : "0"};
-    }
-    return s;
-}
-
 double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 } // namespace
@@ -63,7 +39,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < rounds; ++i) {
         auto t0 = clock::now();
         reporttest::TRecordedPage page;
-        report::TReportSource source = Child();
+        report::TReportSource source = reporttest::SampleChild();
         report::DrawReportPage(page, report::kAfterAdministration, source, tabs);
         const plat::TMetafile &mf = page.Close();
         auto t1 = clock::now();

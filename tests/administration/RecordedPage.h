@@ -10,6 +10,7 @@
 #include "platform/Metafile.h"
 #include "platform/MetafileCanvas.h"
 #include "platform/SysUtils.h"
+#include "platform/Dates.h"
 #include "platform/Text.h"
 
 #include <memory>
@@ -67,6 +68,32 @@ private:
     plat::TMetafile page_;
     std::unique_ptr<plat::TMetafileCanvas> canvas_;
 };
+
+// A boy of 8 years and 11 months on 06-03-2024 (band 3), tested the day
+// before, with both subtests done: ten and nine items right.
+inline report::TReportSource SampleChild()
+{
+    report::TReportSource s;
+    s.code = "AB 12";
+    s.birthDay = "14";
+    s.birthMonth = "03";
+    s.birthYear = "2015";
+    s.testDay = "05";
+    s.testMonth = "03";
+    s.testYear = "2024";
+    s.testLeader = "J. Jansen";
+    s.school = "De Linde";
+    s.group = "5b";
+    s.sex = 1;
+    s.state = 7;
+    s.testDate = plat::EncodeDate(2024, 3, 5);
+    s.deletionEntry = 15;
+    for (int i = 0; i < 12; ++i) {
+        s.deletion[i] = {std::to_string(25 + i), i < 10 ? "1" : "0"};
+        s.substitution[i] = {std::to_string(140 + 5 * i), i < 9 ? "1" : "0"};
+    }
+    return s;
+}
 
 // What a reader of the page sees, in page units.
 struct TPageText {

@@ -46,29 +46,6 @@ using plat::TRect;
 
 namespace {
 
-// A child of 8 years and 11 months on 06-03-2024 (band 3), tested the day before.
-TReportSource FirstChild()
-{
-    TReportSource s;
-    s.code = "AB 12";
-    s.birthDay = "14";
-    s.birthMonth = "03";
-    s.birthYear = "2015";
-    s.testDay = "05";
-    s.testMonth = "03";
-    s.testYear = "2024";
-    s.testLeader = "J. Jansen";
-    s.school = "De Linde";
-    s.group = "5b";
-    s.sex = 1;
-    s.state = 7;
-    s.deletion = Grid("30/1*10 40/0*2");
-    s.substitution = Grid("150/1*10 200/0*2");
-    s.testDate = plat::EncodeDate(2024, 3, 5);
-    s.deletionEntry = 15;
-    return s;
-}
-
 // The rectangle has the picture's shape, give or take a page unit on one side.
 bool KeepsShape(const TRect &r, int pictureW, int pictureH)
 {
@@ -120,7 +97,7 @@ TEST_F(ReportPageTest, LayoutOfBothVariants)
     for (const Case &cs : cases) {
         SCOPED_TRACE(cs.name);
         TRecordedPage page;
-        TReportSource source = FirstChild();
+        TReportSource source = SampleChild();
         const TReportPage drawn = Draw(page, cs.variant, source);
         const TPageRead read = ReadPage(page.Close());
         EXPECT_EQ(drawn.dateText, cs.date);
@@ -221,7 +198,7 @@ TEST_F(ReportPageTest, LayoutOfBothVariants)
 TEST_F(ReportPageTest, ScoreBoxesAndTheirTexts)
 {
     TRecordedPage page;
-    TReportSource source = FirstChild();
+    TReportSource source = SampleChild();
     const TReportPage drawn = Draw(page, kViewer, source);
     const TPageRead read = ReadPage(page.Close());
     // Frames, then the boxes: deletion score and interval, substitution score
@@ -257,7 +234,7 @@ TEST_F(ReportPageTest, ScoreBoxesAndTheirTexts)
     }
     // "n.v.t." sits 50 further left in its box than a number.
     TRecordedPage early;
-    TReportSource deletionOnly = FirstChild();
+    TReportSource deletionOnly = SampleChild();
     deletionOnly.state = 6;
     Draw(early, kAfterAdministration, deletionOnly);
     const TPageRead earlyRead = ReadPage(early.Close());
@@ -399,7 +376,7 @@ TEST_F(ReportPageTest, PersonaliaTable)
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.name);
-        TReportSource source = FirstChild();
+        TReportSource source = SampleChild();
         r.change(source);
         // An age left over from an earlier drawing must not decide the band.
         source.ageInMonths = 140;
@@ -425,7 +402,7 @@ TEST_F(ReportPageTest, PersonaliaTable)
 // the viewer.
 TEST_F(ReportPageTest, AgeReference)
 {
-    TReportSource source = FirstChild();
+    TReportSource source = SampleChild();
     source.testDate = plat::EncodeDate(2023, 3, 13);  // a day before the 8th birthday
     TRecordedPage after, viewer;
     EXPECT_EQ(Draw(after, kAfterAdministration, source).personalia.age, "8;11");
@@ -437,7 +414,7 @@ TEST_F(ReportPageTest, AgeReference)
 // The same window draws the next child's report: nothing of the first stays.
 TEST_F(ReportPageTest, TwoPagesInARowShowTheSecondChild)
 {
-    TReportSource source = FirstChild();
+    TReportSource source = SampleChild();
     TRecordedPage first;
     const TReportPage one = Draw(first, kAfterAdministration, source);
     EXPECT_EQ(one.scores.band, 3);
@@ -474,7 +451,7 @@ TEST_F(ReportPageTest, PlayedPageLooksLikeTheReport)
 {
     for (const TReportVariant *variant : {&kAfterAdministration, &kViewer}) {
         TRecordedPage page;
-        TReportSource source = FirstChild();
+        TReportSource source = SampleChild();
         Draw(page, *variant, source);
         const plat::TMetafile &mf = page.Close();
         QImage image(TRecordedPage::kPixelsW, TRecordedPage::kPixelsH, QImage::Format_RGB32);
