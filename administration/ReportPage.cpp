@@ -1,5 +1,6 @@
 #include "administration/ReportPage.h"
 
+#include "administration/Administration.h"
 #include "administration/Age.h"
 #include "platform/Colors.h"
 #include "platform/Dates.h"
@@ -424,27 +425,27 @@ TScoreCell FormatScoreCell(long double t, bool applicable, int a, std::string (*
     return {" " + std::to_string(shown), interval(shown, a)};
 }
 
-TPersonalia MakePersonalia(TReportSource &s, plat::TDateTime reference, bool &ageKnown)
+TPersonalia MakePersonalia(TReportSource &source, plat::TDateTime reference, bool &ageKnown)
 {
+    const adm::TParticulars &s = source.particulars;
     TPersonalia p;
     p.code = s.code;
     p.sex = s.sex == 0 ? "meisje" : s.sex == 1 ? "jongen" : "-";
-    const std::string birth = Joined(s.birthDay, s.birthMonth, s.birthYear);
-    p.birthDate = s.birthYear.empty() ? "-" : birth;
+    const std::string birth = Joined(s.gebdag, s.gebmnd, s.gebjaar);
+    p.birthDate = s.gebjaar.empty() ? "-" : birth;
     ageKnown = false;
     p.age = "-";
     plat::TDateTime born = 0;
-    if (!s.birthDay.empty() && !s.birthMonth.empty() && !s.birthYear.empty() &&
-        plat::TryStrToDate(birth, born)) {
+    if (!s.gebdag.empty() && !s.gebmnd.empty() && !s.gebjaar.empty() && plat::TryStrToDate(birth, born)) {
         const Leeftijd age = BerekenLeeftijd(born, reference);
-        s.ageInMonths = age.months;
+        source.ageInMonths = age.months;
         p.age = age.text;
         ageKnown = true;
     }
-    p.testDate = Joined(s.testDay, s.testMonth, s.testYear);
-    p.testLeader = OrDash(s.testLeader);
+    p.testDate = Joined(s.afndag, s.afnmnd, s.afnjaar);
+    p.testLeader = OrDash(s.tl);
     p.school = OrDash(s.school);
-    p.group = OrDash(s.group);
+    p.group = OrDash(s.groep);
     return p;
 }
 
@@ -505,7 +506,8 @@ TReportPage DrawReportPage(TReportTarget &target, const TReportVariant &variant,
         plat::FormatSettings().ShortDateFormat = "dd-mm-yyyy";
         page.dateText = plat::FormatDateTime("dd-mm-yyyy", plat::Now());
     } else {
-        page.dateText = Joined(source.testDay, source.testMonth, source.testYear);
+        const adm::TParticulars &p = source.particulars;
+        page.dateText = Joined(p.afndag, p.afnmnd, p.afnjaar);
     }
 
     const int top = w.Uy(30) + w.Uy(570);
@@ -536,6 +538,27 @@ TReportPage DrawReportPage(TReportTarget &target, const TReportVariant &variant,
     page.cells = MakeCells(variant, source, page.scores);
     DrawScores(w, variant, page.cells, scoresTop);
     DrawFooter(w, variant);
+    return page;
+}
+
+TReportSource AdministrationSource(const adm::TAdministration &a)
+{
+    TReportSource source;
+    source.particulars = a.P;
+    source.state = a.State;
+    source.deletion = a.SGRscoreFW.Items();
+    source.substitution = a.SGRscoreFV.Items();
+    source.testDate = a.TestDate;
+    source.deletionEntry = a.EntryFW;
+    source.ageInMonths = a.AgeInMonths;
+    return source;
+}
+
+TReportPage DrawAdministrationReport(TReportTarget &target, adm::TAdministration &a, const TTabUnits &tabs)
+{
+    TReportSource source = AdministrationSource(a);
+    TReportPage page = DrawReportPage(target, kAfterAdministration, source, tabs);
+    a.AgeInMonths = source.ageInMonths;
     return page;
 }
 

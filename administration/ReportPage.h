@@ -9,6 +9,7 @@
 // recorded), in the target's page units, with its geometry derived from the
 // target's 10 mm and 5 mm and its fonts in points, so that preview, print and
 // PDF show the same page.
+#include "administration/Particulars.h"
 #include "administration/Scoring.h"
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
@@ -16,6 +17,10 @@
 
 #include <array>
 #include <string>
+
+namespace adm {
+class TAdministration;
+}
 
 namespace report {
 
@@ -86,11 +91,7 @@ extern const TReportVariant kViewer;
 
 // The particulars and scores the page is drawn from.
 struct TReportSource {
-    std::string code;                        // as typed
-    std::string birthDay, birthMonth, birthYear;
-    std::string testDay, testMonth, testYear;
-    std::string testLeader, school, group;
-    int sex = -1;                            // 0 girl, 1 boy, -1 not chosen
+    adm::TParticulars particulars;           // the texts as typed; sex 0 girl, 1 boy, -1 not chosen
     int state = 0;                           // administration state 1..7
     scoring::ScoreGrid deletion{};
     scoring::ScoreGrid substitution{};
@@ -155,5 +156,13 @@ TReportCells MakeCells(const TReportVariant &variant, const TReportSource &sourc
 // Draws the whole page on target's canvas.
 TReportPage DrawReportPage(TReportTarget &target, const TReportVariant &variant, TReportSource &source,
                            const TTabUnits &tabs);
+
+// The page after an administration (TPP.TekenRapport without its window):
+// drawn from the administration's particulars, state, grids and the deletion
+// window's entry, with the age counted to today and stored back into the
+// administration when the birth date converts.
+TReportSource AdministrationSource(const adm::TAdministration &administration);
+TReportPage DrawAdministrationReport(TReportTarget &target, adm::TAdministration &administration,
+                                     const TTabUnits &tabs);
 
 } // namespace report

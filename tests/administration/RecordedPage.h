@@ -74,17 +74,9 @@ private:
 inline report::TReportSource SampleChild()
 {
     report::TReportSource s;
-    s.code = "AB 12";
-    s.birthDay = "14";
-    s.birthMonth = "03";
-    s.birthYear = "2015";
-    s.testDay = "05";
-    s.testMonth = "03";
-    s.testYear = "2024";
-    s.testLeader = "J. Jansen";
-    s.school = "De Linde";
-    s.group = "5b";
-    s.sex = 1;
+    s.particulars = {.code = "AB 12", .sex = 1, .gebdag = "14", .gebmnd = "03", .gebjaar = "2015",
+                     .afndag = "05", .afnmnd = "03", .afnjaar = "2024", .school = "De Linde", .groep = "5b",
+                     .tl = "J. Jansen", .form = 0};
     s.state = 7;
     s.testDate = plat::EncodeDate(2024, 3, 5);
     s.deletionEntry = 15;

@@ -2,6 +2,7 @@
 // texts of the scores table, the personalia and the age behind the band.
 // Expected scores and intervals come from norms_reference.py; positions are
 // worked out by hand from U = 1000, V = 500, T = 7 and x0 = 76.
+#include "administration/Administration.h"
 #include "administration/ReportPage.h"
 #include "tests/administration/RecordedPage.h"
 #include "tests/administration/ScoreGrids.h"
@@ -349,29 +350,29 @@ TEST_F(ReportPageTest, PersonaliaTable)
         {"all filled in", [](TReportSource &) {},
          {"AB 12", "jongen", "14-03-2015", "8;11", "05-03-2024", "J. Jansen", "De Linde", "5b"}, 3},
         {"a girl, texts with blanks around", [](TReportSource &s) {
-             s.sex = 0;
-             s.birthDay = " 14 ";
-             s.testYear = "2024 ";
+             s.particulars.sex = 0;
+             s.particulars.gebdag = " 14 ";
+             s.particulars.afnjaar = "2024 ";
          },
          {"AB 12", "meisje", "14-03-2015", "8;11", "05-03-2024", "J. Jansen", "De Linde", "5b"}, 3},
-        {"no sex chosen", [](TReportSource &s) { s.sex = -1; },
+        {"no sex chosen", [](TReportSource &s) { s.particulars.sex = -1; },
          {"AB 12", "-", "14-03-2015", "8;11", "05-03-2024", "J. Jansen", "De Linde", "5b"}, 3},
         {"empty year, school, group, leader and code", [](TReportSource &s) {
-             s.birthYear.clear();
-             s.school.clear();
-             s.group.clear();
-             s.testLeader.clear();
-             s.code.clear();
+             s.particulars.gebjaar.clear();
+             s.particulars.school.clear();
+             s.particulars.groep.clear();
+             s.particulars.tl.clear();
+             s.particulars.code.clear();
          },
          {"", "jongen", "-", "-", "05-03-2024", "-", "-", "-"}, 0},
-        {"empty birth day: the date is shown, no age", [](TReportSource &s) { s.birthDay.clear(); },
+        {"empty birth day: the date is shown, no age", [](TReportSource &s) { s.particulars.gebdag.clear(); },
          {"AB 12", "jongen", "-03-2015", "-", "05-03-2024", "J. Jansen", "De Linde", "5b"}, 0},
         {"a birth date that does not convert", [](TReportSource &s) {
-             s.birthDay = "31";
-             s.birthMonth = "02";
+             s.particulars.gebdag = "31";
+             s.particulars.gebmnd = "02";
          },
          {"AB 12", "jongen", "31-02-2015", "-", "05-03-2024", "J. Jansen", "De Linde", "5b"}, 0},
-        {"a birth year that is no number", [](TReportSource &s) { s.birthYear = "twee"; },
+        {"a birth year that is no number", [](TReportSource &s) { s.particulars.gebjaar = "twee"; },
          {"AB 12", "jongen", "14-03-twee", "-", "05-03-2024", "J. Jansen", "De Linde", "5b"}, 0},
     };
     for (const Row &r : rows) {
@@ -420,12 +421,12 @@ TEST_F(ReportPageTest, TwoPagesInARowShowTheSecondChild)
     EXPECT_EQ(one.scores.band, 3);
     EXPECT_NE(one.cells.index, "n.v.t.");
 
-    source.code = "CD 34";
-    source.birthDay = "30";
-    source.birthMonth = "02";  // no such date: no age, no band
-    source.birthYear = "2016";
-    source.testLeader = "P. de Vries";
-    source.sex = 0;
+    source.particulars.code = "CD 34";
+    source.particulars.gebdag = "30";
+    source.particulars.gebmnd = "02";  // no such date: no age, no band
+    source.particulars.gebjaar = "2016";
+    source.particulars.tl = "P. de Vries";
+    source.particulars.sex = 0;
     source.deletion = Grid("30/1*12");
     source.substitution = Grid("100/1*12");
     TRecordedPage second;
@@ -443,6 +444,93 @@ TEST_F(ReportPageTest, TwoPagesInARowShowTheSecondChild)
     EXPECT_EQ(two.cells.index, "n.v.t.");
     EXPECT_EQ(two.cells.penaltiesDeletion, "0");
     EXPECT_EQ(two.cells.penaltiesSubstitution, "0");
+}
+
+// The report window's own source: the administration state as the
+// particulars window and the subtest windows leave it.
+class AdministrationReportTest : public ReportPageTest {
+protected:
+    // Items into grid rows from firstRow on (deletion: 3, after the examples).
+    static void Fill(adm::TScoreGrid &grid, const std::string &items, int firstRow)
+    {
+        const scoring::ScoreGrid g = Grid(items);
+        for (int i = 0; i < 12; ++i) {
+            grid.SetCells(1, firstRow + i, g[i].time);
+            grid.SetCells(2, firstRow + i, g[i].score);
+        }
+    }
+    // A new administration with both grids, ended in the given state.
+    static void Enter(adm::TAdministration &a, const std::string &code, const std::string &birthYear,
+                      const std::string &deletion, const std::string &substitution, int state)
+    {
+        a.WisGegevens();
+        a.SetTestDate(plat::Date());
+        a.P.code = code;
+        a.P.sex = 0;
+        a.P.gebdag = "06";
+        a.P.gebmnd = "03";
+        a.P.gebjaar = birthYear;
+        a.P.tl = "Piet";
+        a.P.form = 0;
+        // The examples are scored too; they never count.
+        for (int r = 0; r < 3; ++r) {
+            a.SGRscoreFW.SetCells(1, r, "5");
+            a.SGRscoreFW.SetCells(2, r, "1");
+        }
+        if (deletion != "-")
+            Fill(a.SGRscoreFW, deletion, 3);
+        if (substitution != "-")
+            Fill(a.SGRscoreFV, substitution, 0);
+        a.State = state;
+        a.EntryFW = 15;
+    }
+};
+
+// Between the subtests (state 6) the report shows the deletion scores only.
+TEST_F(AdministrationReportTest, StateSixRow)
+{
+    adm::TAdministration a;
+    Enter(a, "Els", "2014", "30/1*10 40/0*2", "-", 6);  // 120 months today: band 4
+    a.AgeInMonths = 0;
+    TRecordedPage page;
+    const TReportPage drawn = DrawAdministrationReport(page, a, MeasureTabUnits(ReportWindowFont()));
+    EXPECT_EQ(a.AgeInMonths, 120);
+    // norms_reference.py: "between the subtests (state 6), band 4".
+    const TReportCells want{"38", "-", "2", "-", " 38", "[33 - 48]", "n.v.t.", "[ n.v.t. ]", "n.v.t.", "[ n.v.t. ]"};
+    EXPECT_EQ(drawn.cells, want);
+    EXPECT_EQ(drawn.dateText, "06-03-2024");
+    const TPageRead read = ReadPage(page.Close());
+    for (const std::string &text : {"38", " 38", "[33 - 48]", "[ n.v.t. ]", "Els"})
+        EXPECT_TRUE(read.Has(text)) << text;
+}
+
+// The same window state serves the next administration: the second report
+// shows the second child and its own age.
+TEST_F(AdministrationReportTest, TwoAdministrationsInARow)
+{
+    adm::TAdministration a;
+    const TTabUnits tabs = MeasureTabUnits(ReportWindowFont());
+    Enter(a, "Eerste", "2014", "30/1*12", "150/1*12", 7);
+    TRecordedPage first;
+    const TReportPage one = DrawAdministrationReport(first, a, tabs);
+    EXPECT_EQ(one.personalia.age, "10;0");
+    EXPECT_EQ(one.scores.band, 4);
+
+    Enter(a, "Tweede", "2016", "40/1*11 60/0", "200/1*12", 7);  // 96 months: band 2
+    a.P.tl.clear();
+    TRecordedPage second;
+    const TReportPage two = DrawAdministrationReport(second, a, tabs);
+    EXPECT_EQ(two.personalia.code, "Tweede");
+    EXPECT_EQ(two.personalia.age, "8;0");
+    EXPECT_EQ(two.personalia.testLeader, "-");
+    EXPECT_EQ(two.scores.band, 2);
+    EXPECT_EQ(a.AgeInMonths, 96);
+    EXPECT_EQ(two.cells.penaltiesDeletion, "1");
+    const TPageRead read = ReadPage(second.Close());
+    EXPECT_TRUE(read.Has("Tweede"));
+    EXPECT_FALSE(read.Has("Eerste"));
+    EXPECT_FALSE(read.Has("10;0"));
+    EXPECT_TRUE(read.Has("8;0"));
 }
 
 // The page as a person sees it: played onto a 96-dpi image of A4. Ink lies
