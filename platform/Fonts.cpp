@@ -443,6 +443,22 @@ int TTrueTypeFace::GlyphAdvance(uint16_t glyph) const
     return glyph < advances_.size() ? advances_[glyph] : advances_.back();
 }
 
+std::vector<std::pair<char32_t, uint16_t>> TTrueTypeFace::MappedCharacters() const
+{
+    std::vector<std::pair<char32_t, uint16_t>> out;
+    for (const CmapRange &r : ranges_) {
+        // Bounded by the glyph count: a damaged range cannot make the list huge.
+        const char32_t last = std::min<char32_t>(r.last, r.first + static_cast<char32_t>(std::max(numGlyphs_, 1) + 0xFFFF));
+        for (char32_t c = r.first; c <= last && c <= 0x10FFFF; ++c)
+            if (const uint16_t g = GlyphIndex(c))
+                out.emplace_back(c, g);
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end(), [](const auto &a, const auto &b) { return a.first == b.first; }),
+              out.end());
+    return out;
+}
+
 uint8_t TTrueTypeFace::Family() const
 {
     if (fixedPitch_ || (panose_[0] == 2 && panose_[3] == 9))
@@ -564,27 +580,27 @@ struct Alias {
     bool forceBold;
 };
 constexpr Alias kAliases[] = {
-    {"calibri", "Carlito", false},
-    {"arial", "Liberation Sans", false},
-    {"helvetica", "Liberation Sans", false},
-    {"arial rounded mt bold", "Liberation Sans", true},
-    {"tahoma", "Liberation Sans", false},
-    {"ms sans serif", "Liberation Sans", false},
-    {"microsoft sans serif", "Liberation Sans", false},
-    {"segoe ui", "Liberation Sans", false},
-    {"ms shell dlg", "Liberation Sans", false},
-    {"ms shell dlg 2", "Liberation Sans", false},
-    {"verdana", "DejaVu Sans", false},
-    {"times new roman", "Liberation Serif", false},
-    {"times", "Liberation Serif", false},
-    {"courier new", "Liberation Mono", false},
-    {"courier", "Liberation Mono", false},
+    {"Calibri", "Carlito", false},
+    {"Arial", "Liberation Sans", false},
+    {"Helvetica", "Liberation Sans", false},
+    {"Arial Rounded MT Bold", "Liberation Sans", true},
+    {"Tahoma", "Liberation Sans", false},
+    {"MS Sans Serif", "Liberation Sans", false},
+    {"Microsoft Sans Serif", "Liberation Sans", false},
+    {"Segoe UI", "Liberation Sans", false},
+    {"MS Shell Dlg", "Liberation Sans", false},
+    {"MS Shell Dlg 2", "Liberation Sans", false},
+    {"Verdana", "DejaVu Sans", false},
+    {"Times New Roman", "Liberation Serif", false},
+    {"Times", "Liberation Serif", false},
+    {"Courier New", "Liberation Mono", false},
+    {"Courier", "Liberation Mono", false},
 };
 
 const Alias *FindAlias(const std::string &lower)
 {
     for (const auto &a : kAliases)
-        if (lower == a.name)
+        if (lower == Lower(a.name))
             return &a;
     return nullptr;
 }
@@ -703,6 +719,15 @@ std::vector<String> TFontProvider::Families()
         FcPatternDestroy(pat);
     families_.assign(names.begin(), names.end());
     return families_;
+}
+
+std::vector<String> TFontProvider::StandInNames()
+{
+    std::vector<String> names;
+    for (const auto &a : kAliases)
+        if (FamilyInstalled(a.family))
+            names.push_back(a.name);
+    return names;
 }
 
 bool TFontProvider::FamilyInstalled(const String &family)

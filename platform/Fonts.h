@@ -111,6 +111,9 @@ public:
     bool HasGlyph(char32_t c) const { return GlyphIndex(c) != 0; }
     // Advance width of a glyph in font units.
     int GlyphAdvance(uint16_t glyph) const;
+    // Every character the cmap maps to a glyph other than 0, with that glyph,
+    // in character order.
+    std::vector<std::pair<char32_t, uint16_t>> MappedCharacters() const;
 
 private:
     TTrueTypeFace() = default;
@@ -188,6 +191,9 @@ public:
     String ResolvedFamily(const String &faceName);
     // Installed TrueType families, sorted, without duplicates.
     std::vector<String> Families();
+    // The platform names that the stand-in table maps to an installed face
+    // ("Calibri", "Arial", ...), in the table's order.
+    std::vector<String> StandInNames();
     bool FamilyInstalled(const String &family);
 
     // The font's face at the font's own height and style.

@@ -28,6 +28,9 @@ TUtf8TextDynArray InstalledTrueTypeFamilies()
     for (const auto &family : plat::TFontProvider::Instance().Families())
         if (!family.empty() && family[0] != '@')
             AddUtf8Text(names, family, true);
+    // The program asks for the platform's names; their stand-ins measure alike.
+    for (const auto &name : plat::TFontProvider::Instance().StandInNames())
+        AddUtf8Text(names, name, true);
     return names;
 }
 
@@ -37,14 +40,6 @@ TPdfStream::TPdfStream(TPdfDocument &document, bool dontAddToXref)
 {
     Init(&document.Xref(), document.CompressionMethod() == TPdfCompressionMethod::cmFlateDecode,
          document.CodePage(), !dontAddToXref);
-}
-
-// ---- canvas ----------------------------------------------------------------
-
-void TPdfCanvas::SetPage(TPdfPage *page)
-{
-    page_ = page;
-    contents_ = page ? page->ValueAs<TPdfStream>("Contents") : nullptr;
 }
 
 // ---- information, catalog, destinations, outlines ----------------------------
@@ -212,6 +207,13 @@ void TPdfPage::SetMediaBoxNumber(int index, int32_t value)
     if (!n)
         throw EPdfInvalidOperation("MediaBox");
     n->SetValue(value);
+}
+
+void TPdfPage::SetFontSize(double size)
+{
+    if (!(size >= 0 && size <= 300))
+        throw EPdfInvalidValue("SetFontSize");
+    fontSize_ = size;
 }
 
 void TPdfPage::SetPageWidth(int32_t width) { SetMediaBoxNumber(2, width); }

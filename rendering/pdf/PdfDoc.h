@@ -44,6 +44,7 @@ private:
 };
 
 class TPdfPage;
+class TPdfFont;
 
 // Where a viewer shows a page: the page, a fit type and its figures.
 struct TPdfDestination {
@@ -105,7 +106,17 @@ public:
     int32_t PageHeight() const { return MediaBoxNumber(3); }
     TPdfDocument &Document() const { return doc_; }
 
+    // The font and size that the page's content stream has in force; the
+    // canvas writes "Tf" only when they change.
+    TPdfFont *Font() const { return font_; }
+    void SetFont(TPdfFont *font) { font_ = font; }
+    double FontSize() const { return fontSize_; }
+    // 0 to 300; anything else raises EPdfInvalidValue "SetFontSize".
+    void SetFontSize(double size);
+
 private:
+    TPdfFont *font_ = nullptr;
+    double fontSize_ = 0;
     int32_t MediaBoxNumber(int index) const;
     void SetMediaBoxNumber(int index, int32_t value);
     TPdfDocument &doc_;

@@ -2,6 +2,7 @@
 
 #include "platform/Dates.h"
 #include "platform/Files.h"
+#include "platform/Fonts.h"
 
 #include <QDir>
 #include <QProcess>
@@ -491,12 +492,21 @@ TEST(PdfDocument, CreationAndModificationDatesComeFromTheClock)
     EXPECT_NE(pdf.find("/CreationDate (D:20240305140709)\n/ModDate (D:20240305140709)\n"), std::string::npos);
 }
 
-TEST(PdfDocument, InstalledTrueTypeFamiliesAreSortedWithoutRepeatsOrAtNames)
+TEST(PdfDocument, InstalledTrueTypeFamiliesAreSortedWithoutRepeatsOrAtNamesThenTheStandIns)
 {
     const TUtf8TextDynArray families = InstalledTrueTypeFamilies();
-    EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
-    EXPECT_EQ(std::adjacent_find(families.begin(), families.end()), families.end());
+    const std::vector<std::string> standIns = plat::TFontProvider::Instance().StandInNames();
+    ASSERT_GE(families.size(), standIns.size());
+    // The real families come first, sorted; the stand-in names follow.
+    const auto real = families.end() - static_cast<std::ptrdiff_t>(standIns.size());
+    EXPECT_TRUE(std::is_sorted(families.begin(), real));
+    EXPECT_TRUE(std::equal(real, families.end(), standIns.begin()));
+    for (size_t i = 0; i < families.size(); ++i)
+        for (size_t j = i + 1; j < families.size(); ++j)
+            EXPECT_NE(Utf8ICompare(families[i], families[j]), 0) << families[i];
     for (const auto &f : families)
         EXPECT_NE(f[0], '@') << f;
+    EXPECT_NE(FindUtf8Text(families, "Calibri"), -1);
+    EXPECT_NE(FindUtf8Text(families, "Arial"), -1);
     EXPECT_EQ(TPdfDocument().TrueTypeFonts(), families);
 }
