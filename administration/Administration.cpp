@@ -83,7 +83,7 @@ void TAdministration::WisGegevens()
         MemoCom.SetStrings(i, "");
     EntryFW = EntryFV = 1;
     Valid = false;
-    Autosave = false;
+    Autosave = 0;
     AgeInMonths = 0;
     AgeText.clear();
     // A store before the next start builds its name from the particulars

@@ -53,7 +53,7 @@ public:
     int AgeInMonths = 0;
     std::string AgeText;    // Edit3
     bool Valid = false;     // particulars valid
-    bool Autosave = false;
+    int Autosave = 0;       // 1 while a subtest stores an item
     plat::TDateTime TestDate = 0;
     int TestYear = 0, TestMonth = 0, TestDay = 0;
 

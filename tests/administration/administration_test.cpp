@@ -95,7 +95,7 @@ TEST_F(AdministrationTest, StartStoreAndResumeRoundTrip)
     a->SGRscoreFW.SetCells(2, 3, "0");
     a->ElaatsteFW = "4";
     a->EntryFW = 4;
-    a->Autosave = true;
+    a->Autosave = 1;
     EXPECT_EQ(a->Opslaan(), TAdministration::TStoreResult::Stored);
     EXPECT_EQ(notices_, 1);
 
