@@ -165,6 +165,8 @@ TEST_F(MainWindowRoads, CancellingTheResumeDialogResetsTheMainWindow)
         // A chosen file opens the particulars window.
         EXPECT_TRUE(drv.Click(*ZIBMAINForm, "ButtonTH"));
         drv.Dialogs().Choose(TDialogKind::OpenFile, "/tmp/a_1-1-2020.zta");
+        // No such administration: said, and the particulars window stays.
+        drv.Dialogs().Answer(mrOk, "Cannot open file");
         drv.Advance(500);
     });
     drv.Then([&] {
