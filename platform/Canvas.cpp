@@ -49,19 +49,48 @@ QRect Reachable(const QPainter &p)
     return QRect(QPoint(l, t), QPoint(cut(std::ceil(r.right())) - 1, cut(std::ceil(r.bottom())) - 1));
 }
 
-// One QRawFont per face; the pixel size is set per drawing call. The cache
-// is never destroyed: its fonts must not outlive the GUI application in a
-// static destructor.
-QRawFont &RawFontFor(const std::shared_ptr<const TTrueTypeFace> &face)
+// Raw fonts by face and pixel size. Changing a raw font's size throws its
+// glyph cache away, and text is drawn in a handful of sizes over and over, so
+// each size keeps its own font. A zooming preview brings ever new sizes: the
+// least recently used go once the cache is full. The cache is never
+// destroyed: its fonts must not outlive the GUI application in a static
+// destructor.
+QRawFont &RawFontFor(const std::shared_ptr<const TTrueTypeFace> &face, double pixelSize)
 {
-    static auto &cache = *new std::map<std::shared_ptr<const TTrueTypeFace>, QRawFont>;
-    auto it = cache.find(face);
-    if (it == cache.end()) {
+    struct Entry {
+        std::shared_ptr<const TTrueTypeFace> face;
+        double size;
+        QRawFont font;
+        uint64_t used;
+    };
+    constexpr size_t kMaxFonts = 48;
+    static auto &bases = *new std::map<std::shared_ptr<const TTrueTypeFace>, QRawFont>;
+    static auto &sized = *new std::vector<Entry>;
+    static uint64_t clock = 0;
+    if (sized.capacity() < kMaxFonts)
+        sized.reserve(kMaxFonts);  // entries stay put while a caller holds one
+    ++clock;
+    for (Entry &e : sized)
+        if (e.face == face && e.size == pixelSize) {
+            e.used = clock;
+            return e.font;
+        }
+    auto it = bases.find(face);
+    if (it == bases.end()) {
         const auto &d = face->FileData();
         QByteArray bytes(reinterpret_cast<const char *>(d.data()), static_cast<qsizetype>(d.size()));
-        it = cache.emplace(face, QRawFont(bytes, 12.0)).first;
+        it = bases.emplace(face, QRawFont(bytes, 12.0)).first;
     }
-    return it->second;
+    QRawFont font = it->second;
+    font.setPixelSize(pixelSize);
+    if (sized.size() >= kMaxFonts) {
+        auto oldest = std::min_element(sized.begin(), sized.end(),
+                                       [](const Entry &a, const Entry &b) { return a.used < b.used; });
+        *oldest = Entry{face, pixelSize, font, clock};
+        return oldest->font;
+    }
+    sized.push_back(Entry{face, pixelSize, font, clock});
+    return sized.back().font;
 }
 
 // On/off run lengths of the styled one-pixel pens.
@@ -745,12 +774,12 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
     const QColor fg = QtColor(ColorToRGB(state_.textColor));
     const double baseline = MapY(top + tm.tmAscent);
     if (!units.empty() && font.Valid()) {
-        QRawFont &raw = RawFontFor(font.FacePtr());
         const double px_size = font.EmSize() * std::fabs(ScaleY());
         // Glyphs below a tenth of a pixel show nothing; above 8192 pixels they
         // only come from damaged data and would cost the rasteriser dearly.
-        if (raw.isValid() && px_size > 0.1 && px_size < 8192) {
-            raw.setPixelSize(px_size);
+        QRawFont *rawp = px_size > 0.1 && px_size < 8192 ? &RawFontFor(font.FacePtr(), px_size) : nullptr;
+        if (rawp && rawp->isValid()) {
+            QRawFont &raw = *rawp;
             QList<quint32> glyphs;
             QList<QPointF> positions;
             const std::u32string chars = Utf8ToUtf32(text);

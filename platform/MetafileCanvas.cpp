@@ -416,9 +416,12 @@ void TMetafileCanvas::RecordImage(const TRect &dest, const QImage &image)
     }
     const TRect d = DeviceBounds(dest, false);
     writer_.Record(emf::EMR_SETSTRETCHBLTMODE, {StretchBltMode()});
-    writer_.StretchDIBits24(d, dest, rgb.width(), rgb.height(), [&rgb](int y, uint8_t *row) {
+    // The width is read once per row: the row writes could alias the image,
+    // so a call in the loop condition would be made again for every pixel.
+    const int width = rgb.width();
+    writer_.StretchDIBits24(d, dest, width, rgb.height(), [&rgb, width](int y, uint8_t *row) {
         const auto *src = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x, row += 3) {
+        for (int x = 0; x < width; ++x, row += 3) {
             row[0] = uint8_t(qBlue(src[x]));
             row[1] = uint8_t(qGreen(src[x]));
             row[2] = uint8_t(qRed(src[x]));
