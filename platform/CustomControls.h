@@ -34,8 +34,10 @@ public:
     TCanvas &Canvas();
     TNotifyEvent OnPaint;
 
-    // Called by the widget.
-    void PaintWidget(QPainter &painter);
+    // Called by the widget. A control that keeps its own buffer (the paper
+    // of the print preview, which may be far larger than the screen) paints
+    // the widget itself.
+    virtual void PaintWidget(QPainter &painter);
 
 protected:
     // Fills the bitmap before Paint: with Color, unless a descendant draws
