@@ -94,6 +94,8 @@ inline void DrawSampleReport(plat::TCanvas &c, const plat::TGraphic &header, con
     c.Brush().SetStyle(bsSolid);
     c.Brush().SetColor(clBlue);
     c.Polygon(std::vector<TPoint>{{13550, y + 400}, {13300, y + 100}, {13800, y + 100}});
+    // A solid brush makes text opaque; the footer's text is not.
+    c.Brush().SetStyle(bsClear);
     y = 22500;
     c.Font().SetSize(11);
     for (int line = 0; line < 4; ++line) {
