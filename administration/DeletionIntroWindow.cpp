@@ -1,11 +1,10 @@
 #include "administration/DeletionIntroWindow.h"
 
-#include "administration/FormParts.h"
+#include "administration/DeletionWindow.h"
 
 TFWin *FWin = nullptr;
 
-TFWin::TFWin(plat::TComponent *owner) : plat::TForm(owner)
+TFWin::TFWin(plat::TComponent *owner) : TIntroWindow(owner, DeletionIntroParams())
 {
-    plat::TLoadingScope loading(*this);
-    formparts::Frame(*this, "FWin", "FWintro", 800, 600);
+    ShowSubtest = [] { FWtfase->ShowModal(); };
 }

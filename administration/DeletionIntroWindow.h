@@ -1,10 +1,8 @@
 #pragma once
 // The spoken introduction of phoneme deletion, five parts started one by one.
-// For now an empty window of its size, so that the road through the program
-// can be walked.
-#include "platform/Forms.h"
+#include "administration/IntroWindow.h"
 
-class TFWin : public plat::TForm {
+class TFWin : public TIntroWindow {
 public:
     explicit TFWin(plat::TComponent *owner);
 };

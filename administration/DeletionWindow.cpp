@@ -1,20 +1,25 @@
 #include "administration/DeletionWindow.h"
 
-#include "administration/FormParts.h"
+#include "administration/AfterDeletionWindow.h"
+#include "administration/DeletionIntroWindow.h"
+#include "administration/EndWindow.h"
+#include "audio/StockAudioPlayer.h"
 
 TFWtfase *FWtfase = nullptr;
-std::unique_ptr<plat::TResourceStream> FWPromptA;
-std::unique_ptr<plat::TResourceStream> FWPromptB;
 
-void InitializeDeletionModule()
-{
-    FWPromptA = std::make_unique<plat::TResourceStream>("WAV", "FWv01a");
-    FWPromptB = std::make_unique<plat::TResourceStream>("WAV", "FWv01b");
+namespace {
+const TSubtestWindowParams kWindow = {"FWtfase", "FWtestform", "BtnA",  "Label4",
+                                      "Label3",  "Label5",     adm::TSubtest::FW};
 }
 
-TFWtfase::TFWtfase(plat::TComponent *owner) : plat::TForm(owner)
+TFWtfase::TFWtfase(plat::TComponent *owner)
+    : TSubtestWindow(owner, DeletionLoopParams(), kWindow, [](plat::TComponent *o) { return CreateFWItemPlayer(o); })
 {
-    plat::TLoadingScope loading(*this);
-    formparts::Frame(*this, "FWtfase", "FWtestform", 800, 600);
-    SetTransparentColorValue(plat::clOlive);
+    Intro = []() -> TIntroWindow * { return FWin; };
+    ShowAfterWindow = [this] {
+        if (Loop.otherSubtestDone >= 1)
+            ZIBfinish->ShowModal();
+        else
+            FWaft->ShowModal();
+    };
 }

@@ -1,20 +1,11 @@
 #pragma once
 // The phoneme-deletion subtest: three examples and twelve items, each prompt
-// in two parts, timed and scored. For now an empty window of its size.
-#include "platform/Forms.h"
-#include "platform/Streams.h"
+// in two parts, timed and scored (the item loop's deletion parameters).
+#include "administration/SubtestWindow.h"
 
-#include <memory>
-
-class TFWtfase : public plat::TForm {
+class TFWtfase : public TSubtestWindow {
 public:
     explicit TFWtfase(plat::TComponent *owner);
 };
 
 extern TFWtfase *FWtfase;
-
-// The prepared prompt streams, part A and part B of the current entry; kept
-// for the whole run, opened by the module's start-up on the first example.
-extern std::unique_ptr<plat::TResourceStream> FWPromptA;
-extern std::unique_ptr<plat::TResourceStream> FWPromptB;
-void InitializeDeletionModule();

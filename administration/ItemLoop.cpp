@@ -354,7 +354,7 @@ void TItemLoop::Stop()
     view_.timeVisible = false;
     Changed();
     if (autoStop_) {
-        host_.ShowMessage(kMaximumReached);
+        host_.ShowMessage(TItemLoopHost::TMessage::MaximumReached, kMaximumReached);
         ScoreEntry(1);
         Changed();
     }
@@ -401,7 +401,7 @@ void TItemLoop::StoreItem()
     try {
         host_.StoreItem();
     } catch (...) {
-        host_.ShowMessage(kStoreFailed);
+        host_.ShowMessage(TItemLoopHost::TMessage::StoreFailed, kStoreFailed);
     }
 }
 

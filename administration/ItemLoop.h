@@ -72,7 +72,10 @@ public:
     virtual void SetLastEntry(const std::string &text) = 0;
     // The store after an entry, with the autosave flag set around it.
     virtual void StoreItem() = 0;
-    virtual void ShowMessage(const std::string &text) = 0;
+    // The message of a stop at the maximum (a plain box) or of a failed
+    // store (a confirmation box with only OK).
+    enum class TMessage { MaximumReached, StoreFailed };
+    virtual void ShowMessage(TMessage kind, const std::string &text) = 0;
     virtual int AdministrationState() = 0;
     virtual void SetAdministrationState(int state) = 0;
     // Called after every change of View() that a handler does not return

@@ -28,9 +28,6 @@ void InitializeModules()
 {
     // The settings file is fixed against the folder the program starts in.
     settings::Resolve();
-    // The subtest windows' first prompts.
-    InitializeSubstitutionModule();
-    InitializeDeletionModule();
 }
 
 void CreateProgramWindows(const std::function<void()> &halfway)

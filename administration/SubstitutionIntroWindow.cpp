@@ -1,11 +1,13 @@
 #include "administration/SubstitutionIntroWindow.h"
 
-#include "administration/FormParts.h"
+#include "administration/SubstitutionWindow.h"
 
 TFVin *FVin = nullptr;
 
-TFVin::TFVin(plat::TComponent *owner) : plat::TForm(owner)
+TFVin::TFVin(plat::TComponent *owner) : TIntroWindow(owner, SubstitutionIntroParams())
 {
-    plat::TLoadingScope loading(*this);
-    formparts::Frame(*this, "FVin", "FWintro", 800, 600);
+    // The item loop's interrupt button is ready again when the subtest
+    // window is shown anew.
+    OnContinue = [] { FVtfase->Loop.EndInterrupt(); };
+    ShowSubtest = [] { FVtfase->ShowModal(); };
 }

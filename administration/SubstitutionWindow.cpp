@@ -1,15 +1,28 @@
 #include "administration/SubstitutionWindow.h"
 
-#include "administration/FormParts.h"
+#include "administration/AfterSubstitutionWindow.h"
+#include "administration/EndWindow.h"
+#include "administration/ParticularsWindow.h"
+#include "administration/SubstitutionIntroWindow.h"
+#include "audio/StockAudioPlayer.h"
 
 TFVtfase *FVtfase = nullptr;
-std::unique_ptr<plat::TResourceStream> FVPrompt;
 
-void InitializeSubstitutionModule() { FVPrompt = std::make_unique<plat::TResourceStream>("WAV", "FVAi01"); }
+namespace {
+const TSubtestWindowParams kWindow = {"FVtfase", "FWtestscherm", "ButtonItem", "Label2",
+                                      "Label3",  "Label4",       adm::TSubtest::FV};
+}
 
-TFVtfase::TFVtfase(plat::TComponent *owner) : plat::TForm(owner)
+TFVtfase::TFVtfase(plat::TComponent *owner)
+    : TSubtestWindow(owner, SubstitutionLoopParams(), kWindow,
+                     [](plat::TComponent *o) { return CreateFVItemPlayer(o); })
 {
-    plat::TLoadingScope loading(*this);
-    formparts::Frame(*this, "FVtfase", "FWtestscherm", 800, 600);
-    SetTransparentColorValue(plat::clOlive);
+    Intro = []() -> TIntroWindow * { return FVin; };
+    BeforeFinalStore = [] { ZIBinvoer->Close(); };
+    ShowAfterWindow = [this] {
+        if (Loop.otherSubtestDone >= 1)
+            ZIBfinish->ShowModal();
+        else
+            FVaft->ShowModal();
+    };
 }

@@ -46,7 +46,7 @@ struct RecordingHost : TItemLoopHost {
             throw plat::EWriteError("disk full");
         ++stores;
     }
-    void ShowMessage(const std::string &text) override
+    void ShowMessage(TMessage, const std::string &text) override
     {
         messages.push_back(text);
         if (onMessage)

@@ -1,0 +1,29 @@
+#include "administration/SubtestRoad.h"
+
+#include "administration/ParticularsWindow.h"
+#include "platform/System.h"
+
+namespace subtestroad {
+
+namespace {
+int priorityRaised = -1;
+}
+
+adm::TAdministration &Admin()
+{
+    static adm::TAdministration administration;
+    return administration;
+}
+
+void ParticularsReadyToContinue() {}
+
+int PriorityRaised() { return priorityRaised; }
+
+void RaisePriority()
+{
+    // Where the system refuses (no root, no capability), the thread keeps
+    // its priority without a word.
+    priorityRaised = plat::SetCurrentThreadPriority(plat::THREAD_PRIORITY_HIGHEST) ? 1 : 0;
+}
+
+} // namespace subtestroad

@@ -1,0 +1,167 @@
+// The introduction and subtest windows on the window layer: parts played
+// and unlocked, the item loop driven by mouse and keys through the widgets,
+// with virtual time and the scripted audio device.
+#include "administration/DeletionIntroWindow.h"
+#include "administration/DeletionWindow.h"
+#include "administration/PromptStreams.h"
+#include "administration/SubstitutionIntroWindow.h"
+#include "administration/SubstitutionWindow.h"
+#include "administration/SubtestRoad.h"
+#include "platform/AudioDeviceScripted.h"
+#include "tests/administration/ProgramWindows.h"
+#include "tests/support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace plat;
+using zibor::test::ProgramWindows;
+using zibor::test::TWindowDriver;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class SubtestWindows : public ProgramWindows {
+protected:
+    void SetUp() override
+    {
+        ProgramWindows::SetUp();
+        dev->SetAutoComplete(true);
+        subtestroad::Admin().WisGegevens();
+    }
+    // Outputs opened on the device so far (the failed ones too).
+    static long Opens(const Lines &calls)
+    {
+        return std::count_if(calls.begin(), calls.end(), [](const std::string &l) { return l.rfind("open", 0) == 0; });
+    }
+    long Opens() const { return Opens(dev->Calls()); }
+    std::shared_ptr<TScriptedAudioDevice> dev = std::make_shared<TScriptedAudioDevice>();
+    TAudioDeviceScope scope{dev};
+    TWindowDriver drv;
+};
+
+TEST_F(SubtestWindows, IntroductionUnlocksPartsAndAFailedPartStaysLocked)
+{
+    TFWin &w = *FWin;
+    w.Initialiseer();
+    drv.Then([&] {
+        EXPECT_FALSE(w.Int[1]->Visible());
+        EXPECT_TRUE(w.Int[4]->Visible());
+        ASSERT_TRUE(drv.Click(w, "Int1"));
+        EXPECT_FALSE(w.Enabled()) << "the deletion introduction is disabled while a part starts";
+        EXPECT_FALSE(drv.Click(w, "int5"));
+        drv.Advance(10);
+        EXPECT_TRUE(w.Enabled());
+        EXPECT_TRUE(w.Int[1]->Visible() && w.Int[1]->Enabled());
+        EXPECT_FALSE(w.Int[2]->Visible());
+
+        // Part 2's sound cannot be played: no retry, part 3 stays locked,
+        // and everything that was available is available again.
+        ASSERT_TRUE(drv.Click(w, "Int2"));
+        ASSERT_TRUE(dev->WaitUntil([](const Lines &l) { return Opens(l) >= 2; }));
+        dev->FailNext(TWaveOutCall::Open, MMSYSERR_ALLOCATED);
+        drv.Advance(10);
+        EXPECT_FALSE(w.Timer->Enabled());
+        const long opens = Opens();
+        drv.Advance(200);
+        EXPECT_EQ(Opens(), opens) << "the part is not tried again";
+        EXPECT_FALSE(w.Int[2]->Visible());
+        EXPECT_FALSE(w.Clicked[1]);
+        for (int k : {0, 1, 4})
+            EXPECT_TRUE(w.Int[k]->Enabled()) << k;
+        EXPECT_TRUE(w.ButtonIO->Enabled());
+        EXPECT_TRUE(w.ButtonOT->Enabled());
+
+        // The instruction first in a fresh start opens all five parts.
+        ASSERT_TRUE(drv.Click(w, "int5"));
+        drv.Advance(10);
+        for (int k = 0; k < 5; ++k)
+            EXPECT_TRUE(w.Int[k]->Visible() && w.Int[k]->Enabled()) << k;
+        EXPECT_EQ(w.Ready, 1);
+
+        ASSERT_TRUE(drv.Click(w, "ButtonOT"));
+        EXPECT_EQ(w.FreshStart, 0);
+        drv.Advance(500);
+    });
+    EXPECT_EQ(w.ShowModal(), mrCancel);
+}
+
+// Plays the current entry of the deletion window and runs its clock until
+// the stop button shows.
+void RunToStop(TWindowDriver &drv, TFWtfase &w, bool byKeys)
+{
+    if (byKeys)
+        drv.Type(w, " ");
+    else
+        ASSERT_TRUE(drv.Click(w, "BtnA"));
+    for (int i = 0; i < 100 && !w.BtnB->Enabled(); ++i)
+        drv.Advance(100);
+    if (byKeys)
+        drv.Type(w, " ");
+    else
+        ASSERT_TRUE(drv.Click(w, "BtnB"));
+    for (int i = 0; i < 100 && !w.ButtonStptime->Enabled(); ++i)
+        drv.Advance(100);
+    ASSERT_TRUE(w.ButtonStptime->Enabled());
+}
+
+TEST_F(SubtestWindows, DeletionEntriesByMouseAndKeys)
+{
+    TFWtfase &w = *FWtfase;
+    adm::TAdministration &a = subtestroad::Admin();
+    a.P.form = 1;
+    w.StartAt(4, 0);
+    drv.Then([&] {
+        EXPECT_EQ(w.Label1->Caption(), "Zeg item 1a");
+        RunToStop(drv, w, false);
+        drv.Advance(1000);
+        ASSERT_TRUE(drv.Click(w, "ButtonStptime"));
+        EXPECT_TRUE(w.GoedBt->Visible());
+        EXPECT_EQ(a.ElaatsteFW, "") << "claimed only when scored";
+        ASSERT_TRUE(drv.Click(w, "GoedBt"));
+        EXPECT_EQ(a.SGRscoreFW.Cells(2, 3), "1");
+        EXPECT_EQ(a.ElaatsteFW, "4");
+        EXPECT_EQ(a.EntryFW, 5);
+        EXPECT_EQ(w.Label1->Caption(), "Zeg item 2a");
+
+        RunToStop(drv, w, true);
+        drv.Type(w, " ");
+        EXPECT_FALSE(w.ButtonStptime->Enabled());
+        drv.Type(w, "f");
+        EXPECT_EQ(a.SGRscoreFW.Cells(2, 4), "0");
+        EXPECT_EQ(a.ElaatsteFW, "5");
+        EXPECT_EQ(w.Prompts().Name(0), "FWBi03a");
+
+        ASSERT_TRUE(drv.Click(w, "ButtonOT"));
+        EXPECT_EQ(FWin->FreshStart, 0);
+        drv.Advance(500);
+    });
+    EXPECT_EQ(w.ShowModal(), mrCancel);
+    EXPECT_TRUE(w.ButtonOT->Enabled()) << "ready for the return";
+    EXPECT_EQ(w.Loop.CurrentEntry(), 6);
+}
+
+TEST_F(SubtestWindows, SubstitutionItemButtonStartsThePromptOnce)
+{
+    TFVtfase &w = *FVtfase;
+    w.StartAt(1, 0);
+    drv.Then([&] {
+        ASSERT_TRUE(drv.Click(w, "ButtonItem"));
+        EXPECT_FALSE(drv.Click(w, "ButtonItem"));
+        drv.Type(w, " ");
+        EXPECT_EQ(Opens(), 2) << "the click sound and one prompt";
+        ASSERT_TRUE(drv.Click(w, "ButtonOT") == false);
+        for (int i = 0; i < 100 && !w.ButtonStptime->Enabled(); ++i)
+            drv.Advance(100);
+        drv.Type(w, " ");
+        drv.Type(w, "g");
+        EXPECT_EQ(subtestroad::Admin().SGRscoreFV.Cells(2, 0), "1");
+        EXPECT_EQ(subtestroad::Admin().ELaatsteFV, "1");
+        ASSERT_TRUE(drv.Click(w, "ButtonOT"));
+        drv.Advance(500);
+    });
+    EXPECT_EQ(w.ShowModal(), mrCancel);
+}
+
+} // namespace
