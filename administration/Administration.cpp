@@ -120,7 +120,6 @@ TAdministration::TStartResult TAdministration::Start(TStartCheck *check)
     std::string base = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
     MemoCom.SetStrings(0, base);
     int counter = 0;
-    bool overwrite = false;
     while (plat::FileExists(IncompleteFile(DataPath, base))) {
         plat::TStringList loaded;
         if (LoadLines(IncompleteFile(DataPath, base), loaded) == TLoadResult::Ok)
@@ -137,10 +136,8 @@ TAdministration::TStartResult TAdministration::Start(TStartCheck *check)
         dlg.FontSize = 8;
         dlg.TextColor = plat::clBlack;
         const int answer = dlg.ShowModal();
-        if (answer == plat::mrYes) {
-            overwrite = true;
+        if (answer == plat::mrYes)
             break;
-        }
         if (answer != plat::mrNo) {
             Valid = false;
             return TStartResult::Abandoned;
@@ -153,8 +150,9 @@ TAdministration::TStartResult TAdministration::Start(TStartCheck *check)
         MemoCom.SetStrings(0, base);
     }
     Valid = true;
-    if (!overwrite)
-        MemoCom.SetStrings(1, std::to_string(counter));
+    // Both lines, also over a loaded file that lacked them or held no number.
+    MemoCom.SetStrings(0, base);
+    MemoCom.SetStrings(1, std::to_string(counter));
 
     baseName_ = base;
     recordCode_ = P.code;

@@ -230,6 +230,15 @@ TEST_F(AdministrationTest, ACounterThatIsNoNumberCountsAsZero)
     Enter(*a);
     ASSERT_EQ(a->Start(), TAdministration::TStartResult::Started);
     EXPECT_EQ(a->P.code, "Jan #2");
+
+    // Overwriting an empty file still writes both lines.
+    coretest::WriteBytes(dir_ / "Incomplete afnames/Kees_05-03-2024.zta", "");
+    dialogs.Answer(plat::mrYes);
+    auto b = Fresh();
+    Enter(*b, "Kees");
+    ASSERT_EQ(b->Start(), TAdministration::TStartResult::Started);
+    ASSERT_EQ(b->Opslaan(), TAdministration::TStoreResult::Stored);
+    EXPECT_EQ(Read("Incomplete afnames/Kees_05-03-2024.zta"), "Kees_05-03-2024\r\n0\r\n");
 }
 
 TEST_F(AdministrationTest, StoreBeforeStartAndAfterClearing)
