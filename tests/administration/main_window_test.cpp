@@ -7,6 +7,7 @@
 #include "administration/ParticularsWindow.h"
 #include "administration/ReportViewerWindow.h"
 #include "administration/SavedNoticeWindow.h"
+#include "administration/SilentNoticeWindow.h"
 #include "audio/StockAudioPlayer.h"
 #include "platform/AudioDeviceScripted.h"
 #include "tests/administration/ProgramWindows.h"
@@ -244,22 +245,34 @@ TEST_F(MainWindowRoads, ClosingQuestionCancelChangesNothingOkUnwindsEveryLevel)
     EXPECT_TRUE(Application()->ModalStack().empty());
 }
 
-TEST_F(MainWindowSound, SavedNoticeStaysOneSecondAndSoundsUnlessASubtestStores)
+TEST_F(MainWindowSound, NoticeStaysOneSecondAndSoundsOnlyForAStoreOutsideASubtest)
 {
+    struct Case {
+        const char *name;
+        TNoticeForm *notice;
+        int autosave;
+        int sounds;
+    };
+    const Case cases[] = {
+        {"a store by a subtest", message, 1, 0},
+        {"a store from the particulars window", message, 0, 1},
+        {"the silent notice", pmessage, 0, 0},
+    };
     TWindowDriver drv;
-    for (int autosave : {1, 0}) {
-        SCOPED_TRACE(autosave);
-        ZIBinvoer->AutoSave = autosave;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ZIBinvoer->AutoSave = c.autosave;
         const int opensBefore = Count(dev->Calls(), "open");
         drv.Then([&] {
-            EXPECT_TRUE(message->Visible());
+            EXPECT_TRUE(c.notice->Visible());
             drv.Advance(999);
-            EXPECT_EQ(message->ModalResult(), mrNone);
+            EXPECT_EQ(c.notice->ModalResult(), mrNone);
+            EXPECT_EQ(Count(dev->Calls(), "open"), opensBefore) << "the sound comes as the notice goes";
             drv.Advance(1);
         });
-        EXPECT_EQ(message->ShowModal(), mrCancel);
-        EXPECT_EQ(Count(dev->Calls(), "open") - opensBefore, autosave ? 0 : 1);
-        if (!autosave) {
+        EXPECT_EQ(c.notice->ShowModal(), mrCancel);
+        EXPECT_EQ(Count(dev->Calls(), "open") - opensBefore, c.sounds);
+        if (c.sounds) {
             ASSERT_TRUE(PlayOut());
         }
     }
