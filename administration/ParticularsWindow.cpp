@@ -2,11 +2,13 @@
 
 #include "administration/ChoiceWindow.h"
 #include "administration/DeletionIntroWindow.h"
+#include "administration/DeletionWindow.h"
 #include "administration/EndWindow.h"
 #include "administration/FormParts.h"
 #include "administration/MainWindow.h"
 #include "administration/SavedNoticeWindow.h"
 #include "administration/SubstitutionIntroWindow.h"
+#include "administration/SubstitutionWindow.h"
 #include "controls/AlphaShowHide.h"
 #include "controls/UiRadioGroup.h"
 #include "platform/Application.h"
@@ -173,6 +175,32 @@ void TZIBinvoer::WisGegevens()
     ButtonST->SetVisible(true);
     ButtonContin->SetEnabled(false);
     ButtonContin->SetVisible(false);
+    for (TIntroWindow *intro : {static_cast<TIntroWindow *>(FWin), static_cast<TIntroWindow *>(FVin)})
+        if (intro)
+            intro->Initialiseer();
+    for (TSubtestWindow *subtest : Subtests()) {
+        subtest->Initialiseer();
+        subtest->Deferred.Reset();
+    }
+}
+
+std::vector<TSubtestWindow *> TZIBinvoer::Subtests() const
+{
+    std::vector<TSubtestWindow *> out;
+    for (TSubtestWindow *w : {static_cast<TSubtestWindow *>(FWtfase), static_cast<TSubtestWindow *>(FVtfase)})
+        if (w)
+            out.push_back(w);
+    return out;
+}
+
+void TZIBinvoer::ReadyToContinue()
+{
+    ButtonST->SetEnabled(false);
+    ButtonST->SetVisible(false);
+    ButtonContin->SetEnabled(true);
+    ButtonContin->SetVisible(true);
+    TZIBMAINForm::SetButtonImage(ButtonContin, "BtnTHred");
+    ButtonNP->SetEnabled(true);
 }
 
 void TZIBinvoer::ShowParticulars()
@@ -347,6 +375,14 @@ void TZIBinvoer::STExecute(TObject *)
         break;
     }
     ShowParticulars();
+    // Both subtests from their first entry, both introductions from part 1.
+    if (FWtfase)
+        FWtfase->StartAt(1, 0);
+    if (FVtfase)
+        FVtfase->StartAt(1, 0);
+    for (TIntroWindow *intro : {static_cast<TIntroWindow *>(FWin), static_cast<TIntroWindow *>(FVin)})
+        if (intro)
+            intro->EnableFirstPart();
     PendingAction = 2;
     TZIBMAINForm::SetButtonImage(ButtonST, "BtnSTon");
     ButtonNP->SetEnabled(false);
@@ -399,6 +435,11 @@ void TZIBinvoer::KnContinClick(TObject *)
     ZIBMAINForm->PlayClickSound();
     TZIBMAINForm::SetButtonImage(ButtonContin, "BtnTHon");
     Deferred.Latency();
+    // An introduction whose subtest has begun offers "verder".
+    if (Adm.ElaatsteFW != "0" && FWin)
+        FWin->PrepareReturn();
+    if (Adm.ELaatsteFV != "0" && FVin)
+        FVin->PrepareReturn();
     Adm.ContinueReplace();
 }
 
@@ -409,6 +450,8 @@ void TZIBinvoer::RunPendingAction()
         BackToMain(true);
         break;
     case 2:
+        for (TSubtestWindow *subtest : Subtests())
+            subtest->Deferred.Reset();
         if (ZIBkeuze && ZIBkeuze->Keuze == 1)
             FVin->ShowModal();
         else
@@ -416,6 +459,11 @@ void TZIBinvoer::RunPendingAction()
         break;
     case 3: {
         const adm::TContinueStep step = Adm.ContinueTick();
+        // The subtest under way goes on from its stored entry.
+        if (step.intro == adm::TSubtest::FV && FVtfase)
+            FVtfase->StartAt(Adm.EntryFV, step.otherDone);
+        else if (step.intro == adm::TSubtest::FW && FWtfase)
+            FWtfase->StartAt(Adm.EntryFW, step.otherDone);
         if (step.intro == adm::TSubtest::FV)
             FVin->ShowModal();
         else
@@ -462,10 +510,9 @@ void TZIBinvoer::HervatAfname()
     }
     ShowParticulars();
     ShowForm();
-    ButtonST->SetEnabled(false);
-    ButtonST->SetVisible(false);
-    ButtonContin->SetEnabled(true);
-    ButtonContin->SetVisible(true);
-    TZIBMAINForm::SetButtonImage(ButtonContin, "BtnTHred");
-    ButtonNP->SetEnabled(true);
+    if (FWtfase)
+        FWtfase->StartAt(Adm.EntryFW, 0);
+    if (FVtfase)
+        FVtfase->StartAt(Adm.EntryFV, 0);
+    ReadyToContinue();
 }

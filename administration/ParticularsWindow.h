@@ -11,7 +11,10 @@
 #include "platform/StdCtrls.h"
 #include "platform/Timers.h"
 
+#include <vector>
+
 class TAlphaShowHide;
+class TSubtestWindow;
 class TUiRadioGroup;
 
 class TZIBinvoer : public plat::TForm {
@@ -28,6 +31,8 @@ public:
     void HervatAfname();
     // The store (also the click of Filesave).
     void Opslaan1Click(plat::TObject *Sender);
+    // After an interrupt: continue instead of start, and the back button.
+    void ReadyToContinue();
 
     // Handlers of the window description.
     void FormShow(plat::TObject *Sender);
@@ -78,6 +83,7 @@ private:
     void FilterEdit(plat::TEdit *edit);
     void ShowForm();
     void SetFocusTo(adm::TFocus focus);
+    std::vector<TSubtestWindow *> Subtests() const;
     bool syncing_ = false;
 };
 

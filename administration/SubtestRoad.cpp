@@ -11,11 +11,16 @@ int priorityRaised = -1;
 
 adm::TAdministration &Admin()
 {
-    static adm::TAdministration administration;
-    return administration;
+    // Tests of a subtest window alone run without the particulars window.
+    static adm::TAdministration alone;
+    return ZIBinvoer ? ZIBinvoer->Adm : alone;
 }
 
-void ParticularsReadyToContinue() {}
+void ParticularsReadyToContinue()
+{
+    if (ZIBinvoer)
+        ZIBinvoer->ReadyToContinue();
+}
 
 int PriorityRaised() { return priorityRaised; }
 
