@@ -2,6 +2,7 @@
 // pasted into its fields, the form choice, a start that stores, and a resume.
 #include "administration/ChoiceWindow.h"
 #include "administration/DeletionIntroWindow.h"
+#include "administration/EndWindow.h"
 #include "administration/MainWindow.h"
 #include "administration/ParticularsWindow.h"
 #include "administration/SavedNoticeWindow.h"
@@ -185,6 +186,36 @@ TEST_F(ParticularsWindow, ResumeShowsTheStoredAdministrationAndContinues)
     EXPECT_EQ(drv.PendingSteps(), 0u);
     // Nothing stored yet: the resumed file is still there.
     EXPECT_TRUE(fs::exists(dir_ / "Incomplete afnames/Jan_01-03-2024.zta"));
+}
+
+TEST_F(ParticularsWindow, ContinuingAFinishedAdministrationStoresAndEnds)
+{
+    coretest::WriteBytes(dir_ / "Incomplete afnames/Jan_05-03-2024.zta", "Jan_05-03-2024\r\n0\r\n");
+    coretest::WriteBytes(dir_ / "Data/Jan_05-03-2024_FW.wda",
+                         "Jan;FWR;meisje;10;01;2017;05;03;2024;;;;15;6;30;1\r\n");
+    coretest::WriteBytes(dir_ / "Data/Jan_05-03-2024_FV.vda",
+                         "Jan;FVR;meisje;10;01;2017;05;03;2024;;;;12;6;40;1\r\n");
+    ZIBMAINForm->ResumeFlag = 1;
+    ZIBinvoer->OpenDialog1->FileName = (dir_ / "Incomplete afnames/Jan_05-03-2024.zta").string();
+    drv.Then([&] {
+        EXPECT_EQ(ZIBinvoer->AdminState, 7) << "both subtests reached their last entry";
+        ZIBinvoer->AutoSave = 1;
+        EXPECT_TRUE(drv.Click(*ZIBinvoer, "ButtonContin"));
+    });
+    drv.Then([&] {
+        EXPECT_TRUE(message->Modal());
+        EXPECT_EQ(ZIBinvoer->AutoSave, 0) << "the notice sounds";
+        drv.Advance(1000);
+    });
+    drv.Then([&] {
+        EXPECT_TRUE(ZIBfinish->Modal());
+        const std::string fv = Read("Data/Jan_05-03-2024_FV.vda");
+        EXPECT_NE(fv.find(";12;7;40;1"), std::string::npos) << fv;
+        ZIBfinish->SetModalResult(mrCancel);
+    });
+    drv.Then([&] { ZIBinvoer->SetModalResult(mrCancel); });
+    ZIBinvoer->ShowModal();
+    EXPECT_EQ(drv.PendingSteps(), 0u);
 }
 
 } // namespace
