@@ -30,20 +30,17 @@ TLabel *WhiteLabel(TForm &form, TWinControl &parent, const std::string &name, in
     return l;
 }
 
-// A score button: a plain coloured field under its caption label.
-TImage *ScoreButton(TForm &form, const std::string &name, int left, TColor color)
+} // namespace
+
+TImage *TSubtestWindow::ColourField(TForm &form, const std::string &name, int left, int top, TColor color)
 {
-    auto *b = Add<TImage>(form, name, left, 380, 160, 70);
+    auto *b = Add<TImage>(form, name, left, top, 160, 70);
     auto bitmap = std::make_unique<TBitmap>(160, 70);
     bitmap->Image().fill(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
     b->Picture().SetGraphic(std::move(bitmap));
     b->SetCursor(crHandPoint);
-    b->SetEnabled(false);
-    b->SetVisible(false);
     return b;
 }
-
-} // namespace
 
 TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, const TSubtestWindowParams &params,
                                TStockAudioPlayer *(*makePlayer)(TComponent *))
@@ -72,8 +69,8 @@ TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, c
         TimeLabel = WhiteLabel(*this, *this, params.timeLabel, 300, 352, 200, 12);
         TimeLabel->SetVisible(false);
 
-        GoedBt = ScoreButton(*this, "GoedBt", 200, clGreen);
-        FoutBt = ScoreButton(*this, "FoutBt", 440, clMaroon);
+        GoedBt = ColourField(*this, "GoedBt", 200, 380, clGreen);
+        FoutBt = ColourField(*this, "FoutBt", 440, 380, clMaroon);
         GoedLabel = WhiteLabel(*this, *this, params.goedLabel, 200, 400, 160, 16);
         FoutLabel = WhiteLabel(*this, *this, params.foutLabel, 440, 400, 160, 16);
         for (TLabel *l : {GoedLabel, FoutLabel}) {
