@@ -18,14 +18,7 @@ TAfterSubtestWindow::TAfterSubtestWindow(TComponent *owner, const char *name, co
     Background->SetStretch(true);
     TZIBMAINForm::SetJpegImage(Background, "ZIBbckgr1");
     auto label = [this](const char *n, int left, int top, int width, int size) {
-        auto *l = Add<TLabel>(*this, n, left, top, width, size * 2);
-        l->SetAutoSize(false);
-        l->SetAlignment(TAlignment::taCenter);
-        l->SetTransparent(true);
-        l->Font().SetName("Arial");
-        l->Font().SetSize(size);
-        l->Font().SetColor(clWhite);
-        return l;
+        return formparts::AddCaption(*this, *this, n, left, top, width, size, true);
     };
     Label3 = label("Label3", 0, 170, 800, 20);
     Label3->SetCaption(std::string("Wilt u de deeltest '") + subtestName + "'");
