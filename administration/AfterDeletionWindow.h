@@ -1,13 +1,12 @@
 #pragma once
-// After phoneme deletion: asks whether phoneme substitution follows; the
-// report so far is shown before it does.
-#include "administration/AfterSubtestWindow.h"
+// After phoneme deletion: asks whether phoneme substitution follows.
+// For now an empty window of its size, so that the road through the program
+// can be walked.
+#include "platform/Forms.h"
 
-class TFWaft : public TAfterSubtestWindow {
+class TFWaft : public plat::TForm {
 public:
     explicit TFWaft(plat::TComponent *owner);
-    // The report window with the results so far.
-    void ToonRapport();
 };
 
 extern TFWaft *FWaft;

@@ -17,15 +17,33 @@
 using namespace plat;
 using formparts::Add;
 
-TImage *TSubtestWindow::ColourField(TForm &form, const std::string &name, int left, int top, TColor color)
+namespace {
+
+TLabel *WhiteLabel(TForm &form, TWinControl &parent, const std::string &name, int left, int top, int width,
+                int size)
 {
-    auto *b = Add<TImage>(form, name, left, top, 160, 70);
+    auto *l = Add<TLabel>(form, parent, name, left, top, width, size * 2);
+    l->SetTransparent(true);
+    l->Font().SetName("Arial");
+    l->Font().SetSize(size);
+    l->Font().SetColor(clWhite);
+    return l;
+}
+
+// A score button: a plain coloured field under its caption label.
+TImage *ScoreButton(TForm &form, const std::string &name, int left, TColor color)
+{
+    auto *b = Add<TImage>(form, name, left, 380, 160, 70);
     auto bitmap = std::make_unique<TBitmap>(160, 70);
     bitmap->Image().fill(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
     b->Picture().SetGraphic(std::move(bitmap));
     b->SetCursor(crHandPoint);
+    b->SetEnabled(false);
+    b->SetVisible(false);
     return b;
 }
+
+} // namespace
 
 TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, const TSubtestWindowParams &params,
                                TStockAudioPlayer *(*makePlayer)(TComponent *))
@@ -40,24 +58,28 @@ TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, c
         TZIBMAINForm::SetJpegImage(Background, "ZIBbckgr1");
 
         PromptA = Add<TImage>(*this, params.promptButton, 160, 110, 60, 60);
-        Label1 = formparts::AddCaption(*this, *this, "Label1", 240, 124, 360, 18);
+        Label1 = WhiteLabel(*this, *this, "Label1", 240, 124, 360, 18);
         PromptA->OnClick = Method(this, &TSubtestWindow::PromptAClick);
         Label1->OnClick = PromptA->OnClick;
         if (loop.twoParts) {
             BtnB = Add<TImage>(*this, "BtnB", 160, 200, 60, 60);
-            Label2B = formparts::AddCaption(*this, *this, "Label2", 240, 214, 360, 18);
+            Label2B = WhiteLabel(*this, *this, "Label2", 240, 214, 360, 18);
             BtnB->OnClick = Method(this, &TSubtestWindow::PromptBClick);
             Label2B->OnClick = BtnB->OnClick;
         }
         ButtonStptime = Add<TImage>(*this, "ButtonStptime", 300, 290, 200, 60);
         ButtonStptime->OnClick = Method(this, &TSubtestWindow::StopTimerClick);
-        TimeLabel = formparts::AddCaption(*this, *this, params.timeLabel, 300, 352, 200, 12);
+        TimeLabel = WhiteLabel(*this, *this, params.timeLabel, 300, 352, 200, 12);
         TimeLabel->SetVisible(false);
 
-        GoedBt = ColourField(*this, "GoedBt", 200, 380, clGreen);
-        FoutBt = ColourField(*this, "FoutBt", 440, 380, clMaroon);
-        GoedLabel = formparts::AddCaption(*this, *this, params.goedLabel, 200, 400, 160, 16, true);
-        FoutLabel = formparts::AddCaption(*this, *this, params.foutLabel, 440, 400, 160, 16, true);
+        GoedBt = ScoreButton(*this, "GoedBt", 200, clGreen);
+        FoutBt = ScoreButton(*this, "FoutBt", 440, clMaroon);
+        GoedLabel = WhiteLabel(*this, *this, params.goedLabel, 200, 400, 160, 16);
+        FoutLabel = WhiteLabel(*this, *this, params.foutLabel, 440, 400, 160, 16);
+        for (TLabel *l : {GoedLabel, FoutLabel}) {
+            l->SetAutoSize(false);
+            l->SetAlignment(TAlignment::taCenter);
+        }
         GoedLabel->SetCaption("Goed");
         FoutLabel->SetCaption("Fout");
         GoedBt->OnClick = Method(this, &TSubtestWindow::GoedBtClick);

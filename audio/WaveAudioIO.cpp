@@ -262,26 +262,16 @@ void TWaveAudioIO::Shutdown()
         }
     }
     WaitWhileClosing();
-    bool reclaimed = true;
     if (GetActive()) {
-        // The close could not be started (the device would not stop). The
-        // channel ends first, and it is waited for without the lock: a
-        // notification queued on it before the quit needs the lock to finish.
-        {
-            TLock lock(lock_);
-            DestroyCallback();
-        }
-        WaitWhileClosing();
-        // Only then is the device stopped here, so that no buffer it still
-        // holds is freed under it.
+        // The close could not be started; at least stop the channel, so
+        // that nothing calls into this object once it is gone.
         TLock lock(lock_);
-        reclaimed = ReclaimBuffers();
+        DestroyCallback();
+        WaitWhileClosing();
+        return; // the device may still hold the buffers: they are left alone
     }
     TLock lock(lock_);
-    if (reclaimed)
-        TWaveAudioIO::FreeBuffers();
-    else
-        headers_.clear(); // left to the device that keeps them: a leak, not a use after free
+    TWaveAudioIO::FreeBuffers();
 }
 
 void TWaveAudioIO::Opened()

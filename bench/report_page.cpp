@@ -6,6 +6,7 @@
 
 #include "platform/Dates.h"
 #include "platform/MetafilePlayer.h"
+#include "bench/QtPdfPlay.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -45,20 +46,8 @@ int main(int argc, char **argv)
         auto t1 = clock::now();
         pageBytes = mf.Bytes().size();
 
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        {
-            QPdfWriter pdf(&out);
-            pdf.setResolution(96);
-            pdf.setPageSize(QPageSize(QPageSize::A4));
-            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter(&pdf);
-            plat::TCanvas canvas(&painter);
-            plat::PlayMetafile(canvas, mf, {0, 0, reporttest::TRecordedPage::kPixelsW,
-                                            reporttest::TRecordedPage::kPixelsH});
-        }
+        pdfBytes = PlayOntoQPdfWriter(mf, reporttest::TRecordedPage::kPixelsW, reporttest::TRecordedPage::kPixelsH);
         auto t2 = clock::now();
-        pdfBytes = out.size();
         tGenerate += t1 - t0;
         tPdf += t2 - t1;
     }

@@ -13,7 +13,6 @@ struct TScriptedAudioDevice::OutputState {
     TAudioQueue *queue = nullptr;
     bool closed = false;
     uint64_t played = 0;   // under the queue's mutex
-    std::function<void()> changed; // tells waiting tests; takes the device's lock
 };
 
 namespace {
@@ -24,10 +23,8 @@ public:
         : state_(std::move(state)), autoComplete_(autoComplete) {}
     void Kick() override
     {
-        if (!autoComplete_) {
-            state_->changed();
+        if (!autoComplete_)
             return;
-        }
         // The queue's mutex is held by the caller.
         const uint8_t *data;
         uint32_t n;
@@ -35,24 +32,16 @@ public:
             state_->played += n;
             state_->queue->Consume(n);
         }
-        state_->changed();
     }
     void Pause() override {}
     void Restart() override {}
-    void Reset() override
-    {
-        state_->played = 0;
-        state_->changed();
-    }
+    void Reset() override { state_->played = 0; }
     uint64_t PlayedBytes() override { return state_->played; }
     void Close() override
     {
-        {
-            std::lock_guard g(state_->m);
-            state_->closed = true;
-            state_->queue = nullptr;
-        }
-        state_->changed();
+        std::lock_guard g(state_->m);
+        state_->closed = true;
+        state_->queue = nullptr;
     }
 private:
     std::shared_ptr<TScriptedAudioDevice::OutputState> state_;
@@ -81,7 +70,6 @@ MMRESULT TScriptedAudioDevice::Open(const WAVEFORMATEX &, HWAVEOUT handle, TAudi
 {
     auto state = std::make_shared<OutputState>();
     state->queue = &queue;
-    state->changed = [this] { Changed(); };
     {
         std::lock_guard g(m_);
         outputs_.push_back(state);
@@ -119,7 +107,6 @@ MMRESULT TScriptedAudioDevice::Intercept(TWaveOutCall call, HWAVEOUT handle, uin
     default:
         break;
     }
-    ++changes_;
     MMRESULT result = MMSYSERR_NOERROR;
     const auto f = failures_.find(call);
     if (f != failures_.end()) {
@@ -128,11 +115,8 @@ MMRESULT TScriptedAudioDevice::Intercept(TWaveOutCall call, HWAVEOUT handle, uin
         line += " -> " + std::to_string(result);
     }
     calls_.push_back(std::move(line));
-    const auto hook = beforeCall_;
     g.unlock();
     cv_.notify_all();
-    if (hook)
-        hook(call);
     return result;
 }
 
@@ -152,43 +136,8 @@ void TScriptedAudioDevice::Record(std::string line)
     {
         std::lock_guard g(m_);
         calls_.push_back(std::move(line));
-        ++changes_;
     }
     cv_.notify_all();
-}
-
-// Called with an output's queue mutex held at times: the device's lock is
-// always taken after that one, never before it.
-void TScriptedAudioDevice::Changed()
-{
-    {
-        std::lock_guard g(m_);
-        ++changes_;
-    }
-    cv_.notify_all();
-}
-
-bool TScriptedAudioDevice::Await(const std::function<bool()> &check, int timeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        uint64_t seen;
-        {
-            std::lock_guard g(m_);
-            seen = changes_;
-        }
-        if (check())
-            return true;
-        std::unique_lock g(m_);
-        if (!cv_.wait_until(g, deadline, [&] { return changes_ != seen; }))
-            return false;
-    }
-}
-
-void TScriptedAudioDevice::SetBeforeCall(std::function<void(TWaveOutCall call)> hook)
-{
-    std::lock_guard g(m_);
-    beforeCall_ = std::move(hook);
 }
 
 void TScriptedAudioDevice::ClearCalls()
@@ -243,7 +192,6 @@ bool TScriptedAudioDevice::CompleteBuffer(int output)
         return false;
     state->played += n;
     state->queue->Consume(n);
-    state->changed();
     return true;
 }
 

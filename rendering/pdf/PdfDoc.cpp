@@ -28,9 +28,12 @@ TUtf8TextDynArray InstalledTrueTypeFamilies()
     for (const auto &family : plat::TFontProvider::Instance().Families())
         if (!family.empty() && family[0] != '@')
             AddUtf8Text(names, family, true);
-    // The program asks for the platform's names; their stand-ins measure alike.
+    // The program asks for the platform's names; their stand-ins measure
+    // alike. The three standard PDF names stay out: the writer maps those
+    // to "Arial", "Courier New" and "Times New Roman" itself.
     for (const auto &name : plat::TFontProvider::Instance().StandInNames())
-        AddUtf8Text(names, name, true);
+        if (!SameTextU(name, "Helvetica") && !SameTextU(name, "Courier") && !SameTextU(name, "Times"))
+            AddUtf8Text(names, name, true);
     return names;
 }
 

@@ -495,7 +495,8 @@ TEST(PdfDocument, CreationAndModificationDatesComeFromTheClock)
 TEST(PdfDocument, InstalledTrueTypeFamiliesAreSortedWithoutRepeatsOrAtNamesThenTheStandIns)
 {
     const TUtf8TextDynArray families = InstalledTrueTypeFamilies();
-    const std::vector<std::string> standIns = plat::TFontProvider::Instance().StandInNames();
+    std::vector<std::string> standIns = plat::TFontProvider::Instance().StandInNames();
+    std::erase_if(standIns, [](const std::string &n) { return n == "Helvetica" || n == "Courier" || n == "Times"; });
     ASSERT_GE(families.size(), standIns.size());
     // The real families come first, sorted; the stand-in names follow.
     const auto real = families.end() - static_cast<std::ptrdiff_t>(standIns.size());
