@@ -25,7 +25,7 @@ bool DrawFrameControl(TCanvas &canvas, const TRect &r, unsigned kind, unsigned s
                 c = upperLeft ? clBtnShadow : clBtnHighlight;
             else if (d2 >= 64)
                 c = upperLeft ? cl3DDkShadow : cl3DLight;
-            else if ((state & DFCS_CHECKED) && d2 < 20)
+            else if ((state & DFCS_CHECKED) && d2 < 18)
                 c = dot;
             else
                 c = inside;
