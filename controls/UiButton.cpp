@@ -66,7 +66,7 @@ void TUiCustomButton::EraseBackground(TCanvas &canvas)
         TCustomControl::EraseBackground(canvas);
 }
 
-void TUiCustomButton::DrawStyledCaption(TCanvas &canvas, TRect rect, unsigned flags)
+TRect TUiCustomButton::DrawStyledCaption(TCanvas &canvas, TRect rect, unsigned flags)
 {
     canvas.Brush().SetStyle(bsClear);
     canvas.SetFont(Font());
@@ -110,8 +110,10 @@ void TUiCustomButton::DrawStyledCaption(TCanvas &canvas, TRect rect, unsigned fl
     } else {
         canvas.Font().SetColor(ColorsNear(Color(), clGrayText) ? cl3DDkShadow : clGrayText);
     }
+    const TRect drawn = rect;
     canvas.DrawText(Caption(), rect, flags);
     canvas.Brush().SetStyle(bsSolid);
+    return drawn;
 }
 
 void TUiCustomButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)

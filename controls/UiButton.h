@@ -46,8 +46,9 @@ public:
     // The platform's visual styles are never on here.
     virtual bool UseThemes() const;
     virtual plat::TRect ButtonRect() const { return ClientRect(); }
-    // The caption in rect with the text flags, in the button's text style.
-    virtual void DrawStyledCaption(plat::TCanvas &canvas, plat::TRect rect, unsigned flags);
+    // The caption in rect with the text flags, in the button's text style;
+    // returns the rectangle the caption went into.
+    virtual plat::TRect DrawStyledCaption(plat::TCanvas &canvas, plat::TRect rect, unsigned flags);
     // What a click by mouse or Space does.
     virtual void ClickAction() = 0;
 

@@ -95,7 +95,7 @@ void TAction::SetChecked(bool v)
     const auto copy = listeners_;
     for (auto *l : copy)
         if (std::find(listeners_.begin(), listeners_.end(), l) != listeners_.end() && *l)
-            (*l)(true);
+            (*l)(false);
 }
 
 void TAction::RemoveLink(std::function<void(bool)> *listener)

@@ -61,11 +61,11 @@ class TAction : public TComponent {
 public:
     using TComponent::TComponent;
     bool Checked() const { return checked_; }
-    // Tells every link of a change.
+    // Tells every link of a change (not one of defaults only).
     void SetChecked(bool v);
     // The links call these; a link registers for its lifetime.
-    void AddLink(std::function<void(bool checkedOnly)> *listener) { listeners_.push_back(listener); }
-    void RemoveLink(std::function<void(bool checkedOnly)> *listener);
+    void AddLink(std::function<void(bool defaultsOnly)> *listener) { listeners_.push_back(listener); }
+    void RemoveLink(std::function<void(bool defaultsOnly)> *listener);
 
 private:
     bool checked_ = false;

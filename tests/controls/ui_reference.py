@@ -309,6 +309,7 @@ if __name__ == '__main__':
     print('inner 128 on white', hex_(mix(F, (255, 255, 255), 128)), 'inner 80', hex_(mix(F, (255, 255, 255), 80)),
           'inner 40', hex_(mix(F, (255, 255, 255), 40)))
     print('pressed interior ShadeDown(clWindow, 20) =', hex_(shade_down((255, 255, 255), 20)))
+    print('transparent on yellow: E1', hex_(mix(F, (255, 255, 0), 128)), 'E2', hex_(mix(F, (255, 255, 0), 40)))
     D = SYS['clHighlight']
     print('dot edge mix(D, white, 153) =', hex_(mix(D, (255, 255, 255), 153)))
     H1 = (240, 155, 20)
