@@ -1,11 +1,45 @@
 #include "administration/AfterDeletionWindow.h"
 
-#include "administration/FormParts.h"
+#include "administration/DeletionIntroWindow.h"
+#include "administration/DeletionWindow.h"
+#include "administration/ReportWindow.h"
+#include "administration/SubstitutionIntroWindow.h"
+#include "administration/SubstitutionWindow.h"
+#include "administration/SubtestRoad.h"
+
+using namespace plat;
 
 TFWaft *FWaft = nullptr;
 
-TFWaft::TFWaft(plat::TComponent *owner) : plat::TForm(owner)
+TFWaft::TFWaft(TComponent *owner) : TAfterSubtestWindow(owner, "FWaft", "FONEEMVERWISSELING")
 {
-    plat::TLoadingScope loading(*this);
-    formparts::Frame(*this, "FWaft", "FWaft", 800, 600);
+    Yes = [this] {
+        subtestroad::Admin().State = 6;
+        FVtfase->StartAt(1, 1);
+        SetModalResult(mrCancel);
+        FWin->SetModalResult(mrCancel);
+        FWin->Hide();
+        FWin->Close();
+        FWtfase->Hide();
+        FWtfase->Close();
+        ToonRapport();
+        FVin->ShowModal();
+        Hide();
+        Close();
+        FVin->EnableFirstPart();
+    };
+    No = [this] {
+        adm::TAdministration &a = subtestroad::Admin();
+        a.State = 4;
+        a.Autosave = 0;
+        subtestroad::Store();
+        ToEndWindow(FWin, FWtfase);
+    };
+}
+
+void TFWaft::ToonRapport()
+{
+    FWtfase->Hide();
+    FVtfase->Hide();
+    PP->ShowModal();
 }

@@ -1,12 +1,13 @@
 #pragma once
-// After phoneme deletion: asks whether phoneme substitution follows.
-// For now an empty window of its size, so that the road through the program
-// can be walked.
-#include "platform/Forms.h"
+// After phoneme deletion: asks whether phoneme substitution follows; the
+// report so far is shown before it does.
+#include "administration/AfterSubtestWindow.h"
 
-class TFWaft : public plat::TForm {
+class TFWaft : public TAfterSubtestWindow {
 public:
     explicit TFWaft(plat::TComponent *owner);
+    // The report window with the results so far.
+    void ToonRapport();
 };
 
 extern TFWaft *FWaft;

@@ -1,10 +1,8 @@
 #pragma once
 // After phoneme substitution: asks whether phoneme deletion follows.
-// For now an empty window of its size, so that the road through the program
-// can be walked.
-#include "platform/Forms.h"
+#include "administration/AfterSubtestWindow.h"
 
-class TFVaft : public plat::TForm {
+class TFVaft : public TAfterSubtestWindow {
 public:
     explicit TFVaft(plat::TComponent *owner);
 };

@@ -26,14 +26,7 @@ TZIBfinish::TZIBfinish(TComponent *owner) : TForm(owner)
     Background->SetStretch(true);
     TZIBMAINForm::SetJpegImage(Background, "ZIBbckgr1");
     auto label = [this](const char *name, int top, int size) {
-        auto *l = Add<TLabel>(*this, name, 0, top, 800, size * 2);
-        l->SetAutoSize(false);
-        l->SetAlignment(TAlignment::taCenter);
-        l->SetTransparent(true);
-        l->Font().SetName("Arial");
-        l->Font().SetSize(size);
-        l->Font().SetColor(clWhite);
-        return l;
+        return formparts::AddCaption(*this, *this, name, 0, top, 800, size, true);
     };
     Label1 = label("Label1", 170, 28);
     Label1->Font().SetStyle(fsBold);

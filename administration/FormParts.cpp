@@ -16,6 +16,21 @@ void Frame(plat::TForm &form, const std::string &name, const std::string &captio
     form.SetClientHeight(height);
 }
 
+plat::TLabel *AddCaption(plat::TForm &form, plat::TWinControl &parent, const std::string &name, int left, int top,
+                         int width, int size, bool centred)
+{
+    auto *l = Add<plat::TLabel>(form, parent, name, left, top, width, size * 2);
+    if (centred) {
+        l->SetAutoSize(false);
+        l->SetAlignment(plat::TAlignment::taCenter);
+    }
+    l->SetTransparent(true);
+    l->Font().SetName("Arial");
+    l->Font().SetSize(size);
+    l->Font().SetColor(plat::clWhite);
+    return l;
+}
+
 plat::TTimer *AddLatencyTimer(plat::TForm &form, unsigned interval)
 {
     auto *t = new plat::TTimer(&form);

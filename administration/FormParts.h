@@ -2,6 +2,7 @@
 // The pieces that every window description of the administration repeats:
 // the window's own frame, and controls placed by name and bounds.
 #include "platform/Forms.h"
+#include "platform/StdCtrls.h"
 #include "platform/Timers.h"
 
 #include <string>
@@ -33,6 +34,11 @@ T *Add(plat::TForm &form, const std::string &name, int left, int top, int width,
 {
     return Add<T>(form, form, name, left, top, width, height);
 }
+
+// A white Arial caption on the window's background, at size points; a
+// centred one keeps its width and centres its text in it.
+plat::TLabel *AddCaption(plat::TForm &form, plat::TWinControl &parent, const std::string &name, int left, int top,
+                         int width, int size, bool centred = false);
 
 // The window's LatencyTimer: off until a click arms it.
 plat::TTimer *AddLatencyTimer(plat::TForm &form, unsigned interval);

@@ -49,11 +49,7 @@ TIntroWindow::TIntroWindow(TComponent *owner, const TIntroParams &params) : TFor
         Int[k] = Add<TImage>(*this, kPictures[k], 220, top, 60, 60);
         Int[k]->SetCursor(crHandPoint);
         TZIBMAINForm::SetButtonImage(Int[k], "BtnSpkOff");
-        Labels[k] = Add<TLabel>(*this, "Label" + std::to_string(k + 1), 300, top + 14, 300, 32);
-        Labels[k]->SetTransparent(true);
-        Labels[k]->Font().SetName("Arial");
-        Labels[k]->Font().SetSize(18);
-        Labels[k]->Font().SetColor(clWhite);
+        Labels[k] = formparts::AddCaption(*this, *this, "Label" + std::to_string(k + 1), 300, top + 14, 300, 16);
         Labels[k]->SetCaption(params.captions[k]);
         const int n = k + 1;
         Int[k]->OnClick = [this, n](TObject *) { IntroClick(n); };

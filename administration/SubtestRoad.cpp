@@ -22,6 +22,14 @@ void ParticularsReadyToContinue()
         ZIBinvoer->ReadyToContinue();
 }
 
+void Store()
+{
+    if (ZIBinvoer)
+        ZIBinvoer->Opslaan1Click(ZIBinvoer);
+    else
+        Admin().Opslaan();
+}
+
 int PriorityRaised() { return priorityRaised; }
 
 void RaisePriority()

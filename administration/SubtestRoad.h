@@ -8,6 +8,10 @@ namespace subtestroad {
 // The administration of the particulars window.
 adm::TAdministration &Admin();
 
+// The particulars window's store of the whole administration
+// (Opslaan1Click), with the autosave flag as the caller set it.
+void Store();
+
 // After an interrupt: the particulars window offers "verder" instead of
 // "start", and its back button.
 void ParticularsReadyToContinue();

@@ -17,33 +17,15 @@
 using namespace plat;
 using formparts::Add;
 
-namespace {
-
-TLabel *WhiteLabel(TForm &form, TWinControl &parent, const std::string &name, int left, int top, int width,
-                int size)
+TImage *TSubtestWindow::ColourField(TForm &form, const std::string &name, int left, int top, TColor color)
 {
-    auto *l = Add<TLabel>(form, parent, name, left, top, width, size * 2);
-    l->SetTransparent(true);
-    l->Font().SetName("Arial");
-    l->Font().SetSize(size);
-    l->Font().SetColor(clWhite);
-    return l;
-}
-
-// A score button: a plain coloured field under its caption label.
-TImage *ScoreButton(TForm &form, const std::string &name, int left, TColor color)
-{
-    auto *b = Add<TImage>(form, name, left, 380, 160, 70);
+    auto *b = Add<TImage>(form, name, left, top, 160, 70);
     auto bitmap = std::make_unique<TBitmap>(160, 70);
     bitmap->Image().fill(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
     b->Picture().SetGraphic(std::move(bitmap));
     b->SetCursor(crHandPoint);
-    b->SetEnabled(false);
-    b->SetVisible(false);
     return b;
 }
-
-} // namespace
 
 TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, const TSubtestWindowParams &params,
                                TStockAudioPlayer *(*makePlayer)(TComponent *))
@@ -58,28 +40,24 @@ TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, c
         TZIBMAINForm::SetJpegImage(Background, "ZIBbckgr1");
 
         PromptA = Add<TImage>(*this, params.promptButton, 160, 110, 60, 60);
-        Label1 = WhiteLabel(*this, *this, "Label1", 240, 124, 360, 18);
+        Label1 = formparts::AddCaption(*this, *this, "Label1", 240, 124, 360, 18);
         PromptA->OnClick = Method(this, &TSubtestWindow::PromptAClick);
         Label1->OnClick = PromptA->OnClick;
         if (loop.twoParts) {
             BtnB = Add<TImage>(*this, "BtnB", 160, 200, 60, 60);
-            Label2B = WhiteLabel(*this, *this, "Label2", 240, 214, 360, 18);
+            Label2B = formparts::AddCaption(*this, *this, "Label2", 240, 214, 360, 18);
             BtnB->OnClick = Method(this, &TSubtestWindow::PromptBClick);
             Label2B->OnClick = BtnB->OnClick;
         }
         ButtonStptime = Add<TImage>(*this, "ButtonStptime", 300, 290, 200, 60);
         ButtonStptime->OnClick = Method(this, &TSubtestWindow::StopTimerClick);
-        TimeLabel = WhiteLabel(*this, *this, params.timeLabel, 300, 352, 200, 12);
+        TimeLabel = formparts::AddCaption(*this, *this, params.timeLabel, 300, 352, 200, 12);
         TimeLabel->SetVisible(false);
 
-        GoedBt = ScoreButton(*this, "GoedBt", 200, clGreen);
-        FoutBt = ScoreButton(*this, "FoutBt", 440, clMaroon);
-        GoedLabel = WhiteLabel(*this, *this, params.goedLabel, 200, 400, 160, 16);
-        FoutLabel = WhiteLabel(*this, *this, params.foutLabel, 440, 400, 160, 16);
-        for (TLabel *l : {GoedLabel, FoutLabel}) {
-            l->SetAutoSize(false);
-            l->SetAlignment(TAlignment::taCenter);
-        }
+        GoedBt = ColourField(*this, "GoedBt", 200, 380, clGreen);
+        FoutBt = ColourField(*this, "FoutBt", 440, 380, clMaroon);
+        GoedLabel = formparts::AddCaption(*this, *this, params.goedLabel, 200, 400, 160, 16, true);
+        FoutLabel = formparts::AddCaption(*this, *this, params.foutLabel, 440, 400, 160, 16, true);
         GoedLabel->SetCaption("Goed");
         FoutLabel->SetCaption("Fout");
         GoedBt->OnClick = Method(this, &TSubtestWindow::GoedBtClick);
@@ -235,9 +213,8 @@ void TSubtestWindow::RunPendingAction()
         Loop.EndFinish();
         if (BeforeFinalStore)
             BeforeFinalStore();
-        adm::TAdministration &a = subtestroad::Admin();
-        a.Autosave = 0;
-        a.Opslaan();
+        subtestroad::Admin().Autosave = 0;
+        subtestroad::Store();
         if (ShowAfterWindow)
             ShowAfterWindow();
     }
@@ -287,7 +264,7 @@ void TSubtestWindow::StoreItem()
     (params_.subtest == adm::TSubtest::FW ? a.EntryFW : a.EntryFV) = Loop.CurrentEntry();
     a.Autosave = 1;
     try {
-        a.Opslaan();
+        subtestroad::Store();
     } catch (...) {
         a.Autosave = 0;
         throw;

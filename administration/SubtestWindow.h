@@ -88,6 +88,11 @@ public:
     std::function<void()> BeforeFinalStore;
     std::function<void()> ShowAfterWindow;
 
+    // A plain coloured field that a caption label lies on: the score
+    // buttons and the after-subtest windows' answers.
+    static plat::TImage *ColourField(plat::TForm &form, const std::string &name, int left, int top,
+                                     plat::TColor color);
+
     const TPromptStreams &Prompts() const { return *prompts_; }
 
     // TItemLoopHost

@@ -2,18 +2,27 @@
 // and unlocked, the item loop driven by mouse and keys through the widgets,
 // with virtual time and the scripted audio device.
 #include "administration/DeletionIntroWindow.h"
+#include "administration/EndWindow.h"
+#include "administration/MainWindow.h"
 #include "administration/DeletionWindow.h"
 #include "administration/PromptStreams.h"
 #include "administration/SubstitutionIntroWindow.h"
 #include "administration/SubstitutionWindow.h"
 #include "administration/SubtestRoad.h"
+#include "administration/AfterDeletionWindow.h"
+#include "administration/AfterSubstitutionWindow.h"
 #include "platform/AudioDeviceScripted.h"
+#include "platform/Clock.h"
+#include "platform/Dates.h"
 #include "tests/administration/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+
+#include <unistd.h>
 
 using namespace plat;
 using zibor::test::ProgramWindows;
@@ -162,6 +171,79 @@ TEST_F(SubtestWindows, SubstitutionItemButtonStartsThePromptOnce)
         drv.Advance(500);
     });
     EXPECT_EQ(w.ShowModal(), mrCancel);
+}
+
+} // namespace
+
+namespace {
+
+struct RoadCase {
+    const char *name;
+    bool afterDeletion;
+    bool yes;
+    int state;
+    int stores;
+    std::vector<std::string> windows; // shown modally from the answer, in order
+};
+
+const RoadCase kRoads[] = {
+    {"deletion, then substitution after the report", true, true, 6, 0, {"PP", "FVin"}},
+    {"deletion only", true, false, 4, 1, {"ZIBfinish"}},
+    {"substitution, then deletion", false, true, 5, 0, {"FWin"}},
+    {"substitution only", false, false, 3, 0, {"ZIBfinish"}},
+};
+
+TEST_F(SubtestWindows, AfterSubtestRoads)
+{
+    for (const RoadCase &c : kRoads) {
+        SCOPED_TRACE(c.name);
+        adm::TAdministration &a = subtestroad::Admin();
+        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                          ("zibor-roads-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir / "Data");
+        std::filesystem::create_directories(dir / "Incomplete afnames");
+        ZIBMAINForm->DataPath = a.DataPath = dir.string() + "\\";
+        a.SetTestDate(plat::Date());
+        a.WisGegevens();
+        a.P.code = "Roos";
+        a.P.sex = 0;
+        a.P.gebdag = "03";
+        a.P.gebmnd = "04";
+        a.P.gebjaar = "2015";
+        a.P.form = 0;
+        a.MayContinue();
+        ASSERT_TRUE(a.Valid);
+        a.State = c.afterDeletion ? 2 : 1;
+        int stores = 0;
+        a.OnSavedNotice = [&] { ++stores; };
+        FWtfase->StartAt(9, 0);
+        FVtfase->StartAt(7, 0);
+        TForm &after = c.afterDeletion ? static_cast<TForm &>(*FWaft) : *FVaft;
+        std::vector<std::string> shown;
+        drv.Then([&] { ASSERT_TRUE(drv.Click(after, c.yes ? "BtnYes" : "BtnNo")); });
+        for (size_t i = 0; i < c.windows.size(); ++i)
+            drv.Then([&] {
+                TForm *f = Screen()->ActiveForm();
+                shown.push_back(f ? f->Name() : "");
+                if (f)
+                    f->SetModalResult(mrCancel);
+                // The end window's way home closes the windows beneath it.
+                if (f == ZIBfinish)
+                    after.SetModalResult(mrCancel);
+            });
+        after.ShowModal();
+        EXPECT_EQ(shown, c.windows);
+        EXPECT_EQ(a.State, c.state);
+        EXPECT_EQ(stores, c.stores);
+        if (c.yes) {
+            TSubtestWindow &next = c.afterDeletion ? static_cast<TSubtestWindow &>(*FVtfase) : *FWtfase;
+            EXPECT_EQ(next.Loop.CurrentEntry(), 1);
+            EXPECT_EQ(next.Loop.otherSubtestDone, 1);
+        }
+        EXPECT_FALSE(after.Visible());
+        std::filesystem::remove_all(dir);
+    }
 }
 
 } // namespace
