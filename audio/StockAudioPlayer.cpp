@@ -1,5 +1,7 @@
 #include "audio/StockAudioPlayer.h"
 
+#include <memory>
+
 using namespace plat;
 
 TStockAudioPlayer::TStockAudioPlayer(TComponent *owner) : TWaveAudioOut(owner) {}
@@ -25,6 +27,10 @@ void TStockAudioPlayer::ReleaseAdapter()
 
 bool TStockAudioPlayer::OpenWaveStream(TStream *stream, int ownership)
 {
+    // A stream handed over is the player's from here on: every path that
+    // does not give it to an adapter frees it, also when it is turned away
+    // or stopping the old playback raises.
+    std::unique_ptr<TStream> owned(ownership == soOwned ? stream : nullptr);
     if (GetActive()) {
         SetActive(false);
         WaitWhileClosing();
@@ -32,13 +38,10 @@ bool TStockAudioPlayer::OpenWaveStream(TStream *stream, int ownership)
     TLock lock(lock_);
     // Still playing after the wait (the close could not be started): the old
     // adapter is still being read, so nothing of it may change.
-    if (GetActive() || closing_ || adapter_) {
-        // A stream handed over is the player's even when it is turned away.
-        if (ownership == soOwned)
-            delete stream;
+    if (GetActive() || closing_ || adapter_)
         return false;
-    }
     adapter_ = new TWaveStreamAdapter(stream, ownership);
+    (void)owned.release(); // the adapter frees it now
     bool ok = false;
     try {
         ok = Open();
@@ -106,11 +109,11 @@ int TStockAudioPlayer::ReadData(void *buffer, uint32_t size, uint32_t &loops)
 
 void TStockAudioPlayer::SetPosition(uint32_t ms)
 {
-    {
-        TLock lock(lock_);
-        if (adapter_ && adapter_->WaveFormat())
-            adapter_->Seek(::MsToBytes(*adapter_->WaveFormat(), ms));
-    }
+    // Seek and reset in one hold of the lock: a refill between them would
+    // queue the new position's first buffer only to have the reset drop it.
+    TLock lock(lock_);
+    if (adapter_ && adapter_->WaveFormat())
+        adapter_->Seek(::MsToBytes(*adapter_->WaveFormat(), ms));
     TWaveAudioOut::SetPosition(ms);
 }
 

@@ -262,16 +262,26 @@ void TWaveAudioIO::Shutdown()
         }
     }
     WaitWhileClosing();
+    bool reclaimed = true;
     if (GetActive()) {
-        // The close could not be started; at least stop the channel, so
-        // that nothing calls into this object once it is gone.
-        TLock lock(lock_);
-        DestroyCallback();
+        // The close could not be started (the device would not stop). The
+        // channel ends first, and it is waited for without the lock: a
+        // notification queued on it before the quit needs the lock to finish.
+        {
+            TLock lock(lock_);
+            DestroyCallback();
+        }
         WaitWhileClosing();
-        return; // the device may still hold the buffers: they are left alone
+        // Only then is the device stopped here, so that no buffer it still
+        // holds is freed under it.
+        TLock lock(lock_);
+        reclaimed = ReclaimBuffers();
     }
     TLock lock(lock_);
-    TWaveAudioIO::FreeBuffers();
+    if (reclaimed)
+        TWaveAudioIO::FreeBuffers();
+    else
+        headers_.clear(); // left to the device that keeps them: a leak, not a use after free
 }
 
 void TWaveAudioIO::Opened()

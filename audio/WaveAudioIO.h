@@ -119,6 +119,10 @@ protected:
     // thread has ended. The most derived class calls it first, while its
     // own notification handlers still exist.
     void Shutdown();
+    // For Shutdown, once the channel has ended while the device would not
+    // close: stops and closes the device by force. True when the device holds
+    // none of the buffers any more, so that they may be freed.
+    virtual bool ReclaimBuffers() { return !DeviceOpen(); }
     bool OnCallbackThread() const;
 
     plat::TCriticalSection lock_;

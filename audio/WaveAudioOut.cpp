@@ -195,6 +195,24 @@ void TWaveAudioOut::CloseDevice()
     SetLastResult(r);
 }
 
+bool TWaveAudioOut::ReclaimBuffers()
+{
+    if (!handle_ || closeIssued_) {
+        handle_ = 0;
+        return true; // a device that took the close held no buffer
+    }
+    // Errors are not raised here: this runs in a destructor.
+    if (waveOutReset(handle_) != MMSYSERR_NOERROR)
+        return false;
+    for (WAVEHDR *h : headers_)
+        if (h->dwFlags & WHDR_PREPARED)
+            waveOutUnprepareHeader(handle_, h, sizeof(WAVEHDR));
+    if (!closeIssued_ && waveOutClose(handle_) == MMSYSERR_NOERROR)
+        closeIssued_ = true;
+    handle_ = 0;
+    return true; // after the reset the device holds none of them
+}
+
 bool TWaveAudioOut::Pause()
 {
     if (paused_)
@@ -449,7 +467,12 @@ void TWaveAudioOut::HandleOutDone(WAVEHDR *header)
     if (h)
         guarded([&] { return SetLastResult(waveOutUnprepareHeader(handle_, h, sizeof(WAVEHDR))); });
 
-    if (!closing_ && headers_.size() <= BufferCount()) {
+    // A returned buffer is refilled. A request for one more (no header) adds
+    // one only while fewer than BufferCount exist: two such requests can be
+    // queued at once when a buffer came back between a write and its
+    // request, and a buffer too many would leave every returned buffer
+    // unfilled, so that the playback never ends.
+    if (!closing_ && (h || headers_.size() < BufferCount())) {
         bool endOfData = false;
         uint32_t loops = 0;
         if (internalBuffers_) {

@@ -58,6 +58,7 @@ protected:
     void HandleOutOpen() override;
     void HandleOutClose() override;
     void HandleOutDone(plat::WAVEHDR *header) override;
+    bool ReclaimBuffers() override;
 
     virtual bool GetVolume(int &left, int &right);
     virtual bool SetVolume(int &left, int &right);

@@ -1,12 +1,22 @@
 #include "audio/WaveStreamAdapter.h"
 
 #include "platform/Acm.h"
+#include "platform/AudioDevice.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 using namespace plat;
+
+namespace {
+
+// Silence is made only in a format that a device plays: its byte rate is
+// that of its samples, so that a forged rate from the file cannot ask for
+// gigabytes of it.
+bool SilenceFits(const WAVEFORMATEX &format) { return IsPlayablePcm(format); }
+
+} // namespace
 
 TWaveStreamAdapter::TWaveStreamAdapter(TStream *stream, int ownership) : stream_(stream), ownership_(ownership) {}
 
@@ -420,6 +430,8 @@ bool TWaveStreamAdapter::InsertSilence(uint32_t position, uint32_t length)
     if (!Snapshot(data, fmt))
         return false;
     const auto &f = *reinterpret_cast<const WAVEFORMATEX *>(fmt.data());
+    if (!SilenceFits(f))
+        return false;
     std::vector<uint8_t> silence(MsToBytes(length));
     if (!SilenceWaveData(silence.data(), static_cast<uint32_t>(silence.size()), f))
         return false;
@@ -445,6 +457,8 @@ bool TWaveStreamAdapter::Concat(const std::vector<TWaveStreamAdapter *> &list, u
     const auto &f = *reinterpret_cast<const WAVEFORMATEX *>(fmt.data());
     std::vector<uint8_t> silence;
     if (gap > 0 && list.size() > 1) {
+        if (!SilenceFits(f))
+            return false;
         silence.resize(::MsToBytes(f, gap));
         if (!SilenceWaveData(silence.data(), static_cast<uint32_t>(silence.size()), f))
             return false;

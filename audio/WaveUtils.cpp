@@ -201,18 +201,30 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
     return static_cast<int32_t>(result);
 }
 
+namespace {
+
+// a * b / c rounded half up, in 128 bits and held to uint32: the byte rate
+// comes from the file and may be anything up to 2^32 - 1.
+uint32_t ScaleHeld(uint64_t a, uint64_t b, uint64_t c)
+{
+    const unsigned __int128 q = (static_cast<unsigned __int128>(a) * b + c / 2) / c;
+    return q > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(q);
+}
+
+} // namespace
+
 uint32_t CalcWaveBufferSize(const WAVEFORMATEX &format, uint32_t ms)
 {
-    uint32_t bytes = static_cast<uint32_t>(MulDiv(static_cast<int32_t>(ms), static_cast<int32_t>(format.nAvgBytesPerSec), 1000));
+    uint32_t bytes = ScaleHeld(ms, format.nAvgBytesPerSec, 1000);
     const uint32_t align = format.nBlockAlign;
     if (align >= 2 && bytes % align)
-        bytes += align - bytes % align;
+        bytes = bytes > UINT32_MAX - align ? bytes - bytes % align : bytes + (align - bytes % align);
     return bytes;
 }
 
 uint32_t MsToBytes(const WAVEFORMATEX &format, uint32_t ms)
 {
-    uint32_t bytes = static_cast<uint32_t>(MulDiv(static_cast<int32_t>(format.nAvgBytesPerSec), static_cast<int32_t>(ms), 1000));
+    uint32_t bytes = ScaleHeld(format.nAvgBytesPerSec, ms, 1000);
     const uint32_t align = format.nBlockAlign;
     if (align >= 2)
         bytes -= bytes % align;
@@ -223,7 +235,7 @@ uint32_t BytesToMs(const WAVEFORMATEX &format, uint32_t bytes)
 {
     if (format.nAvgBytesPerSec == 0)
         return 0;
-    return static_cast<uint32_t>(MulDiv(1000, static_cast<int32_t>(bytes), static_cast<int32_t>(format.nAvgBytesPerSec)));
+    return ScaleHeld(1000, bytes, format.nAvgBytesPerSec);
 }
 
 // ---- sample edits -------------------------------------------------------------
@@ -264,12 +276,10 @@ bool InvertWaveData(void *data, uint32_t size, const WAVEFORMATEX &format)
 
 bool SilenceWaveData(void *data, uint32_t size, const WAVEFORMATEX &format)
 {
-    if (IsPcm(format, 8))
-        std::memset(data, 0x80, size);
-    else if (IsPcm(format, 16))
-        std::memset(data, 0, size);
-    else
+    if (!IsPcm(format, 8) && !IsPcm(format, 16))
         return false;
+    if (size > 0) // an empty silence may come without any buffer
+        std::memset(data, IsPcm(format, 8) ? 0x80 : 0, size);
     return true;
 }
 

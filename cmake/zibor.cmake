@@ -17,8 +17,14 @@ function(zibor_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# One test executable, and one CTest suite, per test folder. Every suite runs
-# headless, with the silent audio device and without blocking dialogs.
+# One test executable per test folder; CTest lists each of its cases as a test
+# of its own (named "<program>.<Suite>.<Case>", labelled with the program), so
+# a failure is named and "ctest -j" spreads the cases. The cases are listed
+# when ctest runs, not at build time, so that a sanitizer build does not run
+# its programs while building. Every case runs headless, with the silent audio
+# device and without blocking dialogs.
+include(GoogleTest)
+set(ZIBOR_TEST_TIMEOUT 300 CACHE STRING "Seconds one test case may take")
 function(zibor_test_suite name)
   cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
   set(sources)
@@ -32,8 +38,28 @@ function(zibor_test_suite name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} zibor_test_support GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE ZIBOR_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES
-    TIMEOUT 600
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZIBOR_AUDIO=null;ZIBOR_TEST=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+  zibor_discover_cases(${name})
+endfunction()
+
+# Registers the cases of test program name. gtest_discover_tests cannot pass a
+# list-valued property, so the environment is set by a script that CTest runs
+# after the cases have been listed.
+function(zibor_discover_cases name)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    TEST_PREFIX "${name}."
+    TEST_LIST ${name}_cases
+    EXTRA_ARGS --gtest_brief=1
+    PROPERTIES TIMEOUT ${ZIBOR_TEST_TIMEOUT} LABELS ${name})
+  set(env
+    QT_QPA_PLATFORM=offscreen ZIBOR_AUDIO=null ZIBOR_TEST=1
+    LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0
+    TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1)
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${script}
+    "foreach(case IN LISTS ${name}_cases)\n"
+    "  set_tests_properties(\"\${case}\" PROPERTIES ENVIRONMENT \"${env}\")\n"
+    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

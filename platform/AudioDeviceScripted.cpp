@@ -13,6 +13,7 @@ struct TScriptedAudioDevice::OutputState {
     TAudioQueue *queue = nullptr;
     bool closed = false;
     uint64_t played = 0;   // under the queue's mutex
+    std::function<void()> changed; // tells waiting tests; takes the device's lock
 };
 
 namespace {
@@ -23,8 +24,10 @@ public:
         : state_(std::move(state)), autoComplete_(autoComplete) {}
     void Kick() override
     {
-        if (!autoComplete_)
+        if (!autoComplete_) {
+            state_->changed();
             return;
+        }
         // The queue's mutex is held by the caller.
         const uint8_t *data;
         uint32_t n;
@@ -32,16 +35,24 @@ public:
             state_->played += n;
             state_->queue->Consume(n);
         }
+        state_->changed();
     }
     void Pause() override {}
     void Restart() override {}
-    void Reset() override { state_->played = 0; }
+    void Reset() override
+    {
+        state_->played = 0;
+        state_->changed();
+    }
     uint64_t PlayedBytes() override { return state_->played; }
     void Close() override
     {
-        std::lock_guard g(state_->m);
-        state_->closed = true;
-        state_->queue = nullptr;
+        {
+            std::lock_guard g(state_->m);
+            state_->closed = true;
+            state_->queue = nullptr;
+        }
+        state_->changed();
     }
 private:
     std::shared_ptr<TScriptedAudioDevice::OutputState> state_;
@@ -70,6 +81,7 @@ MMRESULT TScriptedAudioDevice::Open(const WAVEFORMATEX &, HWAVEOUT handle, TAudi
 {
     auto state = std::make_shared<OutputState>();
     state->queue = &queue;
+    state->changed = [this] { Changed(); };
     {
         std::lock_guard g(m_);
         outputs_.push_back(state);
@@ -107,6 +119,7 @@ MMRESULT TScriptedAudioDevice::Intercept(TWaveOutCall call, HWAVEOUT handle, uin
     default:
         break;
     }
+    ++changes_;
     MMRESULT result = MMSYSERR_NOERROR;
     const auto f = failures_.find(call);
     if (f != failures_.end()) {
@@ -115,8 +128,11 @@ MMRESULT TScriptedAudioDevice::Intercept(TWaveOutCall call, HWAVEOUT handle, uin
         line += " -> " + std::to_string(result);
     }
     calls_.push_back(std::move(line));
+    const auto hook = beforeCall_;
     g.unlock();
     cv_.notify_all();
+    if (hook)
+        hook(call);
     return result;
 }
 
@@ -136,8 +152,43 @@ void TScriptedAudioDevice::Record(std::string line)
     {
         std::lock_guard g(m_);
         calls_.push_back(std::move(line));
+        ++changes_;
     }
     cv_.notify_all();
+}
+
+// Called with an output's queue mutex held at times: the device's lock is
+// always taken after that one, never before it.
+void TScriptedAudioDevice::Changed()
+{
+    {
+        std::lock_guard g(m_);
+        ++changes_;
+    }
+    cv_.notify_all();
+}
+
+bool TScriptedAudioDevice::Await(const std::function<bool()> &check, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        uint64_t seen;
+        {
+            std::lock_guard g(m_);
+            seen = changes_;
+        }
+        if (check())
+            return true;
+        std::unique_lock g(m_);
+        if (!cv_.wait_until(g, deadline, [&] { return changes_ != seen; }))
+            return false;
+    }
+}
+
+void TScriptedAudioDevice::SetBeforeCall(std::function<void(TWaveOutCall call)> hook)
+{
+    std::lock_guard g(m_);
+    beforeCall_ = std::move(hook);
 }
 
 void TScriptedAudioDevice::ClearCalls()
@@ -192,6 +243,7 @@ bool TScriptedAudioDevice::CompleteBuffer(int output)
         return false;
     state->played += n;
     state->queue->Consume(n);
+    state->changed();
     return true;
 }
 

@@ -30,6 +30,13 @@ public:
     void Note(const std::string &line);
     // Waits (for other threads' calls) until pred(Calls()) holds.
     bool WaitUntil(const std::function<bool(const std::vector<std::string> &)> &pred, int timeoutMs = 5000);
+    // Waits until check() holds, trying it again after every change the
+    // device sees (a call, a note, a buffer queued, played or dropped). check
+    // runs without the device's lock, so it may call Queued, CompleteBuffer...
+    bool Await(const std::function<bool()> &check, int timeoutMs = 5000);
+    // Runs on the calling thread for every call that reaches the device,
+    // before the call runs and without any lock held.
+    void SetBeforeCall(std::function<void(TWaveOutCall call)> hook);
 
     // The next such call (on any output) fails with code.
     void FailNext(TWaveOutCall call, MMRESULT code);
@@ -48,6 +55,7 @@ public:
 
 private:
     void Record(std::string line);
+    void Changed();
     std::shared_ptr<OutputState> Output(int n);
     std::string Label(HWAVEOUT handle) const;
 
@@ -58,6 +66,8 @@ private:
     std::map<HWAVEOUT, int> numbers_;
     std::vector<std::shared_ptr<OutputState>> outputs_;
     std::atomic<bool> autoComplete_{false};
+    uint64_t changes_ = 0;
+    std::function<void(TWaveOutCall)> beforeCall_;
 };
 
 } // namespace plat

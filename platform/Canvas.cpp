@@ -765,7 +765,7 @@ void TCanvas::ExtTextOut(int x, int y, unsigned options, const TRect *rect, cons
         // reference point, counter-clockwise on screen.
         const QPointF ref(MapX(px), MapY(py));
         p.translate(ref);
-        p.rotate(-font_.Orientation() / 10.0);
+        p.rotate(-(font_.Orientation() / 10.0)); // negated as a double: INT_MIN has no int negation
         p.translate(-ref);
     }
     if (!(options & ETO_OPAQUE) && state_.bkMode == OPAQUE && width > 0)

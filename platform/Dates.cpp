@@ -355,14 +355,14 @@ bool TryStrToDate(const String &s, TDateTime &out)
     int n1, n2, n3 = 0, l1, l2, l3 = 0;
     if (!ScanNumber(s, pos, n1, l1) || !ScanChar(s, pos, sep) || !ScanNumber(s, pos, n2, l2))
         return false;
-    int y, m, d, yearDigits;
+    int y, m, d, yearDigits, dayDigits, monthDigits;
     if (ScanChar(s, pos, sep)) {
         if (!ScanNumber(s, pos, n3, l3))
             return false;
         switch (order) {
-        case MDY: m = n1; d = n2; y = n3; yearDigits = l3; break;
-        case YMD: y = n1; m = n2; d = n3; yearDigits = l1; break;
-        default: d = n1; m = n2; y = n3; yearDigits = l3; break;
+        case MDY: m = n1; d = n2; y = n3; monthDigits = l1; dayDigits = l2; yearDigits = l3; break;
+        case YMD: y = n1; m = n2; d = n3; yearDigits = l1; monthDigits = l2; dayDigits = l3; break;
+        default: d = n1; m = n2; y = n3; dayDigits = l1; monthDigits = l2; yearDigits = l3; break;
         }
         if (y <= 99 && yearDigits <= 2) {
             int ny, nm, nd;
@@ -375,10 +375,9 @@ bool TryStrToDate(const String &s, TDateTime &out)
     } else {
         int nm, nd;
         DecodeDate(Date(), y, nm, nd);
-        if (order == DMY) { d = n1; m = n2; }
-        else { m = n1; d = n2; }
+        if (order == DMY) { d = n1; m = n2; dayDigits = l1; monthDigits = l2; }
+        else { m = n1; d = n2; monthDigits = l1; dayDigits = l2; }
     }
-    const int dayDigits = order == DMY ? l1 : l2, monthDigits = order == MDY ? l1 : l2;
     ScanBlanks(s, pos);
     if (pos != s.size() || dayDigits > 2 || monthDigits > 2)
         return false;

@@ -496,6 +496,10 @@ TScaledFont::TScaledFont(std::shared_ptr<const TTrueTypeFace> face, int height, 
         em_ = static_cast<double>(height) * upem / winSum;
     else
         em_ = 0;
+    // A damaged face (win ascent plus descent near 0) would scale each font
+    // unit by nearly the height. At most 2^14 logical units a font unit keeps
+    // every scaled metric (font units are 16-bit) below 2^30.
+    em_ = std::min(em_, 16384.0 * upem);
     const double k = em_ / upem;
     // The cell is rounded as a whole and the descent on its own, so that a
     // cell height asked for is the cell height got.

@@ -4,6 +4,7 @@
 #include "platform/SysUtils.h"
 #include "platform/MetafilePlayer.h"
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -120,10 +121,15 @@ void TMetafile::SetBytes(std::vector<uint8_t> bytes)
     emf::TEmfHeader h;
     if (!emf::ReadEmfHeader(bytes.data(), bytes.size(), h))
         throw EInvalidMetafile("The metafile is not valid");
+    // The frame's size is kept as int: a forged frame whose edges lie
+    // further apart than that is no page.
+    const int64_t width = int64_t(h.Frame.Right) - h.Frame.Left, height = int64_t(h.Frame.Bottom) - h.Frame.Top;
+    if (width < INT_MIN || width > INT_MAX || height < INT_MIN || height > INT_MAX)
+        throw EInvalidMetafile("The metafile is not valid");
     bytes.resize(h.Bytes);
     bytes_ = std::move(bytes);
-    mmWidth_ = h.Frame.Right - h.Frame.Left;
-    mmHeight_ = h.Frame.Bottom - h.Frame.Top;
+    mmWidth_ = static_cast<int>(width);
+    mmHeight_ = static_cast<int>(height);
     Changed();
 }
 

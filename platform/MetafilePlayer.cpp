@@ -314,7 +314,7 @@ void Player::ApplyFont(bool realise)
         style |= fsStrikeOut;
     f.SetStyle(style);
     f.SetCharset(lf.CharSet);
-    f.SetOrientation(lf.Escapement);
+    f.SetOrientation(lf.Escapement % 3600); // the page's angle, in one turn
     const int pitch = lf.PitchAndFamily & 3;
     f.SetPitch(pitch == 1 ? TFontPitch::fpFixed : pitch == 2 ? TFontPitch::fpVariable : TFontPitch::fpDefault);
     f.SetColor(s_.textColor);

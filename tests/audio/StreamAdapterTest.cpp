@@ -176,6 +176,29 @@ TEST(StreamAdapter, CombiningWaves)
     EXPECT_TRUE(same.Equals(&target));
 }
 
+// A small file whose format claims a byte rate of gigabytes a second: edits
+// that make silence refuse it instead of allocating it.
+TEST(StreamAdapter, ForgedByteRateMakesNoSilence)
+{
+    plat::WAVEFORMATEX forged = kMono8;
+    forged.nAvgBytesPerSec = 0xFFFFFFF0u;
+    const auto bytes = Riff({FmtChunk(forged), DataChunk({100, 110, 120})});
+    auto s = Stream(bytes);
+    TWaveStreamAdapter a(s.get());
+    ASSERT_TRUE(a.Valid());
+    EXPECT_FALSE(a.InsertSilence(0, 1000));
+    EXPECT_FALSE(a.Concat({&a, &a}, 1000));
+    EXPECT_EQ(Samples(a), (std::vector<uint8_t>{100, 110, 120})) << "left as it was";
+    EXPECT_EQ(s->Size(), static_cast<int64_t>(bytes.size()));
+
+    // A sound format makes its silence, an empty one too.
+    auto good = Stream(Riff({FmtChunk(kMono8), DataChunk({100, 110})}));
+    TWaveStreamAdapter b(good.get());
+    ASSERT_TRUE(b.InsertSilence(1, 0));
+    ASSERT_TRUE(b.InsertSilence(1, 2));
+    EXPECT_EQ(Samples(b), (std::vector<uint8_t>{100, 128, 128, 110}));
+}
+
 TEST(StreamAdapter, ConvertToAnotherPcmFormat)
 {
     auto s = Stream(Riff({FmtChunk(kMono8), DataChunk({128, 255})}));

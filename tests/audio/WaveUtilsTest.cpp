@@ -164,6 +164,24 @@ TEST(WaveArithmetic, BufferAndTimeConversions)
     WAVEFORMATEX none{};
     EXPECT_EQ(BytesToMs(none, 1000), 0u);
 
+    // A byte rate from a file may be anything: 2^31 and more never wrap.
+    struct Forged { uint32_t rate; uint16_t align; uint32_t ms, bytes, buffer, backToMs; };
+    const Forged forged[] = {
+        {0x80000000u, 1, 1, 2147484, 2147484, 1},
+        {0x80000000u, 4, 1000, 0x80000000u, 0x80000000u, 1000},
+        {0xFFFFFFFFu, 2, 500, 2147483648u, 2147483648u, 500},
+        {0xFFFFFFFFu, 4, 0xFFFFFFFFu, 0xFFFFFFFCu, 0xFFFFFFFCu, 1000}, // held at 2^32 - 1, then aligned down
+    };
+    for (const Forged &c : forged) {
+        SCOPED_TRACE(testing::Message() << c.rate << " " << c.ms);
+        WAVEFORMATEX f = Pcm(1, 8000, 8);
+        f.nAvgBytesPerSec = c.rate;
+        f.nBlockAlign = c.align;
+        EXPECT_EQ(MsToBytes(f, c.ms), c.bytes);
+        EXPECT_EQ(CalcWaveBufferSize(f, c.ms), c.buffer);
+        EXPECT_EQ(BytesToMs(f, c.bytes), c.backToMs);
+    }
+
     EXPECT_EQ(MulDiv(5, 3, 2), 8);    // 7.5 up
     EXPECT_EQ(MulDiv(-5, 3, 2), -8);  // away from zero
     EXPECT_EQ(MulDiv(7, 1, 3), 2);
@@ -279,6 +297,8 @@ TEST(WaveSamples, SilenceAndConversion)
     EXPECT_EQ(buf[0], 0x80);
     ASSERT_TRUE(SilenceWaveData(buf, 4, Pcm(1, 8000, 16)));
     EXPECT_EQ(buf[3], 0);
+    EXPECT_TRUE(SilenceWaveData(nullptr, 0, Pcm(1, 8000, 8))) << "an empty silence needs no buffer";
+    EXPECT_FALSE(SilenceWaveData(nullptr, 0, WAVEFORMATEX{}));
 
     const uint8_t mono8[] = {128, 255, 0};
     std::vector<uint8_t> out;

@@ -220,6 +220,37 @@ TEST(FontProvider, MutatedFontsNeverReadOutOfBounds)
     }
 }
 
+// A face whose win ascent plus descent is 1 or less would scale every font
+// unit by nearly the height: its metrics are clamped inside int instead.
+TEST(FontProvider, FlatFaceKeepsItsMetricsInRange)
+{
+    auto good = TFontProvider::Instance().Resolve("Arial", false, false);
+    ASSERT_TRUE(good);
+    const size_t os2 =
+        static_cast<size_t>(good->Table("OS/2").data() - reinterpret_cast<const char *>(good->FileData().data()));
+    std::vector<uint8_t> bytes = good->FileData();
+    ASSERT_LE(os2 + 78, bytes.size());
+    for (const int ascent : {0, 1}) {
+        SCOPED_TRACE(ascent);
+        bytes[os2 + 74] = 0; // usWinAscent, big-endian
+        bytes[os2 + 75] = static_cast<uint8_t>(ascent);
+        bytes[os2 + 76] = bytes[os2 + 77] = 0; // usWinDescent
+        auto flat = TTrueTypeFace::LoadFromData(bytes);
+        ASSERT_TRUE(flat);
+        for (const int height : {1 << 20, 65536, -(1 << 20)}) {
+            SCOPED_TRACE(height);
+            const TScaledFont f(flat, height, false, false, true, true);
+            const TTextMetric &tm = f.Metrics();
+            for (const int v : {tm.tmHeight, tm.tmAscent, tm.tmAveCharWidth, tm.tmMaxCharWidth, f.CharAdvance(U'W'),
+                                f.UnderlineSize(), f.StrikeoutSize()}) {
+                EXPECT_GE(v, 0);
+                EXPECT_LE(v, 1 << 30);
+            }
+            EXPECT_GT(f.CharAdvance(U'W'), 0);
+        }
+    }
+}
+
 // Widths of long texts in fonts of any height stay positive, grow with the
 // text and keep the pen position ahead of the text's start: the sums are
 // held inside int rather than wrapping.

@@ -206,6 +206,22 @@ TEST_F(DatesTest, StrToDateIsStrict)
     FormatSettings().ShortDateFormat = "yyyy/mm/dd";
     FormatSettings().DateSeparator = '/';
     EXPECT_EQ(DateToStr(StrToDate("2004/2/9")), "2004/02/09");
+
+    // Every order counts the digits of its own day and month.
+    struct OrderCase { const char *format, *text; bool ok; };
+    const OrderCase orders[] = {
+        {"yyyy/mm/dd", "2004/01/15", true},  {"yyyy/mm/dd", "2004/01/015", false},
+        {"yyyy/mm/dd", "2004/001/15", false}, {"yyyy/mm/dd", "01/15", true},
+        {"yyyy/mm/dd", "001/15", false},      {"yyyy/mm/dd", "01/015", false},
+        {"mm/dd/yyyy", "01/15/2004", true},  {"mm/dd/yyyy", "01/015/2004", false},
+        {"mm/dd/yyyy", "001/15/2004", false}, {"mm/dd/yyyy", "1/015", false},
+        {"dd/mm/yyyy", "15/01/2004", true},  {"dd/mm/yyyy", "15/001/2004", false},
+    };
+    for (const OrderCase &c : orders) {
+        FormatSettings().ShortDateFormat = c.format;
+        TDateTime out = 0;
+        EXPECT_EQ(TryStrToDate(c.text, out), c.ok) << c.format << " '" << c.text << "'";
+    }
 }
 
 TEST_F(DatesTest, FormatDateTimeTokens)

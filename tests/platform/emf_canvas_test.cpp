@@ -710,6 +710,15 @@ TEST(MetafileGraphic, LoadsThroughPictureByContent)
     bad.SetPosition(0);
     EXPECT_NO_THROW(pic.LoadFromStream(bad));
     EXPECT_TRUE(pic.Empty());
+
+    // So does a page whose frame is wider than an int can hold.
+    std::vector<uint8_t> forged = page.Bytes();
+    Set32(forged, 24, 0x80000000u); // left edge INT_MIN
+    TMemoryStream wide;
+    wide.WriteBuffer(forged.data(), int64_t(forged.size()));
+    wide.SetPosition(0);
+    EXPECT_NO_THROW(pic.LoadFromStream(wide));
+    EXPECT_TRUE(pic.Empty());
 }
 
 // ---------------------------------------------------------------- untrusted pages
@@ -738,6 +747,30 @@ void RedBlueAndPicture(TCanvas &c)
 }
 
 } // namespace
+
+// A page's text angle is untrusted: any value, INT_MIN too, turns the text
+// by that angle within one turn.
+TEST(MetafileUntrusted, AnyEscapementTurnsTheTextWithinOneTurn)
+{
+    const std::vector<uint8_t> page = Record([](TCanvas &c) {
+        c.Brush().SetColor(clWhite);
+        c.FillRect(Rect(0, 0, W, H));
+        c.Font().SetName("Arial");
+        c.Font().SetHeight(-24);
+        c.Font().SetOrientation(100);
+        c.TextOut(60, 90, "Zibor");
+    }).Bytes();
+    const size_t font = FindRecord(page, emf::EMR_EXTCREATEFONTINDIRECTW);
+    const auto withEscapement = [&](int32_t tenths) {
+        std::vector<uint8_t> b = page;
+        Set32(b, font + 20, static_cast<uint32_t>(tenths)); // lfEscapement
+        Set32(b, font + 24, static_cast<uint32_t>(tenths)); // lfOrientation
+        return PlayBytes(b);
+    };
+    EXPECT_EQ(Differences(withEscapement(INT32_MIN), withEscapement(INT32_MIN % 3600)), 0);
+    EXPECT_EQ(Differences(withEscapement(INT32_MAX), withEscapement(INT32_MAX % 3600)), 0);
+    EXPECT_GT(Differences(withEscapement(900), withEscapement(0)), 0) << "the angle is used";
+}
 
 // A record that fails its checks is left out; the rest of the page is drawn.
 TEST(MetafileUntrusted, BadRecordsAreLeftOut)

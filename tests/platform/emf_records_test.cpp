@@ -492,6 +492,15 @@ TEST(Metafile, BadStreamsRaiseAndKeepTheContent)
         {"no signature", [](std::vector<uint8_t> &b) { Set32(b, 40, 0); }, "The metafile is not valid"},
         {"not a header", [](std::vector<uint8_t> &b) { Set32(b, 0, 2); }, "The metafile is not valid"},
         {"absurd byte count", [](std::vector<uint8_t> &b) { Set32(b, 48, 0xFFFFFFF0u); }, "The metafile is not valid"},
+        // The frame's width and height are differences of its edges; these
+        // do not fit an int.
+        {"frame wider than an int", [](std::vector<uint8_t> &b) { Set32(b, 24, 0x80000000u); }, "The metafile is not valid"},
+        {"frame taller than an int",
+         [](std::vector<uint8_t> &b) {
+             Set32(b, 28, 0x80000001u);
+             Set32(b, 36, 0x7FFFFFFFu);
+         },
+         "The metafile is not valid"},
     };
     for (const Case &c : cases) {
         std::vector<uint8_t> bytes = SamplePage();
