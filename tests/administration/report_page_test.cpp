@@ -11,14 +11,21 @@
 #include "platform/Dates.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/SysUtils.h"
+#include "rendering/pdf/PdfCanvas.h"
+#include "rendering/pdf/PdfDoc.h"
 
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <map>
 #include <ostream>
+#include <sstream>
 #include <vector>
 #include <string>
 
@@ -567,6 +574,86 @@ TEST_F(ReportPageTest, PlayedPageLooksLikeTheReport)
         EXPECT_GT(ink(px(1251), px(14800), px(7851), px(15800)), 500) << "dark header cell";
         EXPECT_EQ(ink(px(20400), px(7200), px(20900), px(21500)), 0) << "right margin";
         EXPECT_GT(ink(px(200), px(300), px(5000), px(5300)), 100) << "header picture";
+    }
+}
+
+// The page as a PDF: a sound file whose words stand where the layout puts
+// them, read back by tools of their own.
+TEST_F(ReportPageTest, PdfOfThePage)
+{
+    for (const char *tool : {"qpdf", "pdftotext"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            GTEST_SKIP() << tool << " is not installed (scripts/setup installs it); the PDF checks were skipped";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const TReportVariant *variant : {&kAfterAdministration, &kViewer}) {
+        SCOPED_TRACE(variant->headerPicture);
+        TRecordedPage page;
+        TReportSource source = SampleChild();
+        Draw(page, *variant, source);
+        const std::string file = dir.filePath(QString::fromStdString(variant->headerPicture + ".pdf")).toStdString();
+        {
+            TPdfDocument doc;
+            doc.AddPage();
+            doc.Canvas().RenderMetaFile(page.Close(), 0, 0, 1.0);
+            ASSERT_TRUE(doc.SaveToFile(file));
+        }
+        if (const char *keep = std::getenv("ZIBOR_REPORT_PNG"))
+            QFile::copy(QString::fromStdString(file), QString(keep) + "/report_" +
+                                                          QString::fromStdString(variant->headerPicture) + ".pdf");
+
+        auto run = [](const QString &tool, const QStringList &args, int &exitCode) {
+            QProcess p;
+            p.start(tool, args);
+            p.waitForFinished(60000);
+            exitCode = p.exitCode();
+            return p.readAllStandardOutput().toStdString();
+        };
+        int code = -1;
+        run("qpdf", {"--check", QString::fromStdString(file)}, code);
+        EXPECT_EQ(code, 0) << "qpdf --check";
+        const std::string html = run("pdftotext", {"-bbox", QString::fromStdString(file), "-"}, code);
+        ASSERT_EQ(code, 0) << "pdftotext";
+
+        // pdftotext boxes a word from its baseline up by the font's stated
+        // ascent (0.75 em here) and down by its descent (0.25 em): one em.
+        // The layout places the top of the text cell, the face's ascent
+        // above the baseline (Calibri's metrics: 1950/2048 em). So the cell
+        // top is the box top less the difference times the box height.
+        const double mm = 72.0 / 25.4;
+        const double lift = 1950.0 / 2048 - 0.75;
+        struct Box { double x, top; };
+        std::map<std::string, Box> words;
+        std::istringstream lines(html);
+        for (std::string line; std::getline(lines, line);) {
+            const size_t xMin = line.find("xMin=\""), yMin = line.find("yMin=\""), yMax = line.find("yMax=\"");
+            const size_t gt = line.find('>'), end = line.find("</word>");
+            if (xMin == std::string::npos || yMin == std::string::npos || yMax == std::string::npos ||
+                end == std::string::npos)
+                continue;
+            const double top = std::stod(line.substr(yMin + 6)), bottom = std::stod(line.substr(yMax + 6));
+            words.emplace(line.substr(gt + 1, end - gt - 1),
+                          Box{std::stod(line.substr(xMin + 6)) / mm, (top - lift * (bottom - top)) / mm});
+        }
+        // In mm. A heading's line starts 1 mm above its frame and moves down
+        // half the 16-point line (16 pt x 2500/2048 = 6.89 mm).
+        const struct { const char *word; double x, top; } expected[] = {
+            {"Testrapport", 10.00, 58.00},
+            {"Personalia", 9.51, 71 - 1 + 3.44},
+            {"Scores", 9.51, 146 - 1 + 3.44},
+            {"ZIBOR-Index", 13.01, -1},
+        };
+        for (const auto &e : expected) {
+            ASSERT_TRUE(words.count(e.word)) << e.word;
+            EXPECT_NEAR(words[e.word].x, e.x, 1.0) << e.word;
+            if (e.top >= 0) {
+                EXPECT_NEAR(words[e.word].top, e.top, 1.0) << e.word;
+            }
+        }
+        // The index row lies inside the scores frame, below the T-scores.
+        EXPECT_GT(words["ZIBOR-Index"].top, words["Subtest"].top + 10);
+        EXPECT_LT(words["ZIBOR-Index"].top, 216.0);
     }
 }
 
