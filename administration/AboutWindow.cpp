@@ -24,13 +24,13 @@ TAboutBox::TAboutBox(TComponent *owner) : TForm(owner)
         TResourceStream icon("icon", "MAINICON");
         ProgramIcon->Picture().LoadFromStream(icon);
     }
-    auto label = [this](const char *name, int top, const char *caption) {
+    auto label = [this](const char *name, int top, const char *caption, TFontStyles style = 0) {
         auto *l = Add<TLabel>(*this, *Panel1, name, 72, top, 220, 16);
+        l->Font().SetStyle(style);
         l->SetCaption(caption);
         return l;
     };
-    ProductName = label("ProductName", 12, "ZIBOR - afnameprogramma");
-    ProductName->Font().SetStyle(fsBold);
+    ProductName = label("ProductName", 12, "ZIBOR - afnameprogramma", fsBold);
     Version = label("Version", 36, "");
     Copyright = label("Copyright", 80, "Alle rechten voorbehouden.");
     Comments = label("Comments", 104, "Afnameprogramma voor de ZIBOR-test.");

@@ -49,6 +49,7 @@ public:
             QPrinter printer;
             QPrintDialog dlg(&printer);
             TDialogReply reply;
+            KeepAboveActiveWindow(&dlg);
             reply.Result = dlg.exec() == QDialog::Accepted ? mrOk : mrCancel;
             return reply;
         }
@@ -60,7 +61,9 @@ public:
         }
         case TDialogKind::Folder: {
             TDialogReply reply;
-            const QString dir = QFileDialog::getExistingDirectory(nullptr, Q(r.Title), Q(MapPath(r.InitialDir)));
+            TForm *active = Screen()->ActiveForm();
+            const QString dir = QFileDialog::getExistingDirectory(active ? active->Widget() : nullptr, Q(r.Title),
+                                                                  Q(MapPath(r.InitialDir)));
             reply.Result = dir.isEmpty() ? mrCancel : mrOk;
             reply.FileName = dir.toStdString();
             return reply;
@@ -108,6 +111,7 @@ private:
             if (b.Result == r.DefaultResult)
                 box.setDefaultButton(pb);
         }
+        KeepAboveActiveWindow(&box);
         box.exec();
         TDialogReply reply;
         reply.Result = r.CloseResult;
@@ -140,6 +144,7 @@ private:
         if (!r.DefaultExt.empty())
             dlg.setDefaultSuffix(Q(r.DefaultExt));
         TDialogReply reply;
+        KeepAboveActiveWindow(&dlg);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return reply;
         reply.Result = mrOk;

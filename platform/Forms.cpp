@@ -48,6 +48,19 @@ protected:
 
 } // namespace
 
+void KeepAboveActiveWindow(QWidget *dialog)
+{
+    // The window manager keeps a transient dialog above the window it
+    // belongs to, also when that window stays on top of others.
+    TForm *active = Screen()->ActiveForm();
+    if (!dialog || !active)
+        return;
+    dialog->winId();
+    active->Widget()->winId();
+    if (QWindow *handle = dialog->windowHandle())
+        handle->setTransientParent(active->Widget()->windowHandle());
+}
+
 // ---------------------------------------------------------------------------
 // TForm
 
@@ -169,7 +182,7 @@ void TForm::ApplyWindowFlags()
     default:
         break;
     }
-    if (formStyle_ == TFormStyle::fsStayOnTop)
+    if (StaysOnTop())
         f |= Qt::WindowStaysOnTopHint;
     const bool shown = w->isVisible();
     w->setWindowFlags(f);
@@ -405,7 +418,18 @@ int TForm::ShowModal()
     modal_ = true;
     app.PushModal(this);
     Widget()->setWindowModality(Qt::ApplicationModal);
+    // Shown from a window that stays on top, it must too while it runs, or
+    // it would open beneath the window it came from.
+    const bool onTop = returnTo_ && returnTo_ != this && returnTo_->StaysOnTop();
+    if (onTop != onTopWhileModal_) {
+        onTopWhileModal_ = onTop;
+        ApplyWindowFlags();
+    }
     auto finish = [&] {
+        if (onTopWhileModal_) {
+            onTopWhileModal_ = false;
+            ApplyWindowFlags();
+        }
         Widget()->setWindowModality(Qt::NonModal);
         modal_ = false;
         app.PopModal(this);

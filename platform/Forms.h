@@ -13,6 +13,7 @@
 #include <vector>
 
 class QCursor;
+class QWidget;
 
 namespace plat {
 
@@ -55,6 +56,9 @@ public:
     void SetPosition(TPosition p) { position_ = p; }
     TFormStyle FormStyle() const { return formStyle_; }
     void SetFormStyle(TFormStyle s);
+    // Stay-on-top by its style, or while it runs modally above a window
+    // that stays on top.
+    bool StaysOnTop() const { return formStyle_ == TFormStyle::fsStayOnTop || onTopWhileModal_; }
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool v) { keyPreview_ = v; }
     bool DoubleBuffered() const { return doubleBuffered_; }
@@ -130,6 +134,7 @@ private:
     bool transparentColor_ = false;
     TColor transparentColorValue_ = clBlack;
     bool modal_ = false;
+    bool onTopWhileModal_ = false;
     int modalResult_ = mrNone;
     bool created_ = false;
     bool destroyRaised_ = false;
@@ -138,6 +143,10 @@ private:
     unsigned enters_ = 0;
     TForm *returnTo_ = nullptr;
 };
+
+// Keeps a dialog above the program's active window, as a dialog of that
+// window.
+void KeepAboveActiveWindow(QWidget *dialog);
 
 // Creates a window of class T and finishes its construction.
 template <class T, class... Args>

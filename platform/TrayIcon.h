@@ -38,6 +38,8 @@ protected:
 
 private:
     void Apply();
+    class ButtonFilter;
+    std::unique_ptr<ButtonFilter> filter_;
     std::unique_ptr<QSystemTrayIcon> icon_;
     bool visible_ = false;
     String hint_;

@@ -370,4 +370,38 @@ TEST(GuiForms, AnExceptionInAHandlerIsShownByTheDefaultHandler)
     f->Free();
 }
 
+// A window that stays on top would cover every window shown from it; each
+// modal window above it stays on top too, for as long as it runs.
+TEST(GuiForms, AModalWindowAboveAStayOnTopWindowStaysOnTopWhileItRuns)
+{
+    TWindowDriver drv;
+    auto *top = MakeForm<TForm>(nullptr);
+    top->SetFormStyle(TFormStyle::fsStayOnTop);
+    auto *middle = MakeForm<TForm>(nullptr);
+    auto *inner = MakeForm<TForm>(nullptr);
+    auto *plain = MakeForm<TForm>(nullptr);
+    auto onTop = [](TForm *f) { return f->StaysOnTop() && (f->Widget()->windowFlags() & Qt::WindowStaysOnTopHint); };
+    drv.Then([&] { middle->ShowModal(); });
+    drv.Then([&] { inner->ShowModal(); });
+    drv.Then([&] {
+        EXPECT_TRUE(onTop(middle));
+        EXPECT_TRUE(onTop(inner)) << "also two levels up";
+        inner->SetModalResult(mrOk);
+        middle->SetModalResult(mrOk);
+    });
+    drv.Then([&] { top->SetModalResult(mrOk); });
+    top->ShowModal();
+    EXPECT_FALSE(middle->StaysOnTop());
+    EXPECT_FALSE(middle->Widget()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(inner->StaysOnTop());
+    EXPECT_TRUE(onTop(top)) << "its own style stays";
+    drv.Then([&] {
+        EXPECT_FALSE(plain->StaysOnTop()) << "not from a window of the usual kind";
+        plain->SetModalResult(mrOk);
+    });
+    plain->ShowModal();
+    for (TForm *f : {top, middle, inner, plain})
+        f->Free();
+}
+
 } // namespace
