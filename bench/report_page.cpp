@@ -10,7 +10,7 @@
 #include "rendering/pdf/TextRoutines.h"
 #include "tests/administration/RecordedPage.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <algorithm>
 #include <chrono>
@@ -27,7 +27,7 @@ int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
     const report::TTabUnits tabs = report::MeasureTabUnits(report::ReportWindowFont());
 

@@ -1,17 +1,14 @@
 #pragma once
-// A report target for tests: one A4 page recorded in 0.01 mm with the page
-// mapping a print preview sets on its page canvas (window extent the paper in
-// page units, viewport extent the paper in 96-dpi pixels, the font's pixels
-// per inch such that points come out in page units), and a read-back of what
-// was recorded.
-#include "administration/ReportPage.h"
+// The report page recorded through a print preview, as the report windows
+// generate it: an A4 page in 0.01 mm with the preview's page mapping, and a
+// read-back of what was recorded.
+#include "administration/PreviewReport.h"
 #include "platform/EmfRecords.h"
 #include "platform/Fonts.h"
 #include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
-#include "platform/SysUtils.h"
 #include "platform/Dates.h"
 #include "platform/Text.h"
+#include "rendering/preview/PrintPreview.h"
 
 #include <memory>
 #include <string>
@@ -19,54 +16,25 @@
 
 namespace reporttest {
 
-class TRecordedPage : public report::TReportTarget {
+struct TPreviewHolder {
+    TPreviewHolder() : preview(nullptr) {}
+    zibor::preview::TPrintPreview preview;
+};
+
+// A document opened on construction; Close ends it and gives its one page.
+class TRecordedPage : private TPreviewHolder, public report::TPreviewReportTarget {
 public:
-    static constexpr int kPaperW = 21000, kPaperH = 29700;                  // 0.01 mm
-    static constexpr int kPixelsW = 794, kPixelsH = 1123;                   // the paper at 96 dpi
+    static constexpr int kPixelsW = 794, kPixelsH = 1123;  // A4 at 96 dpi
 
-    TRecordedPage()
-    {
-        page_.SetWidth(kPixelsW);
-        page_.SetHeight(kPixelsH);
-        canvas_ = std::make_unique<plat::TMetafileCanvas>(page_);
-        canvas_->SetMapMode(plat::MM_ANISOTROPIC);
-        canvas_->SetWindowExtEx(kPaperW, kPaperH);
-        canvas_->SetViewportExtEx(kPixelsW, kPixelsH);
-        canvas_->SetViewportOrgEx(0, 0);
-        plat::TFont font;
-        font.SetName("Arial");
-        font.SetPixelsPerInch(plat::MulDiv(96, kPaperH, kPixelsH));
-        font.SetSize(8);
-        canvas_->SetFont(font);
-    }
+    TRecordedPage() : TPreviewReportTarget(preview) { preview.BeginDoc(); }
 
-    plat::TCanvas &Canvas() override { return *canvas_; }
-    plat::TRect PageBounds() override { return {0, 0, kPaperW, kPaperH}; }
-    plat::TPoint FromLoMetric(plat::TPoint p) override { return {p.X * 10, p.Y * 10}; }
-    plat::TRect PaintGraphic(const plat::TRect &r, const plat::TGraphic &g) override
-    {
-        const int w = plat::MulDiv(g.Width(), 2540, 96), h = plat::MulDiv(g.Height(), 2540, 96);
-        const int rw = r.Right - r.Left, rh = r.Bottom - r.Top;
-        plat::TRect used = r;
-        // Fit the side whose ratio is the smaller; int64 keeps the products exact.
-        if (static_cast<int64_t>(rh) * w <= static_cast<int64_t>(rw) * h)
-            used.Right = r.Left + plat::MulDiv(w, rh, h);
-        else
-            used.Bottom = r.Top + plat::MulDiv(h, rw, w);
-        canvas_->StretchDraw(used, g);
-        return used;
-    }
-
+    zibor::preview::TPrintPreview &Preview() { return preview; }
     const plat::TMetafile &Close()
     {
-        canvas_->Close();
-        return page_;
+        if (preview.State() != zibor::preview::psReady)
+            preview.EndDoc();
+        return *preview.Pages(1);
     }
-    const plat::TMetafile &Page() const { return page_; }
-
-private:
-    plat::TMetafile page_;
-    std::unique_ptr<plat::TMetafileCanvas> canvas_;
 };
 
 // A boy of 8 years and 11 months on 06-03-2024 (band 3), tested the day
