@@ -453,6 +453,35 @@ TEST_F(ReportPageTest, TwoPagesInARowShowTheSecondChild)
     EXPECT_EQ(two.cells.penaltiesSubstitution, "0");
 }
 
+// The page generation ends the document also when the drawing fails, so the
+// preview is ready again and shows what was drawn.
+TEST_F(ReportPageTest, GenerationEndsTheDocumentAfterAFailedDrawing)
+{
+    zibor::preview::TPrintPreview preview(nullptr);
+    int begun = 0, ended = 0;
+    preview.OnBeginDoc = [&](plat::TObject *) { ++begun; };
+    preview.OnEndDoc = [&](plat::TObject *) { ++ended; };
+    EXPECT_THROW(GeneratePage(preview,
+                              [](TReportTarget &target) {
+                                  target.Canvas().TextOut(1000, 1000, "half a page");
+                                  throw plat::Exception("drawing failed");
+                              }),
+                 plat::Exception);
+    EXPECT_EQ(begun, 1);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(preview.State(), zibor::preview::psReady);
+    ASSERT_EQ(preview.TotalPages(), 1);
+    EXPECT_TRUE(ReadPage(*preview.Pages(1)).Has("half a page"));
+
+    // And a good drawing after it gives the one page of the report.
+    TReportSource source = SampleChild();
+    GeneratePage(preview, [&](TReportTarget &target) {
+        DrawReportPage(target, kAfterAdministration, source, MeasureTabUnits(ReportWindowFont()));
+    });
+    ASSERT_EQ(preview.TotalPages(), 1);
+    EXPECT_TRUE(ReadPage(*preview.Pages(1)).Has("Testrapport"));
+}
+
 // The report window's own source: the administration state as the
 // particulars window and the subtest windows leave it.
 class AdministrationReportTest : public ReportPageTest {
