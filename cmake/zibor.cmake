@@ -25,6 +25,10 @@ endfunction()
 # device and without blocking dialogs.
 include(GoogleTest)
 set(ZIBOR_TEST_TIMEOUT 300 CACHE STRING "Seconds one test case may take")
+set(ZIBOR_TEST_ENVIRONMENT
+  QT_QPA_PLATFORM=offscreen ZIBOR_AUDIO=null ZIBOR_TEST=1
+  LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0
+  TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1)
 function(zibor_test_suite name)
   cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
   set(sources)
@@ -52,10 +56,7 @@ function(zibor_discover_cases name)
     TEST_LIST ${name}_cases
     EXTRA_ARGS --gtest_brief=1
     PROPERTIES TIMEOUT ${ZIBOR_TEST_TIMEOUT} LABELS ${name})
-  set(env
-    QT_QPA_PLATFORM=offscreen ZIBOR_AUDIO=null ZIBOR_TEST=1
-    LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0
-    TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1)
+  set(env "${ZIBOR_TEST_ENVIRONMENT}")
   set(script ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
   file(WRITE ${script}
     "foreach(case IN LISTS ${name}_cases)\n"
