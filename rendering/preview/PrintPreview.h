@@ -130,6 +130,20 @@ public:
     void SaveToFile(const plat::String &fileName);
     void LoadFromFile(const plat::String &fileName);
 
+    // ---- PDF export (PreviewPdfExport.cpp)
+    // Writes page 1 as a one-page PDF file of the paper's size (an empty page
+    // when there are none). Only in state 0 (else EPdfInvalidOperation
+    // "SaveAsPDF", nothing written); the state is 4 while it runs and 0
+    // after, also when it raises. A file that cannot be written raises
+    // "Unable to write to file %s. ..." and leaves an existing file as it
+    // was; a page that fails to draw is saved as far as it was drawn, and
+    // the error then goes on to the caller.
+    void SaveAsPDF(const plat::String &fileName);
+    // The file opens for reading and writing (created when missing, closed
+    // at once).
+    bool FileIsWritable(const plat::String &fileName) const;
+    bool CanSaveAsPDF() const { return true; }
+
     // ---- drawing
     // Draws the graphic on Canvas into rect (page units) and returns the
     // rectangle used; an empty graphic draws nothing and gives an empty
