@@ -15,6 +15,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -167,5 +169,74 @@ inline int UnmatchedDark(const QImage &a, const QImage &b, int radius, QPoint *f
         }
     return missing;
 }
+
+
+// How a page rendered from the PDF differs from the page drawn on screen.
+struct TLookDifference {
+    int Pictures = 0;     // pictures found on the page
+    int PdfOnly = 0;      // dark in the PDF, no ink near it on screen
+    int ScreenOnly = 0;   // dark on screen, no ink near it in the PDF
+    QPoint FirstPdfOnly, FirstScreenOnly;
+    std::string PictureBlock;  // the first picture block whose colour differs
+};
+
+// Compares two renderings of the page (device pixels at 96 dpi) dark pixel
+// against ink within 2 px, both ways. Pictures are resampled by each
+// renderer in its own way (poppler smooths, the player picks pixels), so
+// thin lines inside them differ in darkness; they are compared by their
+// colour in blocks of 8 x 8 instead. Text in the opaque background mode
+// paints its cell white on screen over whatever lay there; the conversion
+// leaves background modes alone, so in those cells the PDF may show more.
+inline TLookDifference CompareLooks(const plat::TMetafile &page, const QImage &pdf, const QImage &screen)
+{
+    namespace emf = plat::emf;
+    std::vector<QRect> pictures, opaqueCells;
+    int backgroundMode = emf::OPAQUE;
+    page.Enumerate([&](const emf::TEmfRecord &rec) {
+        // Bounds in device pixels; "no bounds" and damaged values held near the page.
+        const plat::TRect b = rec.RectAt(8);
+        auto near = [](int v) { return std::clamp(v, -64, 1 << 16); };
+        const QRect box = QRect(QPoint(near(b.Left), near(b.Top)), QPoint(near(b.Right), near(b.Bottom))).adjusted(-2, -2, 2, 2);
+        if (rec.Type() == emf::EMR_STRETCHDIBITS)
+            pictures.push_back(box);
+        else if (rec.Type() == emf::EMR_SETBKMODE)
+            backgroundMode = rec.I32(8);
+        else if (rec.Type() == emf::EMR_EXTTEXTOUTW && backgroundMode == emf::OPAQUE)
+            opaqueCells.push_back(box);
+        return true;
+    });
+    auto blank = [](QImage &img, const std::vector<QRect> &rects) {
+        for (const QRect &r : rects)
+            for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
+                for (int x = std::max(0, r.left()); x <= std::min(img.width() - 1, r.right()); ++x)
+                    img.setPixel(x, y, qRgb(255, 255, 255));
+    };
+    TLookDifference d;
+    d.Pictures = int(pictures.size());
+    for (const QRect &r : pictures)
+        for (int y = std::max(0, r.top() + 4); y + 8 <= std::min(pdf.height(), r.bottom() - 4); y += 8)
+            for (int x = std::max(0, r.left() + 4); x + 8 <= std::min(pdf.width(), r.right() - 4); x += 8) {
+                int a[3] = {}, b[3] = {};
+                for (int v = y; v < y + 8; ++v)
+                    for (int u = x; u < x + 8; ++u) {
+                        const QRgb p = pdf.pixel(u, v), q = screen.pixel(u, v);
+                        a[0] += qRed(p), a[1] += qGreen(p), a[2] += qBlue(p);
+                        b[0] += qRed(q), b[1] += qGreen(q), b[2] += qBlue(q);
+                    }
+                for (int k = 0; k < 3; ++k)
+                    if (std::abs(a[k] / 64 - b[k] / 64) > 48 && d.PictureBlock.empty())
+                        d.PictureBlock = std::to_string(x) + "," + std::to_string(y);
+            }
+    QImage pdfLines = pdf, screenLines = screen;
+    blank(pdfLines, pictures);
+    blank(screenLines, pictures);
+    QImage pdfOutsideCells = pdfLines;
+    blank(pdfOutsideCells, opaqueCells);
+    d.PdfOnly = UnmatchedDark(pdfOutsideCells, screenLines, 2, &d.FirstPdfOnly);
+    d.ScreenOnly = UnmatchedDark(screenLines, pdfLines, 2, &d.FirstScreenOnly);
+    return d;
+}
+
+inline std::string Where(const QPoint &p) { return std::to_string(p.x()) + "," + std::to_string(p.y()); }
 
 } // namespace pdftest

@@ -388,59 +388,11 @@ TEST_F(PdfFiles, TheReportShapedPageLooksAsItDoesOnScreen)
     pdf.save(QString::fromStdString(KeptPicture("report-page-pdf.png")));
     screen.save(QString::fromStdString(KeptPicture("report-page-screen.png")));
 
-    // Pictures are resampled by each renderer in its own way (poppler
-    // smooths, the player picks pixels), so thin lines inside them differ
-    // in darkness; they are compared by their colour in blocks instead.
-    // Text in the opaque background mode paints its cell white on screen,
-    // over whatever lay there; the conversion leaves background modes alone,
-    // so in those cells the PDF may show more than the screen.
-    std::vector<QRect> pictures, opaqueCells;
-    int backgroundMode = emf::OPAQUE;
-    page.Enumerate([&](const emf::TEmfRecord &rec) {
-        const TRect b = rec.RectAt(8);
-        const QRect box = QRect(QPoint(b.Left, b.Top), QPoint(b.Right, b.Bottom)).adjusted(-2, -2, 2, 2);
-        if (rec.Type() == emf::EMR_STRETCHDIBITS)
-            pictures.push_back(box);
-        else if (rec.Type() == emf::EMR_SETBKMODE)
-            backgroundMode = rec.I32(8);
-        else if (rec.Type() == emf::EMR_EXTTEXTOUTW && backgroundMode == emf::OPAQUE)
-            opaqueCells.push_back(box);
-        return true;
-    });
-    ASSERT_EQ(pictures.size(), 2u);
-    QImage pdfLines = pdf, screenLines = screen;
-    for (const QRect &r : pictures) {
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x)
-                if (pdf.rect().contains(x, y)) {
-                    pdfLines.setPixel(x, y, qRgb(255, 255, 255));
-                    screenLines.setPixel(x, y, qRgb(255, 255, 255));
-                }
-        for (int y = r.top() + 4; y + 8 <= r.bottom() - 4; y += 8)
-            for (int x = r.left() + 4; x + 8 <= r.right() - 4; x += 8) {
-                int a[3] = {}, b[3] = {};
-                for (int v = y; v < y + 8; ++v)
-                    for (int u = x; u < x + 8; ++u) {
-                        const QRgb p = pdf.pixel(u, v), q = screen.pixel(u, v);
-                        a[0] += qRed(p), a[1] += qGreen(p), a[2] += qBlue(p);
-                        b[0] += qRed(q), b[1] += qGreen(q), b[2] += qBlue(q);
-                    }
-                for (int k = 0; k < 3; ++k)
-                    ASSERT_NEAR(a[k] / 64, b[k] / 64, 48) << "picture block at " << x << "," << y;
-            }
-    }
-
-    QImage pdfOutsideCells = pdfLines;
-    for (const QRect &r : opaqueCells)
-        for (int y = std::max(0, r.top()); y <= std::min(pdf.height() - 1, r.bottom()); ++y)
-            for (int x = std::max(0, r.left()); x <= std::min(pdf.width() - 1, r.right()); ++x)
-                pdfOutsideCells.setPixel(x, y, qRgb(255, 255, 255));
-
-    QPoint first;
-    const int pdfOnly = UnmatchedDark(pdfOutsideCells, screenLines, 2, &first);
-    EXPECT_EQ(pdfOnly, 0) << "dark in the PDF, not on screen, first at " << first.x() << "," << first.y();
-    const int screenOnly = UnmatchedDark(screenLines, pdfLines, 2, &first);
-    EXPECT_EQ(screenOnly, 0) << "dark on screen, not in the PDF, first at " << first.x() << "," << first.y();
+    const TLookDifference d = CompareLooks(page, pdf, screen);
+    EXPECT_EQ(d.Pictures, 2);
+    EXPECT_EQ(d.PictureBlock, "") << "a picture block differs in colour";
+    EXPECT_EQ(d.PdfOnly, 0) << "dark in the PDF, not on screen, first at " << pdftest::Where(d.FirstPdfOnly);
+    EXPECT_EQ(d.ScreenOnly, 0) << "dark on screen, not in the PDF, first at " << pdftest::Where(d.FirstScreenOnly);
 
     const std::string text = RunTool("pdftotext", {QString::fromStdString(file), "-"});
     for (const char *expected : {"Testrapport", "Personalia", "Subtest T-score [95% BI]", "waarde 6", "regel 4"})

@@ -2,6 +2,7 @@
 // sizes, the targets it writes or refuses, its state, and a report-shaped
 // page as a user would see it.
 #include "PreviewKit.h"
+#include "tests/rendering/pdf/PdfPageSupport.h"
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
@@ -25,6 +26,9 @@
 using namespace zibor::test;
 using namespace zibor::preview;
 using namespace plat;
+using pdftest::HaveTool;
+using pdftest::QpdfChecks;
+using pdftest::RunTool;
 
 namespace {
 
@@ -40,32 +44,6 @@ private:
     FakeClock clock_;
 };
 
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-bool HaveTool(const char *name) { return !QStandardPaths::findExecutable(name).isEmpty(); }
-
-std::string RunTool(const QString &program, const QStringList &args, int *exitCode = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    if (exitCode)
-        *exitCode = p.exitCode();
-    return p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
-}
-
-bool QpdfChecks(const std::string &file, std::string *out)
-{
-    int code = 0;
-    *out = RunTool("qpdf", {"--check", QString::fromStdString(file)}, &code);
-    return code == 0;
-}
 
 std::string MediaBox(const std::string &pdf)
 {
@@ -92,8 +70,8 @@ TEST_F(PdfExport, AnEmptyPageMatchesTheGoldenFile)
     ASSERT_EQ(pp->TotalPages(), 1);
     const std::string file = Path("empty.pdf");
     pp->SaveAsPDF(file);
-    const std::string got = ReadAll(file);
-    const std::string golden = ReadAll(ZIBOR_SOURCE_DIR "/tests/rendering/preview/golden/export-empty-page.pdf");
+    const std::string got = pdftest::ReadFile(file);
+    const std::string golden = pdftest::ReadFile(ZIBOR_SOURCE_DIR "/tests/rendering/preview/golden/export-empty-page.pdf");
     ASSERT_FALSE(golden.empty());
     EXPECT_EQ(got, golden);
     // What the golden file holds, as read once by hand.
@@ -137,7 +115,7 @@ TEST_F(PdfExport, ThePageHasThePapersSizeInPoints)
                 SetPaper(*pp, type, landscape);
                 const std::string file = Path("paper.pdf");
                 pp->SaveAsPDF(file);
-                EXPECT_EQ(MediaBox(ReadAll(file)), expected)
+                EXPECT_EQ(MediaBox(pdftest::ReadFile(file)), expected)
                     << "paper " << int(type) << (landscape ? " landscape" : " portrait") << " units " << int(units);
             }
         }
@@ -151,7 +129,7 @@ TEST_F(PdfExport, OfThreePagesOnlyTheFirstIsWritten)
     ASSERT_EQ(pp->TotalPages(), 3);
     const std::string file = Path("three.pdf");
     pp->SaveAsPDF(file);
-    const std::string pdf = ReadAll(file);
+    const std::string pdf = pdftest::ReadFile(file);
     EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
     EXPECT_EQ(pdf.find("4 0 R 6 0 R"), std::string::npos);
     if (!HaveTool("pdftotext"))
@@ -169,7 +147,7 @@ TEST_F(PdfExport, WithoutPagesTheFileHoldsOneEmptyPageOfThePaper)
     ASSERT_EQ(pp->TotalPages(), 0);
     const std::string file = Path("none.pdf");
     pp->SaveAsPDF(file);
-    const std::string pdf = ReadAll(file);
+    const std::string pdf = pdftest::ReadFile(file);
     EXPECT_EQ(MediaBox(pdf), "0 0 612 792 ");
     EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
     EXPECT_NE(pdf.find("stream\n\nendstream"), std::string::npos);
@@ -209,7 +187,7 @@ TEST_F(PdfExport, TargetsThatCanAndCannotBeWritten)
         auto pp = MakePreview();
         Record(*pp, 1);
         const std::string file = c.prepare(*this);
-        const std::string before = ReadAll(file);
+        const std::string before = pdftest::ReadFile(file);
         const bool busy = c.raises && std::string(c.raises) == "busy";
         if (busy) {
             pp->BeginDoc();
@@ -225,7 +203,7 @@ TEST_F(PdfExport, TargetsThatCanAndCannotBeWritten)
             EXPECT_FALSE(busy) << c.name;
             EXPECT_EQ(e.Message, expectedMessage(file)) << c.name;
         }
-        const std::string after = ReadAll(file);
+        const std::string after = pdftest::ReadFile(file);
         if (c.written)
             EXPECT_EQ(after.substr(0, 9), "%PDF-1.3\n") << c.name;
         else
@@ -243,7 +221,7 @@ TEST_F(PdfExport, TargetsThatCanAndCannotBeWritten)
         Record(*pp, 2);
         const std::string again = Path("again.pdf");
         pp->SaveAsPDF(again);
-        EXPECT_EQ(ReadAll(again).substr(0, 9), "%PDF-1.3\n") << c.name;
+        EXPECT_EQ(pdftest::ReadFile(again).substr(0, 9), "%PDF-1.3\n") << c.name;
         QFile::remove(QString::fromStdString(again));
     }
 }
@@ -291,7 +269,7 @@ TEST_F(PdfExport, APageThatFailsToDrawIsSavedAsFarAsDrawnAndTheErrorReachesTheCa
     const std::string file = Path("failed.pdf");
     EXPECT_THROW(pp->SaveAsPDF(file), EPdfInvalidValue);
     EXPECT_EQ(pp->State(), psReady);
-    const std::string pdf = ReadAll(file);
+    const std::string pdf = pdftest::ReadFile(file);
     ASSERT_EQ(pdf.substr(0, 9), "%PDF-1.3\n");
     if (HaveTool("qpdf")) {
         std::string out;
@@ -342,58 +320,11 @@ TEST_F(PdfExport, AReportShapedPageLooksInThePdfAsInThePreview)
     pdf.save(keep + "/exported-report-pdf.png");
     shown.save(keep + "/exported-report-preview.png");
 
-    // Dark (grey below 128) against inked (below 200) within 2 px, both
-    // ways; pictures, which each renderer resamples its own way, and the
-    // cells of opaque text (painted white in the preview, left alone in the
-    // PDF) are compared as the PDF test of the writer does.
-    std::vector<QRect> pictures, opaqueCells;
-    int mode = emf::OPAQUE;
-    pp.Pages(1)->Enumerate([&](const emf::TEmfRecord &rec) {
-        const TRect b = rec.RectAt(8);
-        const QRect box = QRect(QPoint(b.Left, b.Top), QPoint(b.Right, b.Bottom)).adjusted(-2, -2, 2, 2);
-        if (rec.Type() == emf::EMR_STRETCHDIBITS)
-            pictures.push_back(box);
-        else if (rec.Type() == emf::EMR_SETBKMODE)
-            mode = rec.I32(8);
-        else if (rec.Type() == emf::EMR_EXTTEXTOUTW && mode == emf::OPAQUE)
-            opaqueCells.push_back(box);
-        return true;
-    });
-    auto blank = [](QImage &img, const std::vector<QRect> &rects) {
-        for (const QRect &r : rects)
-            for (int y = std::max(0, r.top()); y <= std::min(img.height() - 1, r.bottom()); ++y)
-                for (int x = std::max(0, r.left()); x <= std::min(img.width() - 1, r.right()); ++x)
-                    img.setPixel(x, y, qRgb(255, 255, 255));
-    };
-    QImage a = pdf, b = shown;
-    blank(a, pictures);
-    blank(b, pictures);
-    QImage aOutside = a;
-    blank(aOutside, opaqueCells);
-    auto unmatched = [](const QImage &x, const QImage &y, QPoint &first) {
-        int n = 0;
-        for (int v = 0; v < x.height(); ++v)
-            for (int u = 0; u < x.width(); ++u) {
-                if (qGray(x.pixel(u, v)) >= 128)
-                    continue;
-                bool found = false;
-                for (int j = std::max(0, v - 2); j <= std::min(y.height() - 1, v + 2) && !found; ++j)
-                    for (int i = std::max(0, u - 2); i <= std::min(y.width() - 1, u + 2) && !found; ++i)
-                        found = qGray(y.pixel(i, j)) < 200;
-                if (!found && !n++)
-                    first = QPoint(u, v);
-            }
-        return n;
-    };
-    QPoint first;
-    EXPECT_EQ(unmatched(aOutside, b, first), 0) << "dark in the PDF only, first at " << first.x() << "," << first.y();
-    EXPECT_EQ(unmatched(b, a, first), 0) << "dark in the preview only, first at " << first.x() << "," << first.y();
-    ASSERT_EQ(pictures.size(), 2u);
-    for (const QRect &r : pictures) {
-        const QPoint c = r.center();
-        const QRgb p = pdf.pixel(c), q = shown.pixel(c);
-        EXPECT_NEAR(qGray(p), qGray(q), 60) << "picture at " << c.x() << "," << c.y();
-    }
+    const pdftest::TLookDifference d = pdftest::CompareLooks(*pp.Pages(1), pdf, shown);
+    EXPECT_EQ(d.Pictures, 2);
+    EXPECT_EQ(d.PictureBlock, "") << "a picture block differs in colour";
+    EXPECT_EQ(d.PdfOnly, 0) << "dark in the PDF only, first at " << pdftest::Where(d.FirstPdfOnly);
+    EXPECT_EQ(d.ScreenOnly, 0) << "dark in the preview only, first at " << pdftest::Where(d.FirstScreenOnly);
 }
 
 } // namespace
