@@ -484,7 +484,8 @@ void TZIBinvoer::Opslaan1Click(TObject *)
 {
     Adm.DataPath = ZIBMAINForm->DataPath;
     PendingAction = 4;
-    const auto result = Adm.Opslaan();
+    LastStore = adm::TAdministration::TStoreResult::NotStored;
+    const auto result = LastStore = Adm.Opslaan();
     if (result == adm::TAdministration::TStoreResult::BackupStored ||
         result == adm::TAdministration::TStoreResult::BackupCancelled)
         SetCaption(Application()->Title());

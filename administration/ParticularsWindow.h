@@ -29,8 +29,9 @@ public:
     void WisGegevens();
     // Resumes the incomplete administration chosen in OpenDialog1.
     void HervatAfname();
-    // The store (also the click of Filesave).
+    // The store (also the click of Filesave); its result stays in LastStore.
     void Opslaan1Click(plat::TObject *Sender);
+    adm::TAdministration::TStoreResult LastStore = adm::TAdministration::TStoreResult::NotStored;
     // After an interrupt: continue instead of start, and the back button.
     void ReadyToContinue();
 

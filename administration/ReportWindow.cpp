@@ -1,14 +1,224 @@
 #include "administration/ReportWindow.h"
 
+#include "administration/DataFiles.h"
+#include "administration/EndWindow.h"
 #include "administration/FormParts.h"
+#include "administration/MainWindow.h"
+#include "administration/ParticularsWindow.h"
+#include "administration/PreviewReport.h"
+#include "administration/Settings.h"
+#include "platform/Application.h"
+#include "platform/Dates.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "platform/Text.h"
+
+using namespace plat;
+using namespace zibor::preview;
+using formparts::Add;
 
 TPP *PP = nullptr;
 
-TPP::TPP(plat::TComponent *owner) : plat::TForm(owner)
+namespace {
+
+constexpr const char *kZoomItems[] = {"50%", "100%", "150%", "200%", "Paginabreedte", "Hele pagina"};
+constexpr int kZoomPercent[] = {50, 100, 150, 200};
+// The list index that stands for fitting the whole page: past the items, so
+// the list shows no selection.
+constexpr int kFitIndex = 6;
+
+constexpr const char *kE001 =
+    "Foutmelding E001: incorrect ingesteld datapad. Kies een alternatieve locatie voor het testrapport!";
+
+// The test date as typed: day-month-year of the particulars, trimmed.
+String TestDateText(const adm::TParticulars &p)
 {
-    plat::TLoadingScope loading(*this);
-    formparts::Frame(*this, "PP", "Afdrukvoorbeeld", 800, 600);
-    OnCreate = plat::Method(this, &TPP::FormCreate);
+    return Trim(p.afndag) + "-" + Trim(p.afnmnd) + "-" + Trim(p.afnjaar);
 }
 
-void TPP::FormCreate(plat::TObject *) { SetDoubleBuffered(true); }
+} // namespace
+
+TPP::TPP(TComponent *owner) : TForm(owner)
+{
+    TLoadingScope loading(*this);
+    formparts::Frame(*this, "PP", "Afdrukvoorbeeld", 800, 600);
+    Font().SetName("Arial");
+    Font().SetSize(8);
+
+    Toolbar = Add<TPanel>(*this, "Toolbar", 0, 0, 800, 70);
+    Toolbar->SetAlign(TAlign::alTop);
+    Toolbar->SetColor(clBlack);
+    Background = Add<TImage>(*this, *Toolbar, "Background", 0, 0, 800, 70);
+    Background->SetStretch(true);
+    TZIBMAINForm::SetJpegImage(Background, "ZIBtoolbar");
+    PRbtn = Add<TImage>(*this, *Toolbar, "PRbtn", 10, 10, 120, 50);
+    PRbtn->SetCursor(crHandPoint);
+    Label1 = Add<TLabel>(*this, *Toolbar, "Label1", 160, 27, 40, 16);
+    Label1->SetCaption("Zoom:");
+    Label1->SetTransparent(true);
+    Label1->Font().SetColor(clWhite);
+    ZoomComboBox = Add<TComboBox>(*this, *Toolbar, "ZoomComboBox", 200, 23, 120, 22);
+    ZoomComboBox->SetStyle(TComboBoxStyle::csDropDownList);
+    for (const char *item : kZoomItems)
+        ZoomComboBox->Items().Add(item);
+    ButtonExit = Add<TButton>(*this, *Toolbar, "ButtonExit", 690, 20, 100, 30);
+    ButtonExit->SetCaption("Sluiten");
+    ButtonExit->SetHint("Afdrukvenster sluiten");
+    ButtonExit->SetShowHint(true);
+
+    Panel1 = Add<TPanel>(*this, "Panel1", 0, 70, 800, 530);
+    Panel1->SetAlign(TAlign::alClient);
+    Panel1->SetColor(clBlack);
+    PrintPreview = new TPrintPreview(this);
+    PrintPreview->SetName("PrintPreview");
+    PrintPreview->SetParent(Panel1);
+    PrintPreview->SetColor(clBlack);
+    PrintPreview->SetPrintJobTitle("Afdrukken ZIB-rapport");
+
+    Edit1 = Add<TEdit>(*this, "Edit1", 0, 0, 80, 20);
+    Edit1->SetVisible(false);
+    // No tick handler: printing does not defer its action.
+    LatencyTimer = formparts::AddLatencyTimer(*this, 500);
+
+    PRbtn->SetEnabled(false);
+    ZoomComboBox->OnChange = Method(this, &TPP::ZoomComboBoxChange);
+    ButtonExit->OnClick = Method(this, &TPP::Exitclick);
+    PrintPreview->OnBeginDoc = Method(this, &TPP::PrintPreviewBeginDoc);
+    PrintPreview->OnEndDoc = Method(this, &TPP::PrintPreviewEndDoc);
+    PrintPreview->OnChange = Method(this, &TPP::PrintPreviewChange);
+    PrintPreview->OnZoomChange = Method(this, &TPP::PrintPreviewZoomChange);
+    OnCreate = Method(this, &TPP::FormCreate);
+    OnActivate = Method(this, &TPP::FormActivate);
+}
+
+void TPP::FormCreate(TObject *)
+{
+    SetDoubleBuffered(true);
+    FormatSettings().DateSeparator = '-';
+    TZIBMAINForm::SetButtonImage(PRbtn, "BtnPRoff");
+    PrintPreview->SetZoomState(zsZoomToFit);
+    PrintPreviewZoomChange(this);
+    FirstActivation = true;
+    Edit1->SetText(DateToStr(Now()));
+}
+
+void TPP::FormActivate(TObject *)
+{
+    if (!FirstActivation)
+        return;
+    FirstActivation = false;
+    Repaint();
+    MaakPaginas();
+    if (ZIBinvoer->AdminState == 6)
+        FirstActivation = true;
+}
+
+void TPP::MaakPaginas()
+{
+    const report::TTabUnits tabs = report::MeasureTabUnits(Font());
+    report::GeneratePage(*PrintPreview, [this, &tabs](report::TReportTarget &target) {
+        LastPage = report::DrawAdministrationReport(target, ZIBinvoer->Adm, tabs);
+        Edit1->SetText(LastPage.dateText);
+    });
+}
+
+void TPP::ZoomComboBoxChange(TObject *)
+{
+    const int i = ZoomComboBox->ItemIndex();
+    if (i >= 0 && i < 4)
+        PrintPreview->SetZoom(kZoomPercent[i]);
+    else if (i == 4)
+        PrintPreview->SetZoomState(zsZoomToWidth);
+    else if (i == 5)
+        PrintPreview->SetZoomState(zsZoomToHeight);
+    else if (i == kFitIndex)
+        PrintPreview->SetZoomState(zsZoomToFit);
+}
+
+void TPP::PrintPreviewZoomChange(TObject *)
+{
+    int index = -1;
+    switch (PrintPreview->ZoomState()) {
+    case zsZoomToWidth:
+        index = 4;
+        break;
+    case zsZoomToHeight:
+        index = 5;
+        break;
+    case zsZoomToFit:
+        index = kFitIndex;
+        break;
+    default:
+        for (int i = 0; i < 4; ++i)
+            if (PrintPreview->Zoom() == kZoomPercent[i])
+                index = i;
+        break;
+    }
+    // An index past the items (the fit) shows no selection.
+    ZoomComboBox->SetItemIndex(index);
+}
+
+void TPP::PrintPreviewBeginDoc(TObject *)
+{
+    SetCaption(Application()->Title() + " - Creating pages...");
+    PRbtn->SetEnabled(false);
+}
+
+void TPP::EnableAfterRecording()
+{
+    PRbtn->SetEnabled(PrintPreview->PrinterInstalled() && PrintPreview->TotalPages() > 0);
+}
+
+void TPP::PrintPreviewEndDoc(TObject *)
+{
+    SetCaption(Application()->Title());
+    EnableAfterRecording();
+}
+
+void TPP::PrintPreviewChange(TObject *)
+{
+    if (PrintPreview->State() != psCreating)
+        EnableAfterRecording();
+}
+
+String TPP::TRpath() { return settings::Read("trpath", ""); }
+
+void TPP::Exitclick(TObject *)
+{
+    adm::TAdministration &a = ZIBinvoer->Adm;
+    FormatSettings().DateSeparator = '-';
+    Edit1->SetText(TestDateText(a.P));
+    const String cleaned = adm::SchoonNaam(a.P.code);
+    try {
+        PrintPreview->SaveToFile(MapPath(TRpath() + "\\" + cleaned + " - " + Edit1->Text() + ".zrp"));
+    } catch (...) {
+        try {
+            throw;
+        } catch (const Exception &) {
+            ShowMessage(kE001);
+        } catch (...) {
+            ShowMessage("Exception Raised");
+        }
+        // The dialog keeps the current folder, so that relative settings
+        // paths keep pointing where they did.
+        TSaveDialog dialog(nullptr);
+        dialog.Title = "Naar bestand opslaan";
+        dialog.Filter = "ZIB-rapport (*.zrp)|*.*";
+        dialog.DefaultExt = "zrp";
+        dialog.Options = ofHideReadOnly | ofPathMustExist | ofEnableSizing | ofNoChangeDir;
+        dialog.FileName = cleaned + " - " + DateToStr(Date()) + ".zrp";
+        if (dialog.Execute())
+            PrintPreview->SaveToFile(dialog.FileName);
+    }
+
+    ZIBinvoer->Opslaan1Click(this);
+    const auto stored = ZIBinvoer->LastStore;
+    using TStore = adm::TAdministration::TStoreResult;
+    if (ZIBinvoer->AdminState == 7 && (stored == TStore::Stored || stored == TStore::BackupStored))
+        DeleteFile(MapPath(adm::IncompleteFile(a.DataPath, a.BaseName())));
+
+    ZIBfinish->ButtonHM->SetEnabled(true);
+    ZIBfinish->ButtonExit->Show();
+    SetModalResult(mrOk);
+    Close();
+}

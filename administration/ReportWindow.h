@@ -1,8 +1,20 @@
 #pragma once
-// The report window after an administration: computes the scores, draws,
-// shows and prints the report, and stores it on closing. For now an empty
-// window of its size.
+// The report window after an administration: generates the one-page test
+// report into its print preview, lets the test leader zoom it, and on
+// closing saves the report file and stores the administration.
+//
+// Not built here: printing (the preview has no printer yet, so PRbtn stays
+// disabled), the PDF copy on closing (waits for the preview's PDF export),
+// and the controls that stay hidden for the whole run (unit and paper lists,
+// annotation, grayscale, direct print, save, PDF and load buttons, page
+// tabs, the rich-text field): the page is generated in the preview's
+// default unit and paper.
+#include "administration/ReportPage.h"
+#include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
+#include "platform/StdCtrls.h"
+#include "platform/Timers.h"
+#include "rendering/preview/PrintPreview.h"
 
 class TPP : public plat::TForm {
 public:
@@ -10,6 +22,41 @@ public:
     // The creation handler; the end window runs it again to ready the window
     // for the next administration.
     void FormCreate(plat::TObject *Sender);
+    void FormActivate(plat::TObject *Sender);
+    // The page generation.
+    void MaakPaginas();
+    void ZoomComboBoxChange(plat::TObject *Sender);
+    void Exitclick(plat::TObject *Sender);
+
+    // The report folder: "trpath" of the settings file, "" when missing.
+    static plat::String TRpath();
+    // The report's rounding (half up, also below zero).
+    static long double RoundD(long double x, int d) { return scoring::RoundD(x, d); }
+
+    // Preview handlers.
+    void PrintPreviewBeginDoc(plat::TObject *Sender);
+    void PrintPreviewEndDoc(plat::TObject *Sender);
+    void PrintPreviewChange(plat::TObject *Sender);
+    void PrintPreviewZoomChange(plat::TObject *Sender);
+
+    // The toolbar and what it carries, then the preview in its panel.
+    plat::TPanel *Toolbar, *Panel1;
+    plat::TImage *Background, *PRbtn;
+    plat::TLabel *Label1;
+    plat::TComboBox *ZoomComboBox;
+    plat::TButton *ButtonExit;
+    zibor::preview::TPrintPreview *PrintPreview;
+    // Hidden: the test date of the file names.
+    plat::TEdit *Edit1;
+    plat::TTimer *LatencyTimer;
+
+    // Set at creation: the next activation generates the pages.
+    bool FirstActivation = true;
+    // What the last generation drew.
+    report::TReportPage LastPage;
+
+private:
+    void EnableAfterRecording();
 };
 
 extern TPP *PP;
