@@ -27,7 +27,18 @@ TEST(StartUp, WholeRunFromSplashToGoodbye)
     app.SetTitle("");
     std::map<std::string, int> created;
     bool splashPictureShown = false;
+    int mainShows = 0;
     drv.Then([&] {
+        // A main window that runs again would never let the program end:
+        // fail at once instead of hanging.
+        TNotifyEvent formShow = ZIBMAINForm->OnShow;
+        ZIBMAINForm->OnShow = [&, formShow](TObject *sender) {
+            if (++mainShows > 1) {
+                ADD_FAILURE() << "the main window runs again";
+                Backblack->OnActivate = nullptr;
+            }
+            formShow(sender);
+        };
         // Halfway: the progress window runs modally; the first group of
         // windows exists, the second not yet.
         ASSERT_TRUE(Loader && Loader->Modal());
@@ -68,6 +79,7 @@ TEST(StartUp, WholeRunFromSplashToGoodbye)
     RunProgram();
 
     EXPECT_TRUE(splashPictureShown);
+    EXPECT_EQ(mainShows, 1);
     EXPECT_TRUE(app.Terminated());
     ASSERT_NE(Backblack, nullptr);
     EXPECT_EQ(Backblack->MainResult(), mrOk);
