@@ -328,16 +328,34 @@ TEST_F(ReportWindowTest, ClosingSavesAndStores)
 }
 
 // No report folder: E001, a save dialog that keeps the current folder, the
-// chosen file written; the administration is stored all the same.
+// chosen file written; the administration is stored all the same. Closing
+// the message box and the dialog activates no window: by the time the saved
+// notice (a window of the program's own) shows, the report between the
+// subtests has been generated once.
 TEST_F(ReportWindowTest, NoReportFolderAsksForAnotherPlace)
 {
     SetReportFolder((root_ / "bestaat-niet").string());
     TDialogScript dialogs;
     const std::string chosen = (root_ / "elders.zrp").string();
     dialogs.Answer(mrOk, "Foutmelding E001: incorrect ingesteld datapad.").Choose(TDialogKind::SaveFile, chosen);
-    Administer("Lotte", 7);
+    Administer("Lotte", 6);
     PP->FormCreate(PP);
-    ShowAndClose();
+    int generated = 0;
+    const TNotifyEvent generate = PP->PrintPreview->OnBeginDoc;
+    PP->PrintPreview->OnBeginDoc = [&](TObject *sender) {
+        ++generated;
+        generate(sender);
+    };
+    drv.Then([this] {
+        ASSERT_TRUE(PP->Modal());
+        ASSERT_TRUE(drv.Click(*PP, "ButtonExit"));
+    });
+    drv.Then([this, &generated] {
+        ASSERT_TRUE(message->Modal());
+        EXPECT_EQ(generated, 1);
+        drv.Advance(1000);
+    });
+    PP->ShowModal();
     EXPECT_TRUE(ReadReportFile(chosen).ok);
     EXPECT_EQ(ReadReportFile(chosen).pages, 1);
     ASSERT_EQ(dialogs.Shown().size(), 2u);
@@ -347,8 +365,28 @@ TEST_F(ReportWindowTest, NoReportFolderAsksForAnotherPlace)
     EXPECT_EQ(save.DefaultExt, "zrp");
     EXPECT_EQ(save.FileName, "Lotte - 05-03-2024.zrp");
     EXPECT_TRUE(save.Options & ofNoChangeDir);
-    EXPECT_TRUE(fs::exists(root_ / "Data" / "Lotte_05-03-2024_FW.wda"));
-    EXPECT_FALSE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
+    EXPECT_EQ(LastRecord(root_ / "Data" / "Lotte_05-03-2024_FW.wda").at(13), "6");
+    EXPECT_TRUE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
+}
+
+// The end window readies the window for the next administration: the next
+// report shows the next child, in a report file of its own.
+TEST_F(ReportWindowTest, TwoAdministrationsInARow)
+{
+    TDialogScript dialogs;
+    Administer("Lotte", 7);
+    PP->FormCreate(PP);
+    ShowAndClose([] { EXPECT_EQ(PP->LastPage.personalia.code, "Lotte"); });
+    Administer("Sven", 7);
+    ZIBinvoer->Adm.P.gebjaar = "2014";
+    PP->FormCreate(PP);
+    ShowAndClose([] {
+        EXPECT_EQ(PP->LastPage.personalia.code, "Sven");
+        EXPECT_EQ(PP->LastPage.personalia.age, "10;0");
+    });
+    EXPECT_EQ(ReadReportFile(root_ / "Rapporten" / "Lotte - 05-03-2024.zrp").pages, 1);
+    EXPECT_EQ(ReadReportFile(root_ / "Rapporten" / "Sven - 05-03-2024.zrp").pages, 1);
+    EXPECT_EQ(LastRecord(root_ / "Data" / "Sven_05-03-2024_FW.wda").at(5), "2014");
 }
 
 // A store that did not write the data files (its backup cancelled) keeps the
