@@ -207,8 +207,15 @@ void TPP::Exitclick(TObject *)
         dialog.DefaultExt = "zrp";
         dialog.Options = ofHideReadOnly | ofPathMustExist | ofEnableSizing | ofNoChangeDir;
         dialog.FileName = cleaned + " - " + DateToStr(Date()) + ".zrp";
-        if (dialog.Execute())
-            PrintPreview->SaveToFile(dialog.FileName);
+        if (dialog.Execute()) {
+            // A place that fails too is said, and the administration is
+            // stored all the same.
+            try {
+                PrintPreview->SaveToFile(dialog.FileName);
+            } catch (const std::exception &e) {
+                Application()->ShowException(e);
+            }
+        }
     }
 
     ZIBinvoer->Opslaan1Click(this);

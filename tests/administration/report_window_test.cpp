@@ -369,6 +369,24 @@ TEST_F(ReportWindowTest, NoReportFolderAsksForAnotherPlace)
     EXPECT_TRUE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
 }
 
+// The place chosen after E001 fails as well: that is said too, and the
+// administration is still stored and finished.
+TEST_F(ReportWindowTest, AFailingAlternativePlaceStillStores)
+{
+    SetReportFolder((root_ / "bestaat-niet").string());
+    TDialogScript dialogs;
+    dialogs.Answer(mrOk, "Foutmelding E001")
+        .Choose(TDialogKind::SaveFile, (root_ / "ook-niet" / "elders.zrp").string())
+        .Answer(mrOk);
+    Administer("Lotte", 7);
+    PP->FormCreate(PP);
+    ShowAndClose();
+    EXPECT_EQ(dialogs.Shown().size(), 3u);
+    EXPECT_EQ(LastRecord(root_ / "Data" / "Lotte_05-03-2024_FW.wda").at(13), "7");
+    EXPECT_FALSE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
+    EXPECT_TRUE(ZIBfinish->ButtonHM->Enabled());
+}
+
 // The end window readies the window for the next administration: the next
 // report shows the next child, in a report file of its own.
 TEST_F(ReportWindowTest, TwoAdministrationsInARow)
