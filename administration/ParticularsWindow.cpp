@@ -12,6 +12,7 @@
 #include "controls/AlphaShowHide.h"
 #include "controls/UiRadioGroup.h"
 #include "platform/Application.h"
+#include "platform/Colors.h"
 #include "platform/Dates.h"
 #include "platform/Fonts.h"
 #include "platform/Text.h"
@@ -85,12 +86,31 @@ TZIBinvoer::TZIBinvoer(TComponent *owner) : TForm(owner), AdminState(Adm.State),
     LabelTl = AddCaption(*this, "LabelTl", "Testleider", lx, 373, lw);
     Etl = AddField(*this, "Etl", fx, 370, 260, adm::kTlLength);
 
-    ZIBversion = Add<TUiRadioGroup>(*this, "ZIBversion", fx, 400, 160, 56);
-    ZIBversion->Font().SetColor(clWhite);
+    ZIBversion = Add<TUiRadioGroup>(*this, "ZIBversion", fx, 392, 138, 72);
     ZIBversion->SetCaption("ZIB-versie");
     ZIBversion->Items().Add("A");
     ZIBversion->Items().Add("B");
     ZIBversion->SetColumns(2);
+    ZIBversion->SetSpaceEvenly(true);
+    ZIBversion->SetStartPos(20, 8);
+    ZIBversion->SetVerticalSpacing(5);
+    ZIBversion->SetItemHeight(24);
+    ZIBversion->SetGroupStyle(gsStandard);
+    ZIBversion->SetVisualStyle(vsGradient);
+    ZIBversion->SetGradientColorStyle(gcsMSOffice);
+    ZIBversion->SetTransparent(true);
+    ZIBversion->SetColor(clMoneyGreen);
+    ZIBversion->Font().SetName("Arial Rounded MT Bold");
+    ZIBversion->Font().SetStyle(fsBold);
+    ZIBversion->Font().SetColor(clYellow);
+    ZIBversion->Font().SetHeight(24);
+    ZIBversion->ItemFont().SetName("Arial Rounded MT Bold");
+    ZIBversion->ItemFont().SetStyle(fsBold);
+    ZIBversion->ItemFont().SetColor(clAqua);
+    ZIBversion->ItemFont().SetHeight(-19);
+    ZIBversion->SetItemHotTrack(true);
+    ZIBversion->SetItemHotTrackColor(clLime);
+    ZIBversion->SetItemHighlightColor(clNavy);
     VersionLabel = AddCaption(*this, "VersionLabel", "ZIB-versie:", lx, 413, lw);
     Version = AddCaption(*this, "Version", "X", fx, 413, 40);
     Version->Font().SetStyle(fsBold);
@@ -224,7 +244,22 @@ void TZIBinvoer::ShowParticulars()
 void TZIBinvoer::ShowForm()
 {
     const int form = Adm.P.form;
-    ZIBversion->SetItemIndexQuietly(form < 0 ? 0 : form);
+    // Choosing from here is no choice of the user: the group's click (which
+    // a change of ItemIndex raises) must not reach RGversionEnter.
+    TNotifyEvent click = std::move(ZIBversion->OnClick);
+    ZIBversion->OnClick = nullptr;
+    ZIBversion->SetItemIndex(form < 0 ? 0 : form);
+    ZIBversion->OnClick = std::move(click);
+    // A radio item reports only a change; a click on the form already
+    // chosen confirms that form here.
+    for (int i = 0; i < ZIBversion->ItemCount(); ++i) {
+        TUiGroupButton *item = ZIBversion->ItemAt(i);
+        if (!item->OnMouseUp)
+            item->OnMouseUp = [this, item, i](TObject *, TMouseButton b, TShiftState, int x, int y) {
+                if (b == TMouseButton::mbLeft && ZIBversion->ItemIndex() == i && item->ClientRect().Contains(Point(x, y)))
+                    RGversionEnter(ZIBversion);
+            };
+    }
     ZIBversion->SetEnabled(form < 0);
     ZIBversion->SetVisible(form < 0);
     Version->SetCaption(form < 0 ? "X" : form == 0 ? "A" : "B");

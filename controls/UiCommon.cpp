@@ -4,7 +4,9 @@
 #include "platform/Colors.h"
 #include "platform/CustomControls.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 
 #include <algorithm>
@@ -682,6 +684,35 @@ UI_RIF_SETTER(RegAccess, TUiRegAccess, regAccess_)
 UI_RIF_SETTER(SpecialFolder, TUiSpecialFolder, specialFolder_)
 UI_RIF_SETTER(FileEncoding, TUiIniFileEncoding, fileEncoding_)
 #undef UI_RIF_SETTER
+
+// ---------------------------------------------------------------------------
+// Helpers of the controls
+
+void RelinkFrameController(TUiFrameController *&field, TUiFrameController *fc, TComponent &self,
+                           IUiFrameControllerClient &client)
+{
+    if (field == fc)
+        return;
+    if (field) {
+        field->RemoveControl(&client);
+        field->RemoveFreeNotification(&self);
+    }
+    field = fc;
+    if (fc) {
+        fc->FreeNotification(&self);
+        fc->AddControl(&client);
+    }
+}
+
+bool TabOnEnterKey(TControl &control, bool tabOnEnter, char32_t &key)
+{
+    if (!tabOnEnter || key != U'\r')
+        return false;
+    key = 0;
+    if (control.Widget())
+        QCoreApplication::postEvent(control.Widget(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
+    return true;
+}
 
 // ---------------------------------------------------------------------------
 // Colour names

@@ -288,6 +288,40 @@ private:
     bool refresh_ = true;
 };
 
+// ---------------------------------------------------------------- helpers of the controls
+
+// Stores v in field; false (and nothing stored) when it is the present value.
+template <class T>
+bool StoreChanged(T &field, const T &v)
+{
+    if (field == v)
+        return false;
+    field = v;
+    return true;
+}
+
+// Moves client from the controller in field to fc (either may be none):
+// removed from the old one's list, added to the new one's (which pushes all
+// its settings at once), with free notices both ways for self.
+void RelinkFrameController(TUiFrameController *&field, TUiFrameController *fc, plat::TComponent &self,
+                           IUiFrameControllerClient &client);
+
+// With tabOnEnter, Enter becomes a Tab key-down posted to the control
+// (the focus moves on); true when the key was taken.
+bool TabOnEnterKey(plat::TControl &control, bool tabOnEnter, char32_t &key);
+
+// Sets a flag for the lifetime of the scope, also when an exception passes.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool &flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope &) = delete;
+    TFlagScope &operator=(const TFlagScope &) = delete;
+
+private:
+    bool &flag_;
+};
+
 // ---------------------------------------------------------------- colour names
 
 struct TUiColorRec {

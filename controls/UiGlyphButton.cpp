@@ -15,15 +15,6 @@ using namespace plat;
 
 namespace {
 
-template <class T>
-bool Changed(T &field, const T &v)
-{
-    if (field == v)
-        return false;
-    field = v;
-    return true;
-}
-
 TColor PixelAt(TBitmap &b, int x, int y) { return b.Canvas()->Pixel(x, y); }
 
 // Every other radio button on the same parent.
@@ -61,7 +52,7 @@ TUiCustomGlyphButton::~TUiCustomGlyphButton()
 #define UI_GLYPH_SETTER(Name, Type, field)                                                                          \
     void TUiCustomGlyphButton::Set##Name(Type v)                                                                   \
     {                                                                                                              \
-        if (Changed(field, v))                                                                                     \
+        if (StoreChanged(field, v))                                                                                     \
             Invalidate();                                                                                          \
     }
 UI_GLYPH_SETTER(FrameColor, TColor, frameColor_)
@@ -77,13 +68,13 @@ UI_GLYPH_SETTER(HotTrackStyle, TUiButtonHotTrackStyle, hotTrackStyle_)
 
 void TUiCustomGlyphButton::SetReadOnly(bool v)
 {
-    if (Changed(readOnly_, v))
+    if (StoreChanged(readOnly_, v))
         Repaint();
 }
 
 void TUiCustomGlyphButton::SetAlignment(TAlignment v)
 {
-    if (Changed(alignment_, v)) {
+    if (StoreChanged(alignment_, v)) {
         AdjustSize();
         Invalidate();
     }
@@ -91,7 +82,7 @@ void TUiCustomGlyphButton::SetAlignment(TAlignment v)
 
 void TUiCustomGlyphButton::SetAutoSize(bool v)
 {
-    if (Changed(autoSize_, v))
+    if (StoreChanged(autoSize_, v))
         AdjustSize();
 }
 
@@ -101,19 +92,24 @@ void TUiCustomGlyphButton::SetCustomGlyphs(const TBitmap &strip)
     GlyphSourceChanged();
 }
 
+void RelinkImageList(TCustomImageList *&field, TCustomImageList *list, TChangeLink &link, TComponent &self)
+{
+    if (field) {
+        field->UnRegisterChanges(&link);
+        field->RemoveFreeNotification(&self);
+    }
+    field = list;
+    if (field) {
+        field->RegisterChanges(&link);
+        field->FreeNotification(&self);
+    }
+}
+
 void TUiCustomGlyphButton::SetCustomGlyphImages(TCustomImageList *list)
 {
     if (images_ == list)
         return;
-    if (images_) {
-        images_->UnRegisterChanges(imagesLink_.get());
-        images_->RemoveFreeNotification(this);
-    }
-    images_ = list;
-    if (images_) {
-        images_->RegisterChanges(imagesLink_.get());
-        images_->FreeNotification(this);
-    }
+    RelinkImageList(images_, list, *imagesLink_, *this);
     GlyphSourceChanged();
 }
 
@@ -143,17 +139,7 @@ void TUiCustomGlyphButton::SetUseCustomGlyphs(bool v)
 
 void TUiCustomGlyphButton::SetFrameController(TUiFrameController *fc)
 {
-    if (frameController_ == fc)
-        return;
-    if (frameController_) {
-        frameController_->RemoveControl(this);
-        frameController_->RemoveFreeNotification(this);
-    }
-    frameController_ = fc;
-    if (fc) {
-        fc->FreeNotification(this);
-        fc->AddControl(this);
-    }
+    RelinkFrameController(frameController_, fc, *this, *this);
 }
 
 void TUiCustomGlyphButton::Notification(TComponent *component, TOperation operation)
@@ -308,13 +294,8 @@ void TUiCustomGlyphButton::MouseUp(TMouseButton button, TShiftState shift, int x
 
 void TUiCustomGlyphButton::KeyPress(char32_t &key)
 {
-    if (tabOnEnter_ && key == U'\r') {
-        key = 0;
-        if (Widget())
-            QCoreApplication::postEvent(Widget(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier));
-        return;
-    }
-    TUiCustomButton::KeyPress(key);
+    if (!TabOnEnterKey(*this, tabOnEnter_, key))
+        TUiCustomButton::KeyPress(key);
 }
 
 void TUiCustomGlyphButton::EraseBackground(TCanvas &canvas)

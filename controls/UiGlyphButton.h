@@ -13,6 +13,10 @@
 class TUiCheckedActionLink;
 class TUiRadioButton;
 
+// Moves self's change link and free notice from the list in field to list.
+void RelinkImageList(plat::TCustomImageList *&field, plat::TCustomImageList *list, plat::TChangeLink &link,
+                     plat::TComponent &self);
+
 class TUiCustomGlyphButton : public TUiCustomButton, public IUiFrameControllerClient {
 public:
     explicit TUiCustomGlyphButton(plat::TComponent *owner);

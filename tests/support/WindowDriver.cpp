@@ -125,6 +125,23 @@ bool TWindowDriver::ClickItem(plat::TRadioGroup &group, int index)
     return true;
 }
 
+bool TWindowDriver::ClickItem(plat::TWinControl &group, int index)
+{
+    if (!Clickable(group))
+        return false;
+    int seen = 0;
+    for (int i = 0; i < group.ControlCount(); ++i)
+        if (auto *item = dynamic_cast<plat::TWinControl *>(group.Controls(i)); item && item->Widget()) {
+            if (seen++ != index)
+                continue;
+            if (!Clickable(*item))
+                return false;
+            SendClick(item->Widget());
+            return true;
+        }
+    return false;
+}
+
 void TWindowDriver::Type(plat::TWinControl &control, const std::string &text)
 {
     for (const char32_t ch : QString::fromStdString(text).toUcs4()) {

@@ -51,6 +51,9 @@ public:
     bool Click(plat::TControl &control);
     bool Click(plat::TComponent &owner, const std::string &name);
     bool ClickItem(plat::TRadioGroup &group, int index);
+    // A group whose items are its own child controls (the custom-drawn radio
+    // group): a click in the middle of the index-th windowed child.
+    bool ClickItem(plat::TWinControl &group, int index);
     // Types each character of the UTF-8 text into the control.
     void Type(plat::TWinControl &control, const std::string &text);
     // A key by virtual key code (Enter, Escape, Backspace carry their character).
