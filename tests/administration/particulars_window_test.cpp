@@ -8,6 +8,7 @@
 #include "administration/SavedNoticeWindow.h"
 #include "administration/SubstitutionIntroWindow.h"
 #include "controls/UiRadioGroup.h"
+#include "tests/support/MouseKeys.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
 #include "tests/administration/ProgramWindows.h"
@@ -16,6 +17,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -216,6 +219,29 @@ TEST_F(ParticularsWindow, ContinuingAFinishedAdministrationStoresAndEnds)
     drv.Then([&] { ZIBinvoer->SetModalResult(mrCancel); });
     ZIBinvoer->ShowModal();
     EXPECT_EQ(drv.PendingSteps(), 0u);
+}
+
+// The form choice in its final look on a real display (Xvfb); headless runs
+// skip it. With ZIBOR_SCREENSHOT set the screen is written there, with the
+// mouse over form B.
+TEST_F(ParticularsWindow, FormChoiceOnTheDisplay)
+{
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "needs an X display";
+    ZIBkeuze->Keuze = 2;
+    ZIBinvoer->AdminState = 2;
+    drv.Then([&] {
+        TZIBinvoer &w = *ZIBinvoer;
+        ASSERT_TRUE(w.ZIBversion->Visible());
+        zibor::test::MouseEnterLeave(*w.ZIBversion->ItemAt(1), true);
+        for (int i = 0; i < 10; ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 30);
+        if (const char *path = std::getenv("ZIBOR_SCREENSHOT"))
+            QProcess::execute("import", {"-window", "root", path});
+        EXPECT_TRUE(w.ZIBversion->ItemAt(0)->Checked());
+        w.SetModalResult(mrCancel);
+    });
+    ZIBinvoer->ShowModal();
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "controls/UiButton.h"
 #include "controls/UiDrawing.h"
 #include "controls/UiGlyphButton.h"
+#include "controls/UiPanels.h"
+#include "controls/UiRadioGroup.h"
 #include "platform/Colors.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
@@ -49,6 +51,7 @@ public:
         Buttons();
         Radios();
         Swatches();
+        Containers();
     }
 
     TUiButton *hot = nullptr, *focused = nullptr;
@@ -230,8 +233,108 @@ private:
         rounded->SetBounds(1110, 570, 90, 110);
     }
 
+    void Containers()
+    {
+        Caption(10, 690, "TUiCustomPanel outer styles (none .. flat rounded), a rounded inner border, a dot grid");
+        for (int st = 0; st < 12; ++st) {
+            auto *p = new TUiCustomPanel(this);
+            p->SetParent(this);
+            p->SetBounds(10 + st * 95, 710, 88, 44);
+            p->SetBorderOuter(TFrameStyleEx(st));
+            p->SetCaption(std::to_string(st));
+        }
+        auto *rounded = new TUiCustomPanel(this);
+        rounded->SetParent(this);
+        rounded->SetBounds(1150, 710, 55, 44);
+        rounded->SetBorderOuter(fsNone);
+        rounded->SetBorderInner(fsFlatRounded);
+        rounded->SetBorderWidth(1);
+        rounded->SetBorderColor(clPurple);
+        rounded->SetColor(clCream);
+        auto *grid = new TUiCustomPanel(this);
+        grid->SetParent(this);
+        grid->SetBounds(1210, 710, 55, 44);
+        grid->SetGridVisible(true);
+        grid->SetGridSpacing(6, 6);
+        grid->SetVisualStyle(vsGradient);
+        grid->SetGradientColorStyle(gcsCustom);
+        grid->SetGradientDirection(gdVerticalEnd);
+
+        Caption(10, 760, "TUiCustomGroupBox: standard, custom, top line, flat, banner, underline");
+        for (int st = 0; st < 6; ++st) {
+            auto *g = new TUiCustomGroupBox(this);
+            g->SetParent(this);
+            g->SetBounds(10 + st * 200, 778, 190, 80);
+            g->SetCaption("Groep &" + std::to_string(st));
+            g->SetGroupStyle(TUiGroupBoxStyle(st));
+            if (st == 1)
+                g->SetBorderOuter(fsRaised);
+        }
+
+        Caption(10, 865, "TUiGridPanel as the correction window's FWaccGrid");
+        auto *acc = new TUiGridPanel(this);
+        acc->SetParent(this);
+        acc->SetBounds(10, 885, 671, 66);
+        acc->ColumnCollection().assign(12, TCellItem{TSizeStyle::ssAbsolute, 55});
+        acc->RowCollection() = {TCellItem{TSizeStyle::ssPercent, 50}, TCellItem{TSizeStyle::ssPercent, 50},
+                                TCellItem{TSizeStyle::ssAuto, 0}};
+        acc->SetBorderInner(fsFlat);
+        acc->SetBorderColor(clPurple);
+        acc->SetBorderWidth(1);
+        acc->SetGradientDirection(gdBigSquareBox);
+        for (int col = 0; col < 12; ++col) {
+            auto *l = new TLabel(this);
+            l->SetCaption(std::to_string(col + 1));
+            acc->AddControl(l, col, 0);
+            auto *list = new TComboBox(this);
+            list->SetBounds(0, 0, 50, 20);
+            list->SetStyle(TComboBoxStyle::csDropDownList);
+            list->Items().Add("1");
+            list->Items().Add("0");
+            list->SetItemIndex(col % 2);
+            acc->AddControl(list, col, 1);
+        }
+
+        Caption(700, 865, "ZIBversion over a picture, the mouse over B");
+        auto *picture = new TImage(this);
+        picture->SetParent(this);
+        picture->SetBounds(700, 880, 300, 110);
+        TBitmap bg(300, 110);
+        DrawGradientBox(*bg.Canvas(), Rect(0, 0, 300, 110), gdVerticalCenter, RGB(20, 40, 90), RGB(70, 110, 160), 1);
+        picture->Picture().SetGraphic(&bg);
+        version = new TUiRadioGroup(this);
+        version->SetParent(this);
+        version->SetBounds(720, 895, 138, 72);
+        version->SetCaption("ZIB-versie");
+        version->Items().Add("A");
+        version->Items().Add("B");
+        version->SetColumns(2);
+        version->SetSpaceEvenly(true);
+        version->SetStartPos(20, 8);
+        version->SetVerticalSpacing(5);
+        version->SetItemHeight(24);
+        version->SetGroupStyle(gsStandard);
+        version->SetVisualStyle(vsGradient);
+        version->SetGradientColorStyle(gcsMSOffice);
+        version->SetTransparent(true);
+        version->SetColor(clMoneyGreen);
+        version->Font().SetName("Arial Rounded MT Bold");
+        version->Font().SetStyle(fsBold);
+        version->Font().SetColor(clYellow);
+        version->Font().SetHeight(24);
+        version->ItemFont().SetName("Arial Rounded MT Bold");
+        version->ItemFont().SetStyle(fsBold);
+        version->ItemFont().SetColor(clAqua);
+        version->ItemFont().SetHeight(-19);
+        version->SetItemHotTrack(true);
+        version->SetItemHotTrackColor(clLime);
+        version->SetItemHighlightColor(clNavy);
+        version->SetItemIndex(0);
+    }
+
 public:
     std::vector<TUiRadioButton *> hotRadios;
+    TUiRadioGroup *version = nullptr;
 };
 
 void Pump()
@@ -250,6 +353,7 @@ TEST(UiControlsOnScreen, EveryControlInEachLookAndState)
     zibor::test::MouseEnterLeave(*f->hot, true);
     for (TUiRadioButton *r : f->hotRadios)
         zibor::test::MouseEnterLeave(*r, true);
+    zibor::test::MouseEnterLeave(*f->version->ItemAt(1), true);
     f->SetActiveControl(f->focused);
     Pump();
     if (const char *path = std::getenv("ZIBOR_SCREENSHOT"))
