@@ -191,6 +191,9 @@ void TPP::Exitclick(TObject *)
     const String cleaned = adm::SchoonNaam(a.P.code);
     try {
         PrintPreview->SaveToFile(MapPath(TRpath() + "\\" + cleaned + " - " + Edit1->Text() + ".zrp"));
+        // The PDF copy names the code as typed. A copy that was not written
+        // fails the step like the report file: the test leader is told.
+        PrintPreview->SaveAsPDF(MapPath(TRpath() + "\\PDF\\ZIBOR - " + a.P.code + "_" + Edit1->Text() + ".pdf"));
     } catch (...) {
         try {
             throw;

@@ -1,11 +1,11 @@
 #pragma once
 // The report window after an administration: generates the one-page test
 // report into its print preview, lets the test leader zoom it, and on
-// closing saves the report file and stores the administration.
+// closing saves the report file and its PDF copy and stores the
+// administration.
 //
 // Not built here: printing (the preview has no printer yet, so PRbtn stays
-// disabled), the PDF copy on closing (waits for the preview's PDF export),
-// and the controls that stay hidden for the whole run (unit and paper lists,
+// disabled), and the controls that stay hidden for the whole run (unit and paper lists,
 // annotation, grayscale, direct print, save, PDF and load buttons, page
 // tabs, the rich-text field): the page is generated in the preview's
 // default unit and paper.

@@ -4,6 +4,7 @@
 // worked out by hand from U = 1000, V = 500, T = 7 and x0 = 76.
 #include "administration/Administration.h"
 #include "administration/ReportPage.h"
+#include "tests/administration/PdfTools.h"
 #include "tests/administration/RecordedPage.h"
 #include "tests/administration/ScoreGrids.h"
 
@@ -15,8 +16,6 @@
 #include "rendering/pdf/PdfDoc.h"
 
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -611,7 +610,7 @@ TEST_F(ReportPageTest, PlayedPageLooksLikeTheReport)
 TEST_F(ReportPageTest, PdfOfThePage)
 {
     for (const char *tool : {"qpdf", "pdftotext"}) {
-        if (QStandardPaths::findExecutable(tool).isEmpty())
+        if (!HaveTool(tool))
             GTEST_SKIP() << tool << " is not installed (scripts/setup installs it); the PDF checks were skipped";
     }
     QTemporaryDir dir;
@@ -632,17 +631,9 @@ TEST_F(ReportPageTest, PdfOfThePage)
             QFile::copy(QString::fromStdString(file), QString(keep) + "/report_" +
                                                           QString::fromStdString(variant->headerPicture) + ".pdf");
 
-        auto run = [](const QString &tool, const QStringList &args, int &exitCode) {
-            QProcess p;
-            p.start(tool, args);
-            p.waitForFinished(60000);
-            exitCode = p.exitCode();
-            return p.readAllStandardOutput().toStdString();
-        };
+        EXPECT_TRUE(QpdfChecks(file));
         int code = -1;
-        run("qpdf", {"--check", QString::fromStdString(file)}, code);
-        EXPECT_EQ(code, 0) << "qpdf --check";
-        const std::string html = run("pdftotext", {"-bbox", QString::fromStdString(file), "-"}, code);
+        const std::string html = RunTool("pdftotext", {"-bbox", QString::fromStdString(file), "-"}, code);
         ASSERT_EQ(code, 0) << "pdftotext";
 
         // pdftotext boxes a word from its baseline up by the font's stated

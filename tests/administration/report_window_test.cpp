@@ -12,6 +12,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
+#include "tests/administration/PdfTools.h"
 #include "tests/administration/ProgramWindows.h"
 #include "tests/administration/ScoreGrids.h"
 #include "tests/support/DialogScript.h"
@@ -284,12 +285,13 @@ TEST_F(ReportWindowTest, ClosingSavesAndStores)
         const char *code;
         int state;
         const char *reportFile;  // under Rapporten
+        const char *pdfFile;     // under Rapporten/PDF
         bool ztaStays;
     };
     const Case cases[] = {
-        {"between the subtests", "Lotte", 6, "Lotte - 05-03-2024.zrp", true},
-        {"finished", "Lotte", 7, "Lotte - 05-03-2024.zrp", false},
-        {"a code with a blank", "Lotte B", 7, "LotteB - 05-03-2024.zrp", false},
+        {"between the subtests", "Lotte", 6, "Lotte - 05-03-2024.zrp", "ZIBOR - Lotte_05-03-2024.pdf", true},
+        {"finished", "Lotte", 7, "Lotte - 05-03-2024.zrp", "ZIBOR - Lotte_05-03-2024.pdf", false},
+        {"a code with a blank", "Lotte B", 7, "LotteB - 05-03-2024.zrp", "ZIBOR - Lotte B_05-03-2024.pdf", false},
     };
     for (const Case &cs : cases) {
         SCOPED_TRACE(cs.name);
@@ -308,6 +310,18 @@ TEST_F(ReportWindowTest, ClosingSavesAndStores)
         EXPECT_EQ(r.height, 29700);
         EXPECT_EQ(r.pages, 1);
         EXPECT_TRUE(r.firstPageIsEmf);
+        const fs::path pdf = root_ / "Rapporten" / "PDF" / cs.pdfFile;
+        ASSERT_TRUE(fs::exists(pdf));
+        if (reporttest::HaveTool("qpdf") && reporttest::HaveTool("pdftotext")) {
+            EXPECT_TRUE(reporttest::QpdfChecks(pdf.string()));
+            const std::string text = reporttest::PdfText(pdf.string());
+            EXPECT_NE(text.find("Testrapport"), std::string::npos);
+            EXPECT_NE(text.find(cs.code), std::string::npos);
+            EXPECT_NE(text.find(cs.state == 6 ? "n.v.t." : "ZIBOR-Index"), std::string::npos);
+        }
+        if (const char *keep = std::getenv("ZIBOR_REPORT_PNG"))
+            fs::copy_file(pdf, fs::path(keep) / (std::string("closing_") + std::to_string(cs.state) + ".pdf"),
+                          fs::copy_options::overwrite_existing);
 
         const std::string base = adm::SchoonNaam(cs.code) + "_05-03-2024";
         const std::vector<std::string> fw = LastRecord(root_ / "Data" / (base + "_FW.wda"));
@@ -367,6 +381,24 @@ TEST_F(ReportWindowTest, NoReportFolderAsksForAnotherPlace)
     EXPECT_TRUE(save.Options & ofNoChangeDir);
     EXPECT_EQ(LastRecord(root_ / "Data" / "Lotte_05-03-2024_FW.wda").at(13), "6");
     EXPECT_TRUE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
+}
+
+// A report folder without a "PDF" folder: the report file is written, then
+// the missing copy is said (E001) and another place is asked for the report.
+TEST_F(ReportWindowTest, NoPdfFolderIsAFailedStep)
+{
+    fs::remove_all(root_ / "Rapporten" / "PDF");
+    TDialogScript dialogs;
+    const std::string chosen = (root_ / "elders.zrp").string();
+    dialogs.Answer(mrOk, "Foutmelding E001").Choose(TDialogKind::SaveFile, chosen);
+    Administer("Lotte", 7);
+    PP->FormCreate(PP);
+    ShowAndClose();
+    EXPECT_EQ(ReadReportFile(root_ / "Rapporten" / "Lotte - 05-03-2024.zrp").pages, 1);
+    EXPECT_EQ(ReadReportFile(chosen).pages, 1);
+    EXPECT_FALSE(fs::exists(root_ / "Rapporten" / "PDF"));
+    EXPECT_EQ(LastRecord(root_ / "Data" / "Lotte_05-03-2024_FW.wda").at(13), "7");
+    EXPECT_FALSE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
 }
 
 // The place chosen after E001 fails as well: that is said too, and the
