@@ -14,6 +14,7 @@ TAboutBox::TAboutBox(TComponent *owner) : TForm(owner)
 {
     TLoadingScope loading(*this);
     formparts::Frame(*this, "AboutBox", "Programma-informatie", 320, 260, clBtnFace, TFormBorderStyle::bsSingle);
+    SetBorderIcons(biSystemMenu);
     SetAlphaBlend(true);
     SetAlphaBlendValue(230);
     Panel1 = Add<TPanel>(*this, "Panel1", 8, 8, 304, 200);

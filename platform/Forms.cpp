@@ -158,6 +158,12 @@ void TForm::SetBorderStyle(TFormBorderStyle s)
     ApplyWindowFlags();
 }
 
+void TForm::SetBorderIcons(TBorderIcons icons)
+{
+    borderIcons_ = icons;
+    ApplyWindowFlags();
+}
+
 void TForm::SetFormStyle(TFormStyle s)
 {
     formStyle_ = s;
@@ -180,6 +186,16 @@ void TForm::ApplyWindowFlags()
         f |= Qt::Tool;
         break;
     default:
+        // A frame without some of its buttons names the ones it keeps.
+        if (borderIcons_ != (biSystemMenu | biMinimize | biMaximize)) {
+            f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+            if (borderIcons_ & biSystemMenu)
+                f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+            if (borderIcons_ & biMinimize)
+                f |= Qt::WindowMinimizeButtonHint;
+            if (borderIcons_ & biMaximize)
+                f |= Qt::WindowMaximizeButtonHint;
+        }
         break;
     }
     if (StaysOnTop())

@@ -26,6 +26,9 @@ using TCloseQueryEvent = std::function<void(TObject *Sender, bool &CanClose)>;
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum class TPosition { poDesigned, poDefault, poScreenCenter, poDesktopCenter, poMainFormCenter };
 enum class TFormStyle { fsNormal, fsStayOnTop };
+// The buttons of a window's frame (single or sizeable border).
+enum TBorderIcon : unsigned { biSystemMenu = 1u << 0, biMinimize = 1u << 1, biMaximize = 1u << 2 };
+using TBorderIcons = unsigned;
 
 class TForm : public TWinControl {
 public:
@@ -52,6 +55,8 @@ public:
 
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle s);
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons icons);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition p) { position_ = p; }
     TFormStyle FormStyle() const { return formStyle_; }
@@ -125,6 +130,7 @@ private:
 
     String caption_;
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+    TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     TPosition position_ = TPosition::poDesigned;
     TFormStyle formStyle_ = TFormStyle::fsNormal;
     bool keyPreview_ = false;

@@ -404,4 +404,33 @@ TEST(GuiForms, AModalWindowAboveAStayOnTopWindowStaysOnTopWhileItRuns)
         f->Free();
 }
 
+TEST(GuiForms, BorderIconsChooseTheFramesButtons)
+{
+    struct Case {
+        const char *name;
+        TBorderIcons icons;
+        bool close, minimize, maximize;
+    };
+    const Case cases[] = {
+        {"all: the frame as the desktop makes it", biSystemMenu | biMinimize | biMaximize, false, false, false},
+        {"the system menu only", biSystemMenu, true, false, false},
+        {"no maximize", biSystemMenu | biMinimize, true, true, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto *f = MakeForm<TForm>(nullptr);
+        f->SetBorderStyle(TFormBorderStyle::bsSingle);
+        f->SetBorderIcons(c.icons);
+        const Qt::WindowFlags flags = f->Widget()->windowFlags();
+        const bool custom = flags & Qt::CustomizeWindowHint;
+        EXPECT_EQ(custom, c.close || c.minimize || c.maximize);
+        if (custom) {
+            EXPECT_EQ(bool(flags & Qt::WindowCloseButtonHint), c.close);
+            EXPECT_EQ(bool(flags & Qt::WindowMinimizeButtonHint), c.minimize);
+            EXPECT_EQ(bool(flags & Qt::WindowMaximizeButtonHint), c.maximize);
+        }
+        f->Free();
+    }
+}
+
 } // namespace
