@@ -45,11 +45,13 @@ TIntroWindow::TIntroWindow(TComponent *owner, const TIntroParams &params) : TFor
     TZIBMAINForm::SetJpegImage(Background, "ZIBbckgr1");
     static const char *const kPictures[] = {"Int1", "Int2", "Int3", "Int4", "int5"};
     for (int k = 0; k < 5; ++k) {
-        const int top = 90 + 80 * k;
-        Int[k] = Add<TImage>(*this, kPictures[k], 220, top, 60, 60);
+        const int top = 150 + 62 * k;
+        Int[k] = Add<TImage>(*this, kPictures[k], 240, top, 56, 56);
+        Int[k]->SetStretch(true);
+        Int[k]->SetProportional(true);
         Int[k]->SetCursor(crHandPoint);
         TZIBMAINForm::SetButtonImage(Int[k], "BtnSpkOff");
-        Labels[k] = formparts::AddCaption(*this, *this, "Label" + std::to_string(k + 1), 300, top + 14, 300, 16);
+        Labels[k] = formparts::AddCaption(*this, *this, "Label" + std::to_string(k + 1), 316, top + 12, 300, 16);
         Labels[k]->SetCaption(params.captions[k]);
         const int n = k + 1;
         Int[k]->OnClick = [this, n](TObject *) { IntroClick(n); };
@@ -59,8 +61,8 @@ TIntroWindow::TIntroWindow(TComponent *owner, const TIntroParams &params) : TFor
         if (k > 0)
             Labels[k]->SetEnabled(false);
     }
-    ButtonOT = Add<TImage>(*this, "ButtonOT", 60, 500, 200, 60);
-    ButtonIO = Add<TImage>(*this, "ButtonIO", 540, 500, 200, 60);
+    ButtonOT = Add<TImage>(*this, "ButtonOT", 60, 510, 200, 60);
+    ButtonIO = Add<TImage>(*this, "ButtonIO", 540, 510, 200, 60);
     ButtonOT->SetHint("Onderbreken");
     ButtonOT->SetShowHint(true);
     TZIBMAINForm::SetButtonImage(ButtonOT, "BtnOToff");

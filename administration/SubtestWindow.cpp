@@ -39,25 +39,25 @@ TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, c
         Background->SetStretch(true);
         TZIBMAINForm::SetJpegImage(Background, "ZIBbckgr1");
 
-        PromptA = Add<TImage>(*this, params.promptButton, 160, 110, 60, 60);
-        Label1 = formparts::AddCaption(*this, *this, "Label1", 240, 124, 360, 18);
+        PromptA = Add<TImage>(*this, params.promptButton, 200, 150, 64, 64);
+        Label1 = formparts::AddCaption(*this, *this, "Label1", 284, 166, 360, 18);
         PromptA->OnClick = Method(this, &TSubtestWindow::PromptAClick);
         Label1->OnClick = PromptA->OnClick;
         if (loop.twoParts) {
-            BtnB = Add<TImage>(*this, "BtnB", 160, 200, 60, 60);
-            Label2B = formparts::AddCaption(*this, *this, "Label2", 240, 214, 360, 18);
+            BtnB = Add<TImage>(*this, "BtnB", 200, 230, 64, 64);
+            Label2B = formparts::AddCaption(*this, *this, "Label2", 284, 246, 360, 18);
             BtnB->OnClick = Method(this, &TSubtestWindow::PromptBClick);
             Label2B->OnClick = BtnB->OnClick;
         }
-        ButtonStptime = Add<TImage>(*this, "ButtonStptime", 300, 290, 200, 60);
+        ButtonStptime = Add<TImage>(*this, "ButtonStptime", 320, 306, 160, 80);
         ButtonStptime->OnClick = Method(this, &TSubtestWindow::StopTimerClick);
-        TimeLabel = formparts::AddCaption(*this, *this, params.timeLabel, 300, 352, 200, 12);
+        TimeLabel = formparts::AddCaption(*this, *this, params.timeLabel, 300, 390, 200, 12, true);
         TimeLabel->SetVisible(false);
 
-        GoedBt = ColourField(*this, "GoedBt", 200, 380, clGreen);
-        FoutBt = ColourField(*this, "FoutBt", 440, 380, clMaroon);
-        GoedLabel = formparts::AddCaption(*this, *this, params.goedLabel, 200, 400, 160, 16, true);
-        FoutLabel = formparts::AddCaption(*this, *this, params.foutLabel, 440, 400, 160, 16, true);
+        GoedBt = ColourField(*this, "GoedBt", 200, 420, clGreen);
+        FoutBt = ColourField(*this, "FoutBt", 440, 420, clMaroon);
+        GoedLabel = formparts::AddCaption(*this, *this, params.goedLabel, 200, 440, 160, 16, true);
+        FoutLabel = formparts::AddCaption(*this, *this, params.foutLabel, 440, 440, 160, 16, true);
         GoedLabel->SetCaption("Goed");
         FoutLabel->SetCaption("Fout");
         GoedBt->OnClick = Method(this, &TSubtestWindow::GoedBtClick);
@@ -73,19 +73,27 @@ TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, c
         EFase = Add<TEdit>(*this, "EFase", 10, 10, 200, 22);
         EFase->SetVisible(false);
 
-        ButtonOT = Add<TImage>(*this, "ButtonOT", 60, 510, 200, 60);
+        ButtonOT = Add<TImage>(*this, "ButtonOT", 60, 520, 200, 60);
         ButtonOT->SetHint("Onderbreken");
         ButtonOT->SetShowHint(true);
         ButtonOT->OnClick = Method(this, &TSubtestWindow::OnderbrekenClick);
-        ButtonFinish = Add<TImage>(*this, "ButtonFinish", 540, 510, 200, 60);
+        ButtonFinish = Add<TImage>(*this, "ButtonFinish", 540, 520, 200, 60);
         ButtonFinish->OnClick = Method(this, &TSubtestWindow::Voltooien);
         for (TImage *b : {PromptA, BtnB, ButtonStptime, ButtonOT, ButtonFinish})
             if (b)
                 b->SetCursor(crHandPoint);
+        for (TImage *b : {PromptA, BtnB})
+            if (b) {
+                b->SetStretch(true);
+                b->SetProportional(true);
+            }
 
         Timer1 = new TTimer(this);
         Timer1->SetName("Timer1");
         Timer1->SetInterval(100);
+        // The tick decides when the stop is offered and when the maximum
+        // stops the clock: it keeps to its 100 ms.
+        Timer1->SetPrecise(true);
         Timer1->OnTimer = Method(this, &TSubtestWindow::Timer1Timer);
         LatencyTimer = formparts::AddLatencyTimer(*this, 500);
         Deferred.Bind(LatencyTimer, [this] { RunPendingAction(); }, 500);

@@ -19,8 +19,8 @@ const void *GetProcAddress(HMODULE module, const std::string &procedure);
 
 enum : int { THREAD_PRIORITY_NORMAL = 0, THREAD_PRIORITY_ABOVE_NORMAL = 1, THREAD_PRIORITY_HIGHEST = 2 };
 
-// Sets the calling thread's priority relative to normal: a priority above
-// normal lowers the thread's nice value by as much. False when the system
+// Sets the calling thread's priority relative to normal: each step above
+// normal lowers the thread's nice value by five. False when the system
 // refuses (raising it needs root or the capability to change nice values).
 bool SetCurrentThreadPriority(int priority);
 // The calling thread's priority relative to normal, as set above.

@@ -58,6 +58,14 @@ void TTimer::SetInterval(unsigned ms)
     Restart();
 }
 
+void TTimer::SetPrecise(bool v)
+{
+    if (v == precise_)
+        return;
+    precise_ = v;
+    Restart();
+}
+
 void TTimer::Restart()
 {
     const auto &r = Registry();
@@ -71,6 +79,7 @@ void TTimer::Restart()
         real_ = std::make_unique<Real>();
         QObject::connect(&real_->timer, &QTimer::timeout, [this] { Guarded([this] { Tick(); }); });
     }
+    real_->timer.setTimerType(precise_ ? Qt::PreciseTimer : Qt::CoarseTimer);
     real_->timer.start(static_cast<int>(interval_));
 }
 

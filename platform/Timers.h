@@ -21,6 +21,11 @@ public:
     // May be replaced at any time; a timer without a handler does not fire.
     TNotifyEvent OnTimer;
 
+    // A precise timer keeps to its interval to the millisecond; an ordinary
+    // one may be moved by a few percent so that wake-ups can be shared.
+    bool Precise() const { return precise_; }
+    void SetPrecise(bool v);
+
     // Enabled, with an interval and a handler.
     bool Running() const { return enabled_ && interval_ > 0 && OnTimer; }
     // One tick: OnTimer, when the timer is running; true when it ran.
@@ -42,6 +47,7 @@ private:
     class Real;
     std::unique_ptr<Real> real_;
     bool enabled_ = true;
+    bool precise_ = false;
     unsigned interval_ = 1000;
     int64_t due_ = 0;
     uint64_t serial_ = 0;

@@ -1,0 +1,214 @@
+// Response-time figures of a subtest window, run by hand: how long the stop
+// takes from the click (or the space key) being delivered to the window
+// until the stopwatch has stopped, and how evenly the 100 ms tick comes, over
+// many items while a second process keeps the CPU busy.
+//
+//   bench_subtest_stop [items] [busy threads] [deletion]
+//
+// The real window, its timers on Qt's clock, the prompts on the scripted
+// audio device. The stopwatch reads a clock that is the steady clock plus
+// an offset: the bench moves the offset past the point where the stop is
+// offered, so an item takes a few ticks instead of the prompt's seconds,
+// and the moment the stopwatch reads the clock to stop is taken from the
+// steady clock itself.
+#include "administration/DeletionWindow.h"
+#include "administration/ParticularsWindow.h"
+#include "administration/ProgramStart.h"
+#include "administration/SubstitutionWindow.h"
+#include "administration/SubtestRoad.h"
+#include "platform/Application.h"
+#include "platform/AudioDeviceScripted.h"
+#include "platform/Clock.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace plat;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+int64_t SteadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now().time_since_epoch()).count();
+}
+
+// The steady clock plus an offset; notes the first reading after Arm().
+class OffsetClock final : public Clock {
+public:
+    explicit OffsetClock(Clock &system) : system_(system) {}
+    TDateTime Now() override { return system_.Now(); }
+    int64_t MonotonicNanoseconds() override
+    {
+        const int64_t now = SteadyNs();
+        int64_t expected = -1;
+        firstRead_.compare_exchange_strong(expected, now);
+        return now + offset_;
+    }
+    void Skip(int64_t ns) { offset_ += ns; }
+    void Arm() { firstRead_ = -1; }
+    int64_t FirstRead() const { return firstRead_; }
+
+private:
+    Clock &system_;
+    std::atomic<int64_t> offset_{0};
+    std::atomic<int64_t> firstRead_{0};
+};
+
+void Click(QWidget *w)
+{
+    const QPointF local(w->width() / 2.0, w->height() / 2.0);
+    const QPointF global = w->mapToGlobal(local);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+void Key(QWidget *w, int qtKey, const QString &text)
+{
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+template <class Pred>
+bool RunUntil(Pred pred, int timeoutMs = 20000)
+{
+    const auto end = Steady::now() + std::chrono::milliseconds(timeoutMs);
+    while (!pred()) {
+        if (Steady::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+void Report(const char *what, std::vector<double> v, const char *unit)
+{
+    if (v.empty())
+        return;
+    std::sort(v.begin(), v.end());
+    const auto at = [&](double q) { return v[std::min(v.size() - 1, static_cast<size_t>(q * (v.size() - 1) + 0.5))]; };
+    std::printf("%-34s n=%4zu  median %8.3f  p99 %8.3f  worst %8.3f %s\n", what, v.size(), at(0.5), at(0.99),
+                v.back(), unit);
+}
+
+// A second process that keeps `threads` cores busy until it is killed.
+pid_t StartLoad(int threads)
+{
+    if (threads <= 0)
+        return 0;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<std::thread> spin;
+        for (int i = 0; i < threads; ++i)
+            spin.emplace_back([] {
+                volatile uint64_t x = 0;
+                for (;;)
+                    x = x + 1;
+            });
+        for (auto &t : spin)
+            t.join();
+        _exit(0);
+    }
+    return pid;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int items = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int load = argc > 2 ? std::atoi(argv[2]) : 2;
+    const bool deletion = argc > 3 && std::string(argv[3]) == "deletion";
+
+    QApplication app(argc, argv);
+    Application()->Initialize();
+    auto dev = std::make_shared<TScriptedAudioDevice>();
+    dev->SetAutoComplete(true);
+    TAudioDeviceScope scope(dev);
+    OffsetClock clock(CurrentClock());
+    SetClock(&clock);
+    InitializeModules();
+    CreateProgramWindows({});
+
+    TSubtestWindow &w = deletion ? static_cast<TSubtestWindow &>(*FWtfase) : *FVtfase;
+    std::vector<double> tickIntervals;
+    int64_t lastTick = 0;
+    const auto onTick = w.Timer1->OnTimer;
+    w.Timer1->OnTimer = [&](TObject *sender) {
+        const int64_t now = SteadyNs();
+        if (lastTick != 0)
+            tickIntervals.push_back(static_cast<double>(now - lastTick) / 1e6);
+        lastTick = now;
+        onTick(sender);
+    };
+
+    const pid_t loader = StartLoad(load);
+    std::vector<double> clickStop, keyStop;
+    w.StartAt(1, 0);
+    w.Show();
+    int done = 0;
+    for (int item = 0; item < items; ++item) {
+        if (w.Loop.IsLastEntryDone())
+            w.StartAt(1, 0);
+        Click(w.PromptA->Widget());
+        if (w.BtnB) {
+            if (!RunUntil([&] { return w.BtnB->Enabled(); }))
+                break;
+            Click(w.BtnB->Widget());
+        }
+        if (!RunUntil([&] { return w.Loop.CurrentPhase() == TItemLoop::Running; }))
+            break;
+        clock.Skip(static_cast<int64_t>(w.Loop.Params().stopOfferedAfterTenths + 12) * 100'000'000);
+        if (!RunUntil([&] { return w.ButtonStptime->Enabled(); }))
+            break;
+        const bool byKey = item % 2 == 1;
+        clock.Arm();
+        const int64_t t0 = SteadyNs();
+        if (byKey)
+            Key(w.Widget(), Qt::Key_Space, " ");
+        else
+            Click(w.ButtonStptime->Widget());
+        if (w.Loop.CurrentPhase() != TItemLoop::Stopped)
+            break;
+        (byKey ? keyStop : clickStop).push_back(static_cast<double>(clock.FirstRead() - t0) / 1e3);
+        Key(w.Widget(), Qt::Key_G, "g");
+        ++done;
+    }
+    if (loader > 0) {
+        kill(loader, SIGKILL);
+        waitpid(loader, nullptr, 0);
+    }
+    std::printf("%s window, %d of %d items, %d busy threads in a second process; UI thread priority %s\n",
+                deletion ? "deletion" : "substitution", done, items, load,
+                subtestroad::PriorityRaised() == 1   ? "raised"
+                : subtestroad::PriorityRaised() == 0 ? "left (refused)"
+                                                     : "not asked");
+    Report("stop path, click delivered", clickStop, "us");
+    Report("stop path, key delivered", keyStop, "us");
+    std::vector<double> jitter;
+    for (double i : tickIntervals)
+        jitter.push_back(std::abs(i - 100.0));
+    Report("tick interval", tickIntervals, "ms");
+    Report("tick jitter |interval - 100 ms|", jitter, "ms");
+    w.Hide();
+    SetClock(nullptr);
+    return done == items ? 0 : 1;
+}
