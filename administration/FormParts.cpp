@@ -31,6 +31,11 @@ plat::TLabel *AddCaption(plat::TForm &form, plat::TWinControl &parent, const std
     return l;
 }
 
+void ShowEnabled(plat::TControl &caption, bool enabled)
+{
+    caption.Font().SetColor(enabled ? plat::clWhite : plat::clGray);
+}
+
 plat::TTimer *AddLatencyTimer(plat::TForm &form, unsigned interval)
 {
     auto *t = new plat::TTimer(&form);

@@ -40,6 +40,10 @@ T *Add(plat::TForm &form, const std::string &name, int left, int top, int width,
 plat::TLabel *AddCaption(plat::TForm &form, plat::TWinControl &parent, const std::string &name, int left, int top,
                          int width, int size, bool centred = false);
 
+// A caption on a picture shows no difference when it is disabled: it is
+// greyed instead.
+void ShowEnabled(plat::TControl &caption, bool enabled);
+
 // The window's LatencyTimer: off until a click arms it.
 plat::TTimer *AddLatencyTimer(plat::TForm &form, unsigned interval);
 

@@ -88,6 +88,7 @@ void TIntroWindow::SetPart(int k, bool shown, bool enabled)
     Int[k - 1]->SetVisible(shown);
     Int[k - 1]->SetEnabled(enabled);
     Labels[k - 1]->SetEnabled(enabled);
+    formparts::ShowEnabled(*Labels[k - 1], enabled);
 }
 
 void TIntroWindow::FormShow(TObject *)

@@ -135,6 +135,8 @@ void TSubtestWindow::ApplyView()
         c->SetEnabled(s.enabled);
         if (auto *image = dynamic_cast<TImage *>(c))
             Picture(image, s.picture);
+        else
+            formparts::ShowEnabled(*c, s.enabled);
     };
     control(PromptA, v.promptA);
     control(Label1, v.promptA);
