@@ -321,7 +321,12 @@ void TPrintPreview::DrawGrayscale(TCanvas &canvas, const TMetafile &metafile, co
     TRect part = rect;
     const TRect clip = canvas.ClipRect();
     if (!clip.IsEmpty())
-        part = Intersect(rect, clip);
+        part = Intersect(part, clip);
+    const TSize device = canvas.DeviceSize();
+    if (device.cx > 0 && device.cy > 0) {
+        const TPoint a = canvas.DPtoLP({0, 0}), b = canvas.DPtoLP({device.cx, device.cy});
+        part = Intersect(part, Rect(std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)));
+    }
     if (part.IsEmpty())
         return;
     QImage image(part.Width(), part.Height(), QImage::Format_RGB32);

@@ -233,6 +233,12 @@ TEST(Showing, BitmapCoversOnlyThePartShown)
     EXPECT_LE(paper.Buffer().width(), pp->ClientWidth());
     EXPECT_LE(paper.Buffer().height(), pp->ClientHeight());
     EXPECT_EQ(Plain(paper.Buffer().pixel(paper.Buffer().width() / 2, paper.Buffer().height() / 2)), clRed);
+    // Grey too draws only the part shown, in place.
+    pp->SetGrayscale(gsPreview);
+    paper.UpdateBuffer();
+    EXPECT_EQ(Plain(paper.Buffer().pixel(paper.Buffer().width() / 2, paper.Buffer().height() / 2)), RGB(76, 76, 76));
+    EXPECT_EQ(Plain(paper.Buffer().pixel(2, 2)), RGB(76, 76, 76));
+    pp->SetGrayscale(0);
     // Scrolling shows another part: it is drawn for that part.
     const int draws = paper.PageDraws();
     pp->VertScrollBar().SetPosition(pp->VertScrollBar().MaxPosition());
