@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
 
@@ -58,8 +59,24 @@ uint16_t VirtualKeyFromQt(int k)
     return 0;
 }
 
+uint16_t VirtualKeyFromQt(int k, unsigned modifiers)
+{
+    // The numeric pad's plus and minus are keys of their own.
+    if (modifiers & Qt::KeypadModifier) {
+        if (k == Qt::Key_Plus)
+            return VK_ADD;
+        if (k == Qt::Key_Minus)
+            return VK_SUBTRACT;
+    }
+    return VirtualKeyFromQt(k);
+}
+
 int QtKeyFromVirtualKey(uint16_t vk)
 {
+    if (vk == VK_ADD)
+        return Qt::Key_Plus;
+    if (vk == VK_SUBTRACT)
+        return Qt::Key_Minus;
     for (const KeyPair &p : kKeys)
         if (p.vk == vk)
             return p.qt;
@@ -85,7 +102,8 @@ TShiftState ShiftFromQt(unsigned m)
 }
 
 namespace {
-TShiftState ShiftFromMouse(const QMouseEvent *e)
+template <class Event>
+TShiftState ShiftFromMouse(const Event *e)
 {
     TShiftState s = ShiftFromQt(e->modifiers());
     if (e->buttons() & Qt::LeftButton)
@@ -137,7 +155,7 @@ bool DispatchKey(TWinControl *target, QKeyEvent *e)
         form = target->ParentForm();
     const bool preview = form && form != target && form->KeyPreview();
     const TShiftState shift = ShiftFromQt(e->modifiers());
-    uint16_t vk = VirtualKeyFromQt(e->key());
+    uint16_t vk = VirtualKeyFromQt(e->key(), e->modifiers());
     if (vk) {
         if (preview) {
             form->KeyDown(vk, shift);
@@ -213,7 +231,7 @@ public:
                 // controls expect repeated presses and one release at the end.
                 if (ke->isAutoRepeat())
                     return false;
-                uint16_t vk = VirtualKeyFromQt(ke->key());
+                uint16_t vk = VirtualKeyFromQt(ke->key(), ke->modifiers());
                 if (vk) {
                     win->KeyUp(vk, ShiftFromQt(ke->modifiers()));
                     return vk == 0;
@@ -245,6 +263,17 @@ public:
                 control->ClientRect().Contains(Point(p.x(), p.y())))
                 control->Click();
             return false;
+        }
+        case QEvent::Wheel: {
+            // Not taken: Qt hands the wheel on to the parent's widget.
+            auto *we = static_cast<QWheelEvent *>(ev);
+            QPoint p = we->position().toPoint();
+            if (auto *w = qobject_cast<QWidget *>(obj); w && w != control->Widget() && control->Widget())
+                p = w->mapTo(control->Widget(), p);
+            const bool taken = control->DoMouseWheel(ShiftFromMouse(we), we->angleDelta().y(), Point(p.x(), p.y()));
+            if (taken)
+                we->accept();
+            return taken;
         }
         case QEvent::MouseButtonDblClick:
             control->DblClick();
@@ -688,6 +717,14 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
     if (OnMouseUp)
         OnMouseUp(this, button, shift, x, y);
+}
+
+bool TControl::DoMouseWheel(TShiftState shift, int delta, TPoint pos)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, shift, delta, pos, handled);
+    return handled;
 }
 
 void TControl::MouseEnter()

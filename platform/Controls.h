@@ -52,13 +52,18 @@ constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIg
 constexpr uint16_t VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17,
                    VK_MENU = 18, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34,
                    VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39,
-                   VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46, VK_F1 = 112, VK_F4 = 115;
+                   VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
+                   VK_F1 = 112, VK_F4 = 115;
 
 using TKeyEvent = std::function<void(TObject *Sender, uint16_t &Key, TShiftState Shift)>;
 // The character of a key press; a handler sets it to 0 to drop the key.
 using TKeyPressEvent = std::function<void(TObject *Sender, char32_t &Key)>;
 using TMouseEvent = std::function<void(TObject *Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject *Sender, TShiftState Shift, int X, int Y)>;
+// WheelDelta in 1/120 of a notch, forward positive; MousePos in the control's
+// coordinates; a handler sets Handled to keep the wheel from the parent.
+using TMouseWheelEvent =
+    std::function<void(TObject *Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool &Handled)>;
 
 // Binds an event to a method: Button1->OnClick = Method(this, &TMyForm::Button1Click).
 template <class C, class R, class... A>
@@ -163,6 +168,7 @@ public:
     TMouseEvent OnMouseDown;
     TMouseMoveEvent OnMouseMove;
     TMouseEvent OnMouseUp;
+    TMouseWheelEvent OnMouseWheel;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
 
@@ -187,6 +193,8 @@ public:
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // True when the wheel was taken; otherwise it goes on to the parent.
+    virtual bool DoMouseWheel(TShiftState shift, int delta, TPoint pos);
     virtual void MouseEnter();
     virtual void MouseLeave();
     virtual void DblClick();
@@ -313,6 +321,9 @@ bool IsAccel(char32_t key, const String &caption);
 
 // Qt key to virtual key code (0 when the key has none), modifiers to shift state.
 uint16_t VirtualKeyFromQt(int qtKey);
+// With the modifiers, so that the numeric pad's + and - (which Qt marks with
+// KeypadModifier, no modifier of the framework) become VK_ADD and VK_SUBTRACT.
+uint16_t VirtualKeyFromQt(int qtKey, unsigned modifiers);
 int QtKeyFromVirtualKey(uint16_t vk);
 TShiftState ShiftFromQt(unsigned modifiers);
 

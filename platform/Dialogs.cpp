@@ -1,4 +1,5 @@
 #include "platform/Dialogs.h"
+#include "platform/Printers.h"
 
 #include "platform/Application.h"
 #include "platform/Files.h"
@@ -46,11 +47,8 @@ public:
         case TDialogKind::SaveFile:
             return File(r);
         case TDialogKind::PrinterSetup: {
-            QPrinter printer;
-            QPrintDialog dlg(&printer);
             TDialogReply reply;
-            KeepAboveActiveWindow(&dlg);
-            reply.Result = dlg.exec() == QDialog::Accepted ? mrOk : mrCancel;
+            reply.Result = ExecQtPrinterSetup() ? mrOk : mrCancel;
             return reply;
         }
         case TDialogKind::ShellOpen: {

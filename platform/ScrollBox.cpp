@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -18,6 +19,7 @@ public:
         for (auto kind : {TScrollBarKind::sbHorizontal, TScrollBarKind::sbVertical}) {
             auto *bar = new QScrollBar(kind == TScrollBarKind::sbHorizontal ? Qt::Horizontal : Qt::Vertical, this);
             bar->hide();
+            bar->installEventFilter(this);
             bars[kind == TScrollBarKind::sbHorizontal ? 0 : 1] = bar;
             QObject::connect(bar, &QScrollBar::valueChanged, this, [this, kind](int v) {
                 if (!box->Dying())
@@ -31,6 +33,28 @@ public:
     }
     TScrollBox *box;
     QScrollBar *bars[2] = {nullptr, nullptr};
+
+protected:
+    // The wheel over a bar is the box's to handle first, as over its client area.
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        if (ev->type() != QEvent::Wheel || box->Dying())
+            return false;
+        auto *we = static_cast<QWheelEvent *>(ev);
+        const QPoint p = static_cast<QWidget *>(obj)->mapTo(this, we->position().toPoint());
+        TShiftState shift = ShiftFromQt(we->modifiers());
+        if (we->buttons() & Qt::LeftButton)
+            shift |= ssLeft;
+        if (we->buttons() & Qt::RightButton)
+            shift |= ssRight;
+        if (we->buttons() & Qt::MiddleButton)
+            shift |= ssMiddle;
+        bool taken = false;
+        Guarded([&] { taken = box->DoMouseWheel(shift, we->angleDelta().y(), Point(p.x(), p.y())); });
+        if (taken)
+            we->accept();
+        return taken;
+    }
 };
 
 } // namespace

@@ -26,6 +26,8 @@ TPaperPreview::TPaperPreview(TComponent *owner) : TCustomControl(owner)
     // The size at creation is no size message: nothing paints until the
     // owner sizes the control.
     TCustomControl::SetBounds(0, 0, ControlWidthFor(105), ControlHeightFor(148));
+    // The owner gets the paper's mouse events from the paper itself, once.
+    Widget()->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 TPaperPreview::~TPaperPreview() = default;

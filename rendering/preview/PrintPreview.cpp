@@ -52,6 +52,14 @@ TPrintPreview::TPrintPreview(TComponent *owner) : TScrollBox(owner)
     paper_->Hide();
     paper_->SetParent(this);
     paper_->OnPaint = [this](TObject *, TCanvas &canvas, const TRect &rect) { DrawPage(currentPage_, canvas, rect); };
+    paper_->OnMouseDown = [this](TObject *, TMouseButton b, TShiftState s, int x, int y) { PaperMouseDown(b, s, x, y); };
+    paper_->OnMouseMove = [this](TObject *, TShiftState s, int x, int y) { PaperMouseMove(s, x, y); };
+    paper_->OnMouseUp = [this](TObject *, TMouseButton b, TShiftState s, int x, int y) { PaperMouseUp(b, s, x, y); };
+    paper_->OnMouseWheel = [this](TObject *, TShiftState s, int delta, TPoint pos, bool &handled) {
+        handled = DoMouseWheel(s, delta, {pos.X + paper_->Left(), pos.Y + paper_->Top()});
+    };
+    paper_->OnClick = [this](TObject *) { Click(); };
+    paper_->OnDblClick = [this](TObject *) { DblClick(); };
     paperView_ = std::make_unique<TPaperPreviewOptions>();
     paperView_->AssignTo(*paper_);
     paperView_->OnChange = [this](TObject *) { PaperViewChanged(); };
@@ -66,6 +74,11 @@ TPrintPreview::~TPrintPreview()
     pages_->OnChange = nullptr;
     pages_->OnPageChange = nullptr;
     recordCanvas_.reset();
+    // The form made for this paper goes with the preview, unannounced.
+    if (!autoForm_.empty()) {
+        Guarded([&] { DeleteForm(autoForm_); });
+        autoForm_.clear();
+    }
 }
 
 // ---------------------------------------------------------------- look
@@ -215,7 +228,9 @@ void TPrintPreview::ConvertPoints(TPoint *points, int count, TUnits from, TUnits
 
 // ---------------------------------------------------------------- pages
 
-int TPrintPreview::TotalPages() const { return pages_->Count(); }
+int TPrintPreview::TotalPages() const { return printingDirectly_ ? directPages_ : pages_->Count(); }
+
+bool TPrintPreview::PrinterInstalled() const { return !Printer()->Printers().empty(); }
 
 TMetafile *TPrintPreview::Pages(int n)
 {
@@ -357,7 +372,9 @@ TCanvas &TPrintPreview::Canvas()
 {
     if (recordCanvas_)
         return *recordCanvas_;
-    return *nullCanvas_;
+    if (directCanvas_)
+        return *directCanvas_;
+    return Printer()->Canvas();
 }
 
 void TPrintPreview::ChangeState(uint8_t state)
@@ -414,10 +431,36 @@ void TPrintPreview::BeginDoc()
         return;
     recordCanvas_.reset();
     recordMeta_.reset();
+    directCanvas_ = nullptr;
     aborted_ = false;
-    pages_->ClearAndNotify();
-    ChangeState(psCreating);
-    RecomputeExtent();
+    if (directPrint_) {
+        // Without a printer there is nothing to print on.
+        if (!PrinterInstalled())
+            return;
+        printingDirectly_ = true;
+        directPages_ = 0;
+        if (usePrinterOptions_)
+            GetPrinterOptions();
+        else
+            SetPrinterOptions();
+        ChangeState(psPrinting);
+        Printer()->SetTitle(printJobTitle_);
+        try {
+            Printer()->BeginDoc();
+        } catch (...) {
+            printingDirectly_ = false;
+            Printer()->SetTitle(String());
+            ChangeState(psReady);
+            throw;
+        }
+    } else {
+        pages_->ClearAndNotify();
+        if (usePrinterOptions_ && PrinterInstalled())
+            GetPrinterOptions();
+        ChangeState(psCreating);
+        printingDirectly_ = false;
+        RecomputeExtent();
+    }
     if (OnBeginDoc)
         OnBeginDoc(this);
     NewPage();
@@ -425,22 +468,51 @@ void TPrintPreview::BeginDoc()
 
 void TPrintPreview::NewPage()
 {
-    if (state_ != psCreating)
+    const bool direct = state_ == psPrinting && printingDirectly_;
+    if (state_ != psCreating && !direct)
         return;
-    if (recordCanvas_ && OnEndPage)
+    if ((recordCanvas_ || directCanvas_) && OnEndPage)
         OnEndPage(this);
-    ClosePage(true);
-    OpenPage();
+    if (direct) {
+        if (directCanvas_) {
+            ++directPages_;
+            Printer()->NewPage();
+        } else {
+            TPrinter *printer = Printer();
+            directCanvas_ = &printer->Canvas();
+            directCanvas_->SetFont(Font());
+            const TPrinterMetrics m = printer->Metrics();
+            SetPageMapping(*directCanvas_, m.XDpi, m.YDpi, m.Offset);
+        }
+    } else {
+        ClosePage(true);
+        OpenPage();
+    }
     if (OnNewPage)
         OnNewPage(this);
 }
 
 void TPrintPreview::EndDoc()
 {
-    if (state_ != psCreating)
+    const bool direct = state_ == psPrinting && printingDirectly_;
+    if (state_ != psCreating && !direct)
         return;
     if (OnEndPage)
         OnEndPage(this);
+    if (direct) {
+        ++directPages_;
+        directCanvas_ = nullptr;
+        printingDirectly_ = false;
+        Printer()->SetTitle(String());
+        struct Ready {
+            TPrintPreview *p;
+            ~Ready() { p->ChangeState(psReady); }
+        } ready{this};
+        Printer()->EndDoc();
+        if (OnEndDoc)
+            OnEndDoc(this);
+        return;
+    }
     // The document ends whatever the last page does.
     struct Finish {
         TPrintPreview *p;
@@ -467,10 +539,372 @@ void TPrintPreview::Abort()
     if (state_ == psCreating) {
         ClosePage(false);
         pages_->ClearAndNotify();
+    } else if (state_ == psPrinting) {
+        directCanvas_ = nullptr;
+        printingDirectly_ = false;
+        if (Printer()->Printing() && !Printer()->Aborted())
+            Printer()->Abort();
     }
     if (OnAbort)
         OnAbort(this);
     ChangeState(psReady);
+}
+
+// ---------------------------------------------------------------- printing
+
+void TPrintPreview::Print() { PrintPages(1, TotalPages()); }
+
+void TPrintPreview::DoProgress(int page, int done, int total)
+{
+    if (aborted_ || !OnPrintProgress)
+        return;
+    bool abort = false;
+    OnPrintProgress(this, page, MulDiv(100, done, total), abort);
+    if (abort)
+        Abort();
+}
+
+void TPrintPreview::PrintPages(int first, int last)
+{
+    if (state_ != psReady || !PrinterInstalled() || TotalPages() <= 0)
+        return;
+    // A page out of range has no metafile to print.
+    first = std::clamp(first, 1, TotalPages());
+    last = std::clamp(last, 1, TotalPages());
+    if (first > last)
+        return;
+    aborted_ = false;
+    ChangeState(psPrinting);
+    bool complete = false;
+    try {
+        if (OnBeforePrint)
+            OnBeforePrint(this);
+        if (!usePrinterOptions_)
+            SetPrinterOptions();
+        TPrinter *printer = Printer();
+        printer->SetTitle(printJobTitle_);
+        printer->BeginDoc();
+        const TPrinterMetrics m = printer->Metrics();
+        TRect page = usePrinterOptions_
+                         ? Rect(0, 0, m.Physical.cx, m.Physical.cy)
+                         : Rect(0, 0, ConvertUnits(paperWidth_, m.XDpi, units_, mmPixel),
+                                ConvertUnits(paperHeight_, m.YDpi, units_, mmPixel));
+        // The paper's corner at the sheet's corner, not at the printable area's.
+        page = Bounds(-m.Offset.X, -m.Offset.Y, page.Width(), page.Height());
+        const int total = last - first + 1;
+        for (int p = first; p <= last && !aborted_; ++p) {
+            DoProgress(p, p - first, total);
+            if (aborted_)
+                break;
+            TCanvas &canvas = printer->Canvas();
+            if (TMetafile *mf = Pages(p)) {
+                if (grayscale_ & gsPrint)
+                    DrawGrayscale(canvas, *mf, page);
+                else
+                    PlayMetafile(canvas, *mf, page);
+            }
+            DoProgress(p, p - first + 1, total);
+            if (aborted_)
+                break;
+            if (p < last)
+                printer->NewPage();
+            else
+                complete = true;
+        }
+    } catch (...) {
+        EndPrint(complete);
+        throw;
+    }
+    EndPrint(complete);
+}
+
+void TPrintPreview::EndPrint(bool complete)
+{
+    struct Ready {
+        TPrintPreview *p;
+        ~Ready() { p->ChangeState(psReady); }
+    } ready{this};
+    TPrinter *printer = Printer();
+    aborted_ = aborted_ || !complete;
+    if (!complete && printer->Printing())
+        printer->Abort();
+    if (printer->Printing())
+        printer->EndDoc();
+    printer->SetTitle(String());
+    if (OnAfterPrint)
+        OnAfterPrint(this);
+}
+
+TSize TPrintPreview::PaperLoMetric() const
+{
+    TSize s{ConvertUnits(paperWidth_, ScreenPixelsPerInch, units_, mmLoMetric),
+            ConvertUnits(paperHeight_, ScreenPixelsPerInch, units_, mmLoMetric)};
+    if (orientation_ == poLandscape)
+        std::swap(s.cx, s.cy);
+    return s;
+}
+
+void TPrintPreview::SetPrinterOptions()
+{
+    if (!PrinterInstalled())
+        return;
+    TPrinter *printer = Printer();
+    TDeviceMode dm = printer->DeviceMode();
+    dm.Fields &= ~(DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_FORMNAME);
+    const String form = GetFormName();
+    if (!form.empty()) {
+        dm.Fields |= DM_FORMNAME;
+        dm.FormName = form;
+    }
+    if (paperType_ == pCustom) {
+        const TSize s = PaperLoMetric();
+        dm.PaperSize = DMPAPER_USER;
+        dm.PaperWidth = s.cx;
+        dm.PaperLength = s.cy;
+        dm.Fields |= DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
+    } else {
+        dm.PaperSize = PaperRow(paperType_).Code;
+        dm.Fields |= DM_PAPERSIZE;
+    }
+    dm.Fields |= DM_ORIENTATION;
+    dm.Orientation = orientation_ == poLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    printer->SetDeviceMode(dm);
+}
+
+void TPrintPreview::GetPrinterOptions()
+{
+    if (!PrinterInstalled())
+        return;
+    TPrinter *printer = Printer();
+    const TDeviceMode dm = printer->DeviceMode();
+    if (dm.Fields & DM_ORIENTATION)
+        SetOrientation(dm.Orientation == DMORIENT_LANDSCAPE ? poLandscape : poPortrait);
+    const TPaperType type = dm.Fields & DM_PAPERSIZE ? PaperTypeFromCode(dm.PaperSize) : pCustom;
+    if (type == pCustom) {
+        // The printer reports the sheet as it lies, so its size needs no turn.
+        const TPrinterMetrics m = printer->Metrics();
+        SetPaperSize(ConvertUnits(m.Physical.cx, m.XDpi, mmPixel, units_),
+                     ConvertUnits(m.Physical.cy, m.YDpi, mmPixel, units_));
+    } else {
+        SetPaperType(type);
+    }
+    if (dm.Fields & DM_FORMNAME)
+        formName_ = dm.FormName;
+}
+
+bool TPrintPreview::GetFormNames(std::vector<String> &names)
+{
+    names.clear();
+    std::vector<TPrinterForm> forms;
+    if (!PrinterInstalled() || !Printer()->GetForms(forms))
+        return false;
+    for (const TPrinterForm &f : forms)
+        if (f.Width >= 11 && f.Height >= 11)
+            names.push_back(f.Name);
+    return true;
+}
+
+String TPrintPreview::GetFormName()
+{
+    if (!formName_.empty() || !PrinterInstalled())
+        return formName_;
+    const TSize s = PaperLoMetric();
+    std::vector<TPrinterForm> forms;
+    Printer()->GetForms(forms);
+    for (const TPrinterForm &f : forms)
+        if (f.Width / 100 == s.cx && f.Height / 100 == s.cy) {
+            formName_ = f.Name;
+            return formName_;
+        }
+    MakeAutoCustomForm();
+    return formName_;
+}
+
+void TPrintPreview::MakeAutoCustomForm()
+{
+    if (!autoForm_.empty() && autoForm_ != formName_)
+        DeleteForm(autoForm_);
+    if (!formName_.empty())
+        return;
+    TSize s{ConvertUnits(paperWidth_, ScreenPixelsPerInch, units_, mmHiMetric),
+            ConvertUnits(paperHeight_, ScreenPixelsPerInch, units_, mmHiMetric)};
+    if (orientation_ == poLandscape)
+        std::swap(s.cx, s.cy);
+    const String name = std::to_string(unsigned(s.cx) / 100) + "mm x " + std::to_string(unsigned(s.cy) / 100) + "mm";
+    if (Printer()->AddForm({name, s.cx * 10, s.cy * 10, 0, true})) {
+        formName_ = autoForm_ = name;
+        if (OnAutoCustomForm)
+            OnAutoCustomForm(this, name, TOperation::opInsert);
+    }
+}
+
+void TPrintPreview::DeleteForm(const String &name)
+{
+    Printer()->DeleteForm(name);
+    if (name == formName_)
+        formName_.clear();
+    if (name == autoForm_) {
+        if (!Destroying() && OnAutoCustomForm)
+            OnAutoCustomForm(this, name, TOperation::opRemove);
+        autoForm_.clear();
+    }
+}
+
+void TPrintPreview::SetFormName(const String &name)
+{
+    if (name == formName_ || state_ != psReady)
+        return;
+    TPrinterForm form;
+    if (!Printer()->GetForm(name, form) || form.Width <= 0 || form.Height <= 0)
+        return;
+    int w = ConvertUnits(form.Width / 10, ScreenPixelsPerInch, mmHiMetric, units_);
+    int h = ConvertUnits(form.Height / 10, ScreenPixelsPerInch, mmHiMetric, units_);
+    if (orientation_ == poLandscape)
+        std::swap(w, h);
+    // The size first: it clears the form name, which is then set.
+    SetPaperSize(w, h);
+    formName_ = name;
+}
+
+TRect TPrintPreview::GetPrinterPageBounds()
+{
+    if (!PrinterInstalled())
+        return GetPageBounds();
+    const TPrinterMetrics m = Printer()->Metrics();
+    return Bounds(ConvertUnits(m.Offset.X, m.XDpi, mmPixel, units_), ConvertUnits(m.Offset.Y, m.YDpi, mmPixel, units_),
+                  ConvertUnits(m.Printable.cx, m.XDpi, mmPixel, units_),
+                  ConvertUnits(m.Printable.cy, m.YDpi, mmPixel, units_));
+}
+
+// ---------------------------------------------------------------- keyboard, wheel, dragging
+
+void TPrintPreview::KeyDown(uint16_t &key, TShiftState shift)
+{
+    const TShiftState keys = shift & (ssShift | ssCtrl | ssAlt);
+    const bool none = keys == 0, withShift = keys == ssShift, withCtrl = keys == ssCtrl;
+    TControlScrollBar &h = HorzScrollBar(), &v = VertScrollBar();
+    bool done = true;
+    auto step = [&](TControlScrollBar &bar, int sign, int client) {
+        if (none)
+            bar.SetPosition(bar.Position() + sign * bar.Increment());
+        else if (withShift)
+            bar.SetPosition(bar.Position() + sign);
+        else if (withCtrl)
+            bar.SetPosition(bar.Position() + sign * client);
+        else
+            done = false;
+    };
+    switch (key) {
+    case VK_HOME:
+    case VK_END: {
+        TControlScrollBar *bar = none ? &h : withCtrl ? &v : nullptr;
+        if (bar)
+            bar->SetPosition(key == VK_HOME ? 0 : bar->Range());
+        done = bar != nullptr;
+        break;
+    }
+    case VK_LEFT: step(h, -1, ClientWidth()); break;
+    case VK_RIGHT: step(h, 1, ClientWidth()); break;
+    case VK_UP: step(v, -1, ClientHeight()); break;
+    case VK_DOWN: step(v, 1, ClientHeight()); break;
+    case VK_NEXT:
+    case VK_PRIOR:
+        if (none)
+            SetCurrentPage(CurrentPage() + (key == VK_NEXT ? 1 : -1));
+        else if (withCtrl)
+            SetCurrentPage(key == VK_NEXT ? TotalPages() : 1);
+        else
+            done = false;
+        break;
+    case VK_ADD:
+    case VK_SUBTRACT:
+        if (none)
+            SetZoom(Zoom() + (key == VK_ADD ? zoomStep_ : -zoomStep_));
+        else
+            done = false;
+        break;
+    default:
+        done = false;
+    }
+    if (done)
+        key = 0;
+    else
+        TScrollBox::KeyDown(key, shift);
+}
+
+bool TPrintPreview::DoMouseWheel(TShiftState shift, int delta, TPoint pos)
+{
+    if (!Rect(0, 0, Width(), Height()).Contains(pos))
+        return TScrollBox::DoMouseWheel(shift, delta, pos);
+    const TShiftState keys = shift & (ssShift | ssCtrl | ssAlt);
+    const TShiftState buttons = shift & (ssLeft | ssRight | ssMiddle);
+    enum { Scroll, Page, Zoom } what;
+    if (buttons == 0 && keys == 0)
+        what = Scroll;
+    else if ((buttons == 0 && keys == ssShift) || (buttons == ssMiddle && keys == 0))
+        what = Page;
+    else if (buttons == 0 && keys == ssCtrl)
+        what = Zoom;
+    else
+        return TScrollBox::DoMouseWheel(shift, delta, pos);
+    wheelSum_ += delta;
+    while (wheelSum_ >= 120 || wheelSum_ <= -120) {
+        const int sign = wheelSum_ > 0 ? 1 : -1;
+        wheelSum_ -= sign * 120;
+        switch (what) {
+        case Scroll: VertScrollBar().SetPosition(VertScrollBar().Position() - sign * VertScrollBar().Increment()); break;
+        case Page: SetCurrentPage(CurrentPage() - sign); break;
+        case Zoom: SetZoom(zoom_ + sign * zoomStep_); break;
+        }
+    }
+    return true;
+}
+
+void TPrintPreview::PaperMouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (CanFocus())
+        SetFocus();
+    if (button == TMouseButton::mbLeft && (canDragH_ || canDragV_)) {
+        dragging_ = true;
+        grab_ = {x, y};
+        paper_->SetCursor(paperView_->GrabCursor());
+    }
+    MouseDown(button, shift, x + paper_->Left(), y + paper_->Top());
+}
+
+void TPrintPreview::PaperMouseMove(TShiftState shift, int x, int y)
+{
+    if (dragging_ && (shift & ssLeft)) {
+        // The grabbed point of the paper follows the pointer.
+        const int dx = x - grab_.X, dy = y - grab_.Y;
+        auto shiftBy = [&](TControlScrollBar &bar, bool can, int d, bool horizontal) {
+            if (!can || d == 0)
+                return;
+            if (bar.IsScrollBarVisible()) {
+                bar.SetPosition(bar.Position() - d);
+                return;
+            }
+            const int extent = horizontal ? paper_->Width() : paper_->Height();
+            const int client = horizontal ? ClientWidth() : ClientHeight();
+            const int at = std::clamp((horizontal ? paper_->Left() : paper_->Top()) + d, std::min(0, client - extent), 0);
+            if (horizontal)
+                paper_->SetLeft(at);
+            else
+                paper_->SetTop(at);
+        };
+        shiftBy(HorzScrollBar(), canDragH_, dx, true);
+        shiftBy(VertScrollBar(), canDragV_, dy, false);
+    }
+    MouseMove(shift, x + paper_->Left(), y + paper_->Top());
+}
+
+void TPrintPreview::PaperMouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (dragging_) {
+        dragging_ = false;
+        paper_->SetCursor(paperView_->DragCursor());
+    }
+    MouseUp(button, shift, x + paper_->Left(), y + paper_->Top());
 }
 
 // ---------------------------------------------------------------- files
@@ -693,17 +1127,21 @@ void TPrintPreview::UpdateZoom()
     };
     size();
     bool dragH = cw > availW, dragV = ch > availH;
-    if (AutoScroll() && (dragH || dragV)) {
-        // A bar that will show takes its size off the other direction.
-        if (dragH) {
-            availH = std::max(1, availH - hb.ActualSize());
+    if (AutoScroll()) {
+        // A bar that will show takes its size off the other direction, which
+        // may then need its own bar; the paper is sized again for what is left.
+        const int baseW = availW, baseH = availH;
+        for (int round = 0; round < 3; ++round) {
+            const int w = std::max(1, baseW - (dragV ? vb.ActualSize() : 0));
+            const int h = std::max(1, baseH - (dragH ? hb.ActualSize() : 0));
+            if (w == availW && h == availH)
+                break;
+            availW = w;
+            availH = h;
+            size();
+            dragH = cw > availW;
             dragV = ch > availH;
         }
-        if (dragV) {
-            availW = std::max(1, availW - vb.ActualSize());
-            dragH = cw > availW;
-        }
-        size();
     }
     const int left = hb.Margin() + (cw <= availW ? (availW - cw) / 2 : 0);
     const int top = vb.Margin() + (ch <= availH ? (availH - ch) / 2 : 0);

@@ -11,6 +11,7 @@
 #include "platform/Canvas.h"
 #include "platform/Metafile.h"
 #include "platform/MetafileCanvas.h"
+#include "platform/Printers.h"
 #include "platform/ScrollBox.h"
 #include "rendering/preview/MetafileList.h"
 #include "rendering/preview/PaperPreview.h"
@@ -49,6 +50,9 @@ public:
     // ---- published look and behaviour
     bool Annotation() const { return annotation_; }
     void SetAnnotation(bool on);
+    // BeginDoc prints straight to the printer instead of recording.
+    bool DirectPrint() const { return directPrint_; }
+    void SetDirectPrint(bool on) { directPrint_ = on; }
     bool Background() const { return background_; }
     void SetBackground(bool on);
     TGrayscaleOptions Grayscale() const { return grayscale_; }
@@ -105,8 +109,8 @@ public:
     bool CanDragHorizontally() const { return canDragH_; }
     bool CanDragVertically() const { return canDragV_; }
     plat::TRect GetPageBounds() const { return plat::Rect(0, 0, paperWidth_, paperHeight_); }
-    // Off the printer, as there is none yet.
-    bool PrinterInstalled() const { return false; }
+    // The system's printer list is not empty.
+    bool PrinterInstalled() const;
 
     // ---- units
     int ConvertX(int value, TUnits from, TUnits to) const;
@@ -115,7 +119,8 @@ public:
     void ConvertPoints(plat::TPoint *points, int count, TUnits from, TUnits to) const;
 
     // ---- recording
-    // The page being recorded; outside a page a canvas that draws nowhere.
+    // The page being recorded (or printed directly); outside a page the
+    // printer's canvas, which draws nowhere unless a job runs.
     plat::TCanvas &Canvas();
     void BeginDoc();
     void NewPage();
@@ -157,6 +162,26 @@ public:
     // The page in grey: g = (30 R + 59 G + 11 B) / 100 per pixel.
     static void DrawGrayscale(plat::TCanvas &canvas, const plat::TMetafile &metafile, const plat::TRect &rect);
 
+    // ---- printing
+    void Print();
+    // first and last are clamped to 1..TotalPages; nothing when first > last.
+    // The end step (job ended or aborted, OnAfterPrint, State 0) runs also
+    // when drawing, the printer or a handler raises; the error then goes on.
+    void PrintPages(int first, int last);
+    // The paper and orientation into the printer's settings, and back.
+    void SetPrinterOptions();
+    void GetPrinterOptions();
+    // The printer's forms of at least 11 x 11 thousandths of a millimetre.
+    bool GetFormNames(std::vector<plat::String> &names);
+    // The form for the paper: the one chosen, else the printer's form of the
+    // same size, else a form made for it (the automatic custom form).
+    plat::String GetFormName();
+    // Chooses a form of the printer: the paper takes its size.
+    void SetFormName(const plat::String &name);
+    const plat::String &AutoCustomFormName() const { return autoForm_; }
+    // The printable area in Units; the page bounds without a printer.
+    plat::TRect GetPrinterPageBounds();
+
     // Lays the paper control out for the zoom.
     void UpdateZoom();
     void UpdateAnnotation();
@@ -168,7 +193,13 @@ public:
     TPreviewAutoCustomForm OnAutoCustomForm;
     TPreviewPageDraw OnAnnotation, OnBackground;
 
+    // The keyboard, the wheel and dragging of the paper.
+    void KeyDown(uint16_t &key, plat::TShiftState shift) override;
+    bool DoMouseWheel(plat::TShiftState shift, int delta, plat::TPoint pos) override;
+    bool Dragging() const { return dragging_; }
+
 protected:
+    virtual void DoProgress(int page, int done, int total);
     virtual void DoAnnotation(int page);
     virtual void DoBackground(int page);
     virtual void DrawPage(int page, plat::TCanvas &canvas, const plat::TRect &rect);
@@ -188,6 +219,14 @@ private:
     void PageEdited(int index);
     void PaperViewChanged();
     void LoadChecked(const uint8_t *bytes, size_t size);
+    void EndPrint(bool complete);
+    void DeleteForm(const plat::String &name);
+    void MakeAutoCustomForm();
+    // The paper in 0.1 mm, turned when landscape.
+    plat::TSize PaperLoMetric() const;
+    void PaperMouseDown(plat::TMouseButton button, plat::TShiftState shift, int x, int y);
+    void PaperMouseMove(plat::TShiftState shift, int x, int y);
+    void PaperMouseUp(plat::TMouseButton button, plat::TShiftState shift, int x, int y);
 
     std::unique_ptr<TMetafileList> pages_;
     std::unique_ptr<TPaperPreviewOptions> paperView_;
@@ -214,6 +253,12 @@ private:
     plat::TSize extent_{1, 1};
     plat::String formName_;
     bool canDragH_ = false, canDragV_ = false, dragging_ = false;
+    plat::TPoint grab_;
+    int wheelSum_ = 0;
+    bool directPrint_ = false, printingDirectly_ = false;
+    int directPages_ = 0;
+    plat::TCanvas *directCanvas_ = nullptr;
+    plat::String autoForm_;
 };
 
 // Registers the hand and grab cursors of the program's resources as screen

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWheelEvent>
 #include <QWidget>
 
 namespace zibor::test {
@@ -155,6 +156,40 @@ void TWindowDriver::Type(plat::TWinControl &control, const std::string &text)
     }
 }
 
+namespace {
+
+Qt::KeyboardModifiers Modifiers(plat::TShiftState shift)
+{
+    Qt::KeyboardModifiers mods;
+    if (shift & plat::ssShift)
+        mods |= Qt::ShiftModifier;
+    if (shift & plat::ssCtrl)
+        mods |= Qt::ControlModifier;
+    if (shift & plat::ssAlt)
+        mods |= Qt::AltModifier;
+    return mods;
+}
+
+Qt::MouseButtons Buttons(plat::TShiftState shift)
+{
+    Qt::MouseButtons b;
+    if (shift & plat::ssLeft)
+        b |= Qt::LeftButton;
+    if (shift & plat::ssRight)
+        b |= Qt::RightButton;
+    if (shift & plat::ssMiddle)
+        b |= Qt::MiddleButton;
+    return b;
+}
+
+Qt::MouseButton Button(plat::TMouseButton b)
+{
+    return b == plat::TMouseButton::mbRight ? Qt::RightButton : b == plat::TMouseButton::mbMiddle ? Qt::MiddleButton
+                                                                                                  : Qt::LeftButton;
+}
+
+} // namespace
+
 void TWindowDriver::Key(plat::TWinControl &control, uint16_t vk, plat::TShiftState shift)
 {
     QString text;
@@ -166,16 +201,66 @@ void TWindowDriver::Key(plat::TWinControl &control, uint16_t vk, plat::TShiftSta
         text = "\b";
     else if (vk == plat::VK_SPACE)
         text = " ";
-    Qt::KeyboardModifiers mods;
-    if (shift & plat::ssShift)
-        mods |= Qt::ShiftModifier;
-    if (shift & plat::ssCtrl)
-        mods |= Qt::ControlModifier;
-    if (shift & plat::ssAlt)
-        mods |= Qt::AltModifier;
+    Qt::KeyboardModifiers mods = Modifiers(shift);
+    if (vk == plat::VK_ADD || vk == plat::VK_SUBTRACT) {
+        mods |= Qt::KeypadModifier;
+        text = vk == plat::VK_ADD ? "+" : "-";
+    }
     if (mods & (Qt::ControlModifier | Qt::AltModifier))
         text.clear();
     SendKey(control.Widget(), plat::QtKeyFromVirtualKey(vk), mods, text);
+}
+
+namespace {
+
+void SendMouse(QWidget *w, QEvent::Type type, plat::TPoint at, Qt::MouseButton button, Qt::MouseButtons held,
+               plat::TShiftState shift)
+{
+    const QPointF local(at.X, at.Y);
+    QMouseEvent e(type, local, w->mapToGlobal(local), button, held, Modifiers(shift));
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+bool TWindowDriver::Wheel(plat::TControl &control, plat::TPoint at, int delta, plat::TShiftState shift)
+{
+    // To the innermost widget at the point, then up to its parents while no
+    // one takes it, as Qt does with the wheel of the window system.
+    QWidget *w = control.Widget();
+    QPoint local(at.X, at.Y);
+    if (QWidget *child = w->childAt(local)) {
+        local = child->mapFrom(w, local);
+        w = child;
+    }
+    for (;;) {
+        QWheelEvent e(QPointF(local), w->mapToGlobal(QPointF(local)), QPoint(), QPoint(0, delta), Buttons(shift),
+                      Modifiers(shift), Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &e);
+        if (e.isAccepted())
+            return true;
+        if (w->isWindow() || w->testAttribute(Qt::WA_NoMousePropagation) || !w->parentWidget())
+            return false;
+        local = w->mapToParent(local);
+        w = w->parentWidget();
+    }
+}
+
+void TWindowDriver::Press(plat::TControl &control, plat::TPoint at, plat::TMouseButton button, plat::TShiftState shift)
+{
+    SendMouse(control.Widget(), QEvent::MouseButtonPress, at, Button(button), Buttons(shift) | Button(button), shift);
+}
+
+void TWindowDriver::MoveTo(plat::TControl &control, plat::TPoint at, plat::TShiftState shift)
+{
+    SendMouse(control.Widget(), QEvent::MouseMove, at, Qt::NoButton, Buttons(shift), shift);
+}
+
+void TWindowDriver::Release(plat::TControl &control, plat::TPoint at, plat::TMouseButton button,
+                            plat::TShiftState shift)
+{
+    SendMouse(control.Widget(), QEvent::MouseButtonRelease, at, Button(button), Buttons(shift) & ~Button(button),
+              shift);
 }
 
 bool TWindowDriver::FireTimer(plat::TTimer &timer) { return timer.Tick(); }

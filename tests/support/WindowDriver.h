@@ -56,8 +56,20 @@ public:
     bool ClickItem(plat::TWinControl &group, int index);
     // Types each character of the UTF-8 text into the control.
     void Type(plat::TWinControl &control, const std::string &text);
-    // A key by virtual key code (Enter, Escape, Backspace carry their character).
+    // A key by virtual key code (Enter, Escape, Backspace carry their character;
+    // VK_ADD and VK_SUBTRACT come from the numeric pad).
     void Key(plat::TWinControl &control, uint16_t vk, plat::TShiftState shift = 0);
+
+    // The mouse at a point of the control (its own coordinates), through the
+    // widget's own event handling. shift holds the keys and the buttons held
+    // (ssLeft, ssMiddle, ssRight). Wheel's delta is in 1/120 of a notch,
+    // forward positive; it returns whether a control took the wheel.
+    bool Wheel(plat::TControl &control, plat::TPoint at, int delta, plat::TShiftState shift = 0);
+    void Press(plat::TControl &control, plat::TPoint at, plat::TMouseButton button = plat::TMouseButton::mbLeft,
+               plat::TShiftState shift = 0);
+    void MoveTo(plat::TControl &control, plat::TPoint at, plat::TShiftState shift = plat::ssLeft);
+    void Release(plat::TControl &control, plat::TPoint at, plat::TMouseButton button = plat::TMouseButton::mbLeft,
+                 plat::TShiftState shift = 0);
 
     // One tick of the timer; false when the timer is not running.
     bool FireTimer(plat::TTimer &timer);
