@@ -150,13 +150,15 @@ void TUiCustomGlyphButton::Notification(TComponent *component, TOperation operat
     if (component == frameController_)
         frameController_ = nullptr;
     if (component == images_) {
-        images_->UnRegisterChanges(imagesLink_.get());
+        // The list is half gone; its destructor has let go of the link.
         images_ = nullptr;
         if (!Dying())
             GlyphSourceChanged();
     }
-    if (actionLink_ && component == &actionLink_->Action())
+    if (actionLink_ && component == &actionLink_->Action()) {
+        actionLink_->ActionGone();
         actionLink_.reset();
+    }
 }
 
 void TUiCustomGlyphButton::SetAction(TAction *action)
@@ -607,7 +609,11 @@ TUiCheckedActionLink::TUiCheckedActionLink(TUiCustomGlyphButton &client, TAction
     action_.AddLink(&listener_);
 }
 
-TUiCheckedActionLink::~TUiCheckedActionLink() { action_.RemoveLink(&listener_); }
+TUiCheckedActionLink::~TUiCheckedActionLink()
+{
+    if (!actionGone_)
+        action_.RemoveLink(&listener_);
+}
 
 bool TUiCheckedActionLink::IsCheckedLinked() const { return client_.Checked() == action_.Checked(); }
 

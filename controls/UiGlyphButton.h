@@ -180,8 +180,11 @@ public:
     void SetChecked(bool v);
     // The action changed; defaultsOnly leaves a checked button alone.
     void ActionChange(bool defaultsOnly);
+    // The action is being freed: the link must not reach it any more.
+    void ActionGone() { actionGone_ = true; }
 
 private:
+    bool actionGone_ = false;
     TUiCustomGlyphButton &client_;
     plat::TAction &action_;
     std::function<void(bool)> listener_;

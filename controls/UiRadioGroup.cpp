@@ -168,7 +168,7 @@ void TUiCustomRadioGroup::Notification(TComponent *component, TOperation operati
 {
     TUiCustomGroupBox::Notification(component, operation);
     if (operation == TOperation::opRemove && component == images_) {
-        images_->UnRegisterChanges(imagesLink_.get());
+        // The list is half gone; its destructor has let go of the link.
         images_ = nullptr;
         if (!Dying())
             SetUseCustomGlyphs(!glyphs_->Empty());
