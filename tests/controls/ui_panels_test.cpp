@@ -235,3 +235,29 @@ TEST_F(PanelWindow, GroupBoxStylesPixelByPixel)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PanelWindow, AFrameControllerSetsBordersAndColoursDirectly)
+{
+    auto *p = window.Place<TUiCustomPanel>(0, 0, 100, 60);
+    auto *box = window.Place<TUiCustomGroupBox>(0, 100, 100, 60);
+    auto *fc = new TUiFrameController(&window.Form());
+    fc->SetFrameVisible(true);
+    fc->SetFrameStyle(fsGroove);
+    fc->SetColor(clSkyBlue);
+    p->SetFrameController(fc);
+    box->SetFrameController(fc);
+    EXPECT_EQ(p->BorderOuter(), fsGroove);
+    EXPECT_EQ(p->Color(), clSkyBlue);
+    EXPECT_EQ(p->FlatColorAdjustment(), 0);
+    EXPECT_EQ(p->BorderHighlight(), ShadeUp(clSkyBlue, 100));
+    EXPECT_EQ(box->BorderOuter(), fsNone) << "a group box takes the settings only in the custom style";
+    box->SetGroupStyle(gsCustom);
+    fc->SetFrameStyle(fsLowered);
+    EXPECT_EQ(box->BorderOuter(), fsLowered);
+    delete fc;
+    EXPECT_EQ(p->FrameController(), nullptr);
+}
+
+} // namespace

@@ -245,3 +245,34 @@ TEST_F(RadioWindow, BuiltInGlyphPixelByPixel)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RadioWindow, AFrameControllerPushesItsSettingsWhileItsFrameIsVisible)
+{
+    TUiRadioButton *r = Radio("r", 10);
+    r->SetFrameControllerNotifications(static_cast<TUiFrameControllerNotifications>(
+        fcnAll & ~FcpBit(fcpDisabledColor)));
+    auto *fc = new TUiFrameController(&form);
+    fc->SetColor(clYellow);
+    r->SetFrameController(fc);
+    EXPECT_FALSE(r->HotTrack()) << "nothing while the frame is not visible";
+    EXPECT_EQ(r->FillColor(), clWindow);
+    fc->SetFrameVisible(true);
+    EXPECT_TRUE(r->HotTrack());
+    EXPECT_EQ(r->FillColor(), clWindow) << "only the property that changed is pushed";
+    fc->SetColor(clRed);
+    fc->SetDisabledColor(clRed);
+    fc->SetFrameHotColor(clLime);
+    EXPECT_EQ(r->FillColor(), clRed) << "the controller's Color is the fill";
+    EXPECT_EQ(r->DisabledColor(), clBtnFace) << "a property outside the notifications stays";
+    EXPECT_NE(r->HotTrackColor(), clLime) << "the hot colour only in the frame style";
+    fc->SetFrameHotTrack(true);
+    EXPECT_EQ(r->HotTrackStyle(), htsFrame);
+    fc->SetFrameHotColor(clAqua);
+    EXPECT_EQ(r->HotTrackColor(), clAqua);
+    delete fc;
+    EXPECT_EQ(r->FrameController(), nullptr) << "a freed controller is let go";
+}
+
+} // namespace
