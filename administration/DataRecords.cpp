@@ -186,6 +186,10 @@ std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std
     for (int i : {3, 4, 5, 6, 7, 8})
         if (!OptionalNumber(f[i]))
             return std::nullopt;
+    // The code finds the record and names the files: a record whose code
+    // holds a control character could be written but never found again.
+    if (Field(f[0]) != f[0])
+        return std::nullopt;
     const int state = Number(f[13]);
     if (state < 1 || state > 7)
         return std::nullopt;

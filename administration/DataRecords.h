@@ -97,8 +97,8 @@ struct TParsedRecord {
 
 // Parses a record; nothing when the tag is not this subtest's or the record
 // is damaged: fewer than 14 or more than 50 fields, a state outside 1..7, a
-// last entry that is no entry of this subtest, or a birth or test date, a
-// time, a score or a T-score that is no number.
+// last entry that is no entry of this subtest, a birth or test date, a time,
+// a score or a T-score that is no number, or a code with a control character.
 std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std::string &line);
 
 // The subtest window's current entry after a parsed last entry: the next

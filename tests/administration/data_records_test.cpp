@@ -222,6 +222,7 @@ TEST(DataRecords, DamagedRecordsAreRefused)
         head + "2;15;1;x",                 // T-score no number
         "Jan;FWR;meisje;1a;01;2017;10;03;2024;De Eik;5;Piet;4;2", // birth day
         head + "4" + std::string(36 * 2, ';'), // more fields than a record holds
+        "Jan\x1b" "2;FWR;meisje;10;01;2017;10;03;2024;;;;4;2",  // a code no store could find again
     };
     for (const std::string &line : damaged) {
         SCOPED_TRACE(line);
