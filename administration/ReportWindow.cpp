@@ -79,14 +79,20 @@ TPP::TPP(TComponent *owner) : TForm(owner)
     Edit1->SetVisible(false);
     // No tick handler: printing does not defer its action.
     LatencyTimer = formparts::AddLatencyTimer(*this, 500);
+    PrinterSetupDialog = new TPrinterSetupDialog(this);
+    PrinterSetupDialog->SetName("PrinterSetupDialog");
 
     PRbtn->SetEnabled(false);
     ZoomComboBox->OnChange = Method(this, &TPP::ZoomComboBoxChange);
+    PRbtn->OnClick = Method(this, &TPP::PrintButtonClick);
+    PrinterSetupDialog->OnClose = Method(this, &TPP::FormCreate);
     ButtonExit->OnClick = Method(this, &TPP::Exitclick);
     PrintPreview->OnBeginDoc = Method(this, &TPP::PrintPreviewBeginDoc);
     PrintPreview->OnEndDoc = Method(this, &TPP::PrintPreviewEndDoc);
     PrintPreview->OnChange = Method(this, &TPP::PrintPreviewChange);
     PrintPreview->OnZoomChange = Method(this, &TPP::PrintPreviewZoomChange);
+    PrintPreview->OnBeforePrint = Method(this, &TPP::PrintPreviewBeforePrint);
+    PrintPreview->OnAfterPrint = Method(this, &TPP::PrintPreviewAfterPrint);
     OnCreate = Method(this, &TPP::FormCreate);
     OnActivate = Method(this, &TPP::FormActivate);
 }
@@ -156,6 +162,33 @@ void TPP::PrintPreviewZoomChange(TObject *)
     }
     // An index past the items (the fit) shows no selection.
     ZoomComboBox->SetItemIndex(index);
+}
+
+void TPP::PrintButtonClick(TObject *)
+{
+    if (PrintPreview->State() != psReady)
+        return;
+    ZIBMAINForm->PlayClickSound();
+    TZIBMAINForm::SetButtonImage(PRbtn, "BtnPRon");
+    PrintPreview->SetPrinterOptions();
+    if (!PrinterSetupDialog->Execute())
+        return;
+    PrintPreview->UpdateAnnotation();
+    PrintPreview->Print();
+}
+
+void TPP::PrintPreviewBeforePrint(TObject *)
+{
+    SetCaption(Application()->Title() + " - Preparing to print...");
+    Screen()->SetCursor(crHourGlass);
+    PRbtn->SetEnabled(false);
+}
+
+void TPP::PrintPreviewAfterPrint(TObject *)
+{
+    SetCaption(Application()->Title());
+    Screen()->SetCursor(crDefault);
+    EnableAfterRecording();
 }
 
 void TPP::PrintPreviewBeginDoc(TObject *)

@@ -1,15 +1,15 @@
 #pragma once
 // The report window after an administration: generates the one-page test
-// report into its print preview, lets the test leader zoom it, and on
-// closing saves the report file and its PDF copy and stores the
+// report into its print preview, lets the test leader zoom and print it, and
+// on closing saves the report file and its PDF copy and stores the
 // administration.
 //
-// Not built here: printing (the preview has no printer yet, so PRbtn stays
-// disabled), and the controls that stay hidden for the whole run (unit and paper lists,
+// Not built here: the controls that stay hidden for the whole run (unit and paper lists,
 // annotation, grayscale, direct print, save, PDF and load buttons, page
 // tabs, the rich-text field): the page is generated in the preview's
 // default unit and paper.
 #include "administration/ReportPage.h"
+#include "platform/Dialogs.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
@@ -26,6 +26,7 @@ public:
     // The page generation.
     void MaakPaginas();
     void ZoomComboBoxChange(plat::TObject *Sender);
+    void PrintButtonClick(plat::TObject *Sender);
     void Exitclick(plat::TObject *Sender);
 
     // The report folder: "trpath" of the settings file, "" when missing.
@@ -38,6 +39,8 @@ public:
     void PrintPreviewEndDoc(plat::TObject *Sender);
     void PrintPreviewChange(plat::TObject *Sender);
     void PrintPreviewZoomChange(plat::TObject *Sender);
+    void PrintPreviewBeforePrint(plat::TObject *Sender);
+    void PrintPreviewAfterPrint(plat::TObject *Sender);
 
     // The toolbar and what it carries, then the preview in its panel.
     plat::TPanel *Toolbar, *Panel1;
@@ -49,6 +52,8 @@ public:
     // Hidden: the test date of the file names.
     plat::TEdit *Edit1;
     plat::TTimer *LatencyTimer;
+    // Its closing runs the creation handler again.
+    plat::TPrinterSetupDialog *PrinterSetupDialog;
 
     // Set at creation: the next activation generates the pages.
     bool FirstActivation = true;

@@ -12,6 +12,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
+#include "platform/Printers.h"
 #include "tests/administration/PdfTools.h"
 #include "tests/administration/ProgramWindows.h"
 #include "tests/administration/ScoreGrids.h"
@@ -105,6 +106,19 @@ std::vector<std::string> LastRecord(const fs::path &p)
 
 void ZoomTable();
 
+// A print queue without printers.
+class TNoPrinters : public TPrinterBackend {
+public:
+    std::vector<String> PrinterNames() override { return {}; }
+    std::vector<TPrinterForm> PaperForms(int) override { return {}; }
+    TDeviceMode DefaultMode(int) override { return {}; }
+    TPrinterMetrics Metrics(int, const TDeviceMode &) override { return {}; }
+    std::unique_ptr<TPrintJob> StartJob(int, const String &, const TDeviceMode &) override
+    {
+        throw EPrinter("no printer");
+    }
+};
+
 class ReportWindowTest : public zibor::test::ProgramWindows {
 protected:
     void SetUp() override
@@ -184,6 +198,7 @@ protected:
     QTemporaryDir tmp_;
     fs::path root_;
     FakeClock clock_;
+    TPrinterBackendScope printers_{std::make_shared<TNoPrinters>()};
     TWindowDriver drv;
 };
 
@@ -381,6 +396,47 @@ TEST_F(ReportWindowTest, NoReportFolderAsksForAnotherPlace)
     EXPECT_TRUE(save.Options & ofNoChangeDir);
     EXPECT_EQ(LastRecord(root_ / "Data" / "Lotte_05-03-2024_FW.wda").at(13), "6");
     EXPECT_TRUE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
+}
+
+// The print button: the printer setup dialog, whose closing readies the
+// window again, then the page to the printer under the job title.
+TEST_F(ReportWindowTest, PrintsThroughThePrinterSetupDialog)
+{
+    auto printer = std::make_shared<TFakePrinter>("Testprinter", 150, TPoint{30, 30});
+    TPrinterBackendScope scope(printer);
+    TDialogScript dialogs;
+    dialogs.Cancel(TDialogKind::PrinterSetup).Confirm(TDialogKind::PrinterSetup);
+    Administer("Lotte", 7);
+    PP->FormCreate(PP);
+    std::vector<String> captions;
+    PP->PrintPreview->OnPrintProgress = [&captions](TObject *, int, int, bool &) {
+        captions.push_back(PP->Caption());
+    };
+    drv.Then([&] {
+        ASSERT_TRUE(PP->PRbtn->Enabled());
+        EXPECT_FALSE(PP->FirstActivation);
+        ASSERT_TRUE(drv.Click(*PP, "PRbtn"));
+        EXPECT_TRUE(printer->Jobs.empty()) << "cancelled";
+        EXPECT_TRUE(PP->FirstActivation) << "the dialog's closing ran the creation handler";
+
+        ASSERT_TRUE(drv.Click(*PP, "PRbtn"));
+        ASSERT_EQ(printer->Jobs.size(), 1u);
+        const TFakePrinter::Job &job = printer->Jobs[0];
+        EXPECT_EQ(job.Title, "Afdrukken ZIB-rapport");
+        ASSERT_EQ(job.Pages.size(), 1u);
+        EXPECT_TRUE(job.Ended);
+        int ink = 0;
+        for (int y = 0; y < job.Pages[0].height(); y += 2)
+            for (int x = 0; x < job.Pages[0].width(); x += 2)
+                ink += qGray(job.Pages[0].pixel(x, y)) < 128;
+        EXPECT_GT(ink, 1000) << "the report on the sheet";
+        ASSERT_FALSE(captions.empty());
+        EXPECT_EQ(captions.front(), Application()->Title() + " - Preparing to print...");
+        EXPECT_EQ(PP->Caption(), Application()->Title());
+        EXPECT_TRUE(PP->PRbtn->Enabled());
+        PP->SetModalResult(mrCancel);
+    });
+    PP->ShowModal();
 }
 
 // A report folder without a "PDF" folder: the report file is written, then
