@@ -74,6 +74,10 @@ TPP::TPP(TComponent *owner) : TForm(owner)
     PrintPreview->SetParent(Panel1);
     PrintPreview->SetColor(clBlack);
     PrintPreview->SetPrintJobTitle("Afdrukken ZIB-rapport");
+    for (TControlScrollBar *bar : {&PrintPreview->HorzScrollBar(), &PrintPreview->VertScrollBar()}) {
+        bar->SetMargin(10);
+        bar->SetTracking(true);
+    }
 
     Edit1 = Add<TEdit>(*this, "Edit1", 0, 0, 80, 20);
     Edit1->SetVisible(false);
