@@ -24,6 +24,10 @@ TEST(NullDeviceRun, ResourcePromptTakesItsDuration)
     ASSERT_TRUE(player->PlayWaveStream(&prompt));
     ASSERT_EQ(done.Wait(static_cast<uint32_t>(seconds * 1000) + 5000), plat::WAIT_OBJECT_0);
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_NEAR(took, seconds, seconds * 0.03 + 0.03);
+    // The device paces on the steady clock, so the prompt can never end early:
+    // that bound is tight. Ending late only means the machine was busy (the
+    // suites run in parallel, under the sanitizers too), so that bound is loose.
+    EXPECT_GE(took, seconds * 0.97);
+    EXPECT_LE(took, seconds + 2.0);
     EXPECT_FALSE(player->Active());
 }
