@@ -1,6 +1,7 @@
 // The print preview: saving and loading a three-page report file with pages
 // of the report's size, and switching pages and repainting the paper at fit
 // and at 500 %. Run by hand: bench_preview [rounds]
+#include "platform/Printers.h"
 #include "platform/Streams.h"
 #include "rendering/preview/PrintPreview.h"
 #include "tests/support/SampleReport.h"
@@ -95,5 +96,33 @@ int main(int argc, char **argv)
         pp.PaperControl().UpdateBuffer();
     }
     std::printf("%-22s %8.2f ms a paint\n", "scroll at 500 %", Ms(Clock::now() - t0) / rounds);
+
+    // Zooming in ten steps from fit, each laid out and repainted.
+    pp.SetZoomState(zsZoomToFit);
+    t0 = Clock::now();
+    int steps = 0;
+    for (int i = 0; i < rounds / 10 + 1; ++i) {
+        pp.SetZoom(50);
+        for (int step = 1; step <= 10; ++step, ++steps) {
+            pp.SetZoom(50 + step * 25);
+            pp.PaperControl().UpdateBuffer();
+        }
+    }
+    std::printf("%-22s %8.2f ms a step (50 %% to 300 %%)\n", "zoom in ten steps", Ms(Clock::now() - t0) / steps);
+
+    // Printing a report page on a printer of 300 dpi, in colour and in grey.
+    auto fake = std::make_shared<TFakePrinter>("bench", 300, TPoint{50, 60});
+    TPrinterBackendScope scope(fake);
+    for (TGrayscaleOptions grey : {TGrayscaleOptions(0), TGrayscaleOptions(gsPrint)}) {
+        pp.SetGrayscale(grey);
+        const int jobs = std::max(1, rounds / 10);
+        t0 = Clock::now();
+        for (int i = 0; i < jobs; ++i) {
+            pp.PrintPages(1, 1);
+            fake->Jobs.clear();
+        }
+        std::printf("%-22s %8.2f ms a page (sheet 2480 x 3508)\n", grey ? "print 300 dpi, grey" : "print 300 dpi, colour",
+                    Ms(Clock::now() - t0) / jobs);
+    }
     return 0;
 }

@@ -74,6 +74,14 @@ TPageStoreBlock CheckPageStoreBlock(const uint8_t *bytes, size_t size)
         emf::TEmfHeader h;
         if (!emf::ReadEmfHeader(block.Data + start, end - start, h) || h.Bytes != end - start)
             throw EInvalidPreviewData();
+        // Whatever else a metafile refuses, the store must not hold: it would
+        // fail only later, when the page is shown.
+        try {
+            TMetafile page;
+            page.SetBytes(std::vector<uint8_t>(block.Data + start, block.Data + end));
+        } catch (const EInvalidMetafile &) {
+            throw EInvalidPreviewData();
+        }
     }
     return block;
 }

@@ -4,6 +4,10 @@
 #include "tests/rendering/preview/PreviewKit.h"
 #include "tests/support/WindowDriver.h"
 
+#include "tests/support/SampleReport.h"
+
+#include <QDir>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 using namespace plat;
@@ -322,4 +326,32 @@ TEST(Dragging, GrabbedPointFollowsThePointer)
     EXPECT_FALSE(pp->Dragging());
     EXPECT_EQ(paper.Cursor(), crDefault);
     driver.Release(paper, {10, 10});
+}
+
+TEST(NavigationLook, At50AndAt200AfterADragToTheMiddle)
+{
+    TWindowDriver driver;
+    auto pp = MakePreview(700, 600);
+    pp->SetColor(clGray);
+    pp->HorzScrollBar().SetMargin(10);
+    pp->VertScrollBar().SetMargin(10);
+    const auto header = ReportPicture("TPPheader");
+    const auto footer = ReportPicture("TPPfooter");
+    Record(*pp, 1, [&](TCanvas &c, int) { DrawSampleReport(c, *header, *footer); });
+    const QString dir = QDir::current().absoluteFilePath("preview-look");
+    QDir().mkpath(dir);
+    pp->SetZoom(50);
+    EXPECT_TRUE(pp->Widget()->grab().toImage().save(dir + "/zoom50.png"));
+
+    pp->SetZoom(200);
+    TPaperPreview &paper = pp->PaperControl();
+    // Grab a point of the paper that shows and pull the paper's middle into view.
+    const TPoint grab{-paper.Left() + 100, -paper.Top() + 100};
+    const int wantH = pp->HorzScrollBar().MaxPosition() / 2, wantV = pp->VertScrollBar().MaxPosition() / 2;
+    driver.Press(paper, grab);
+    driver.MoveTo(paper, {grab.X - wantH, grab.Y - wantV}, ssLeft);
+    driver.Release(paper, grab);
+    EXPECT_NEAR(pp->HorzScrollBar().Position(), pp->HorzScrollBar().MaxPosition() / 2, 2);
+    EXPECT_NEAR(pp->VertScrollBar().Position(), pp->VertScrollBar().MaxPosition() / 2, 2);
+    EXPECT_TRUE(pp->Widget()->grab().toImage().save(dir + "/zoom200-dragged.png"));
 }

@@ -63,6 +63,19 @@ struct NoPrinters : TFakePrinter {
     std::vector<String> PrinterNames() override { return {}; }
 };
 
+// The sample report as page 1, numbered pages after it.
+void RecordSample(TPrintPreview &pp, int pages)
+{
+    static const auto header = ReportPicture("TPPheader");
+    static const auto footer = ReportPicture("TPPfooter");
+    Record(pp, pages, [&](TCanvas &c, int n) {
+        if (n == 1)
+            DrawSampleReport(c, *header, *footer);
+        else
+            DrawNumberedPage(c, n);
+    });
+}
+
 struct PrintLog {
     std::vector<std::string> list;
     void Watch(TPrintPreview &pp)
@@ -425,14 +438,7 @@ TEST(QtPrinting, TwoPagesIntoAPdfFile)
     DeleteFile(pdf);
     TPrinterBackendScope qt(MakeQtPrinterBackend(pdf));
     auto pp = MakePreview();
-    const auto header = ReportPicture("TPPheader");
-    const auto footer = ReportPicture("TPPfooter");
-    Record(*pp, 2, [&](TCanvas &c, int n) {
-        if (n == 1)
-            DrawSampleReport(c, *header, *footer);
-        else
-            DrawNumberedPage(c, n);
-    });
+    RecordSample(*pp, 2);
     ASSERT_TRUE(pp->PrinterInstalled());
     pp->Print();
     EXPECT_EQ(pp->State(), psReady);
@@ -458,4 +464,26 @@ TEST(QtPrinting, TwoPagesIntoAPdfFile)
         EXPECT_TRUE(box.find("841.") != std::string::npos || box.find("842") != std::string::npos) << box;
     }
     EXPECT_GE(boxes, 2u);
+    // For people to look at: the PDF's pages as PNG files.
+    if (std::system("command -v pdftoppm > /dev/null 2>&1") == 0)
+        EXPECT_EQ(std::system(("pdftoppm -r 60 -png '" + pdf + "' '" + dir + "/qt-print'").c_str()), 0);
+}
+
+TEST(PrintLook, FakePrinterSheetsOfASampleReport)
+{
+    FakePrinterScope printer(100, {20, 25});
+    auto pp = MakePreview();
+    RecordSample(*pp, 3);
+    pp->SetGrayscale(gsPrint);
+    pp->PrintPages(3, 3);
+    pp->SetGrayscale(0);
+    pp->Print();
+    const std::string dir = QDir::current().absoluteFilePath("preview-look").toStdString();
+    ForceDirectories(dir);
+    ASSERT_EQ(printer.fake->Jobs.size(), 2u);
+    const auto &sheets = printer.fake->Jobs[1].Pages;
+    ASSERT_EQ(sheets.size(), 3u);
+    for (size_t i = 0; i < sheets.size(); ++i)
+        EXPECT_TRUE(sheets[i].save(QString::fromStdString(dir + "/fake-sheet-" + std::to_string(i + 1) + ".png")));
+    EXPECT_TRUE(printer.fake->Jobs[0].Pages.at(0).save(QString::fromStdString(dir + "/fake-sheet-3-grey.png")));
 }

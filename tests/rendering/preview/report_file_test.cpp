@@ -281,6 +281,7 @@ TEST(ReportFile, EachLoadingCheckRefusesTheWholeFile)
         {"page not a metafile", [=](auto &b) { b[page2 + 40] ^= 0xFF; }},
         {"page byte count short of its extent", [=](auto &b) { PutI32(b, page2 + 48, I32(b, page2 + 48) - 4); }},
         {"page byte count past its extent", [=](auto &b) { PutI32(b, page2 + 48, I32(b, page2 + 48) + 4); }},
+        {"page frame wider than a page can be", [=](auto &b) { PutI32(b, page2 + 28, INT32_MIN); }},
         {"last page cut", [](auto &b) { b.resize(b.size() - 4); }},
         {"bytes after the last page", [](auto &b) { b.insert(b.end(), {0, 0, 0, 0}); }},
         {"count 0 with page data", [=](auto &b) { PutI32(b, count, 0); }},
