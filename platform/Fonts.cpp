@@ -113,7 +113,14 @@ struct Reader {
     }
 };
 
-int RoundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+// Held inside int, where a damaged face's metrics would go beyond it.
+int RoundHalfUp(double v)
+{
+    const double r = std::floor(v + 0.5);
+    if (!(r > INT_MIN))
+        return INT_MIN;
+    return r >= INT_MAX ? INT_MAX : static_cast<int>(r);
+}
 
 std::string Lower(std::string s)
 {
@@ -497,9 +504,10 @@ TScaledFont::TScaledFont(std::shared_ptr<const TTrueTypeFace> face, int height, 
     else
         em_ = 0;
     // A damaged face (win ascent plus descent near 0) would scale each font
-    // unit by nearly the height. At most 2^14 logical units a font unit keeps
-    // every scaled metric (font units are 16-bit) below 2^30.
-    em_ = std::min(em_, 16384.0 * upem);
+    // unit by nearly the height. At most 2^12 logical units a font unit keeps
+    // every scaled metric (font units and their sums and differences stay
+    // below 2^18) below 2^30.
+    em_ = std::min(em_, 4096.0 * upem);
     const double k = em_ / upem;
     // The cell is rounded as a whole and the descent on its own, so that a
     // cell height asked for is the cell height got.

@@ -220,29 +220,42 @@ TEST(FontProvider, MutatedFontsNeverReadOutOfBounds)
     }
 }
 
-// A face whose win ascent plus descent is 1 or less would scale every font
-// unit by nearly the height: its metrics are clamped inside int instead.
-TEST(FontProvider, FlatFaceKeepsItsMetricsInRange)
+// A damaged face would scale its font units by nearly the height: one whose
+// win ascent plus descent is 1 or less, one with the largest win metrics on a
+// tiny em. Their metrics are held inside int instead (the sanitizer build
+// also catches any conversion beyond it).
+TEST(FontProvider, DamagedFacesKeepTheirMetricsInRange)
 {
     auto good = TFontProvider::Instance().Resolve("Arial", false, false);
     ASSERT_TRUE(good);
-    const size_t os2 =
-        static_cast<size_t>(good->Table("OS/2").data() - reinterpret_cast<const char *>(good->FileData().data()));
-    std::vector<uint8_t> bytes = good->FileData();
-    ASSERT_LE(os2 + 78, bytes.size());
-    for (const int ascent : {0, 1}) {
-        SCOPED_TRACE(ascent);
-        bytes[os2 + 74] = 0; // usWinAscent, big-endian
-        bytes[os2 + 75] = static_cast<uint8_t>(ascent);
-        bytes[os2 + 76] = bytes[os2 + 77] = 0; // usWinDescent
-        auto flat = TTrueTypeFace::LoadFromData(bytes);
-        ASSERT_TRUE(flat);
+    const auto *base = reinterpret_cast<const char *>(good->FileData().data());
+    const size_t os2 = static_cast<size_t>(good->Table("OS/2").data() - base);
+    const size_t head = static_cast<size_t>(good->Table("head").data() - base);
+    const size_t hhea = static_cast<size_t>(good->Table("hhea").data() - base);
+    ASSERT_LE(os2 + 78, good->FileData().size());
+    struct Case { const char *what; uint16_t ascent, descent, unitsPerEm, lineGap; };
+    const Case cases[] = {{"flat", 1, 0, 2048, 67},
+                          {"no height", 0, 0, 2048, 67},
+                          {"tall on a tiny em, gap below nothing", 65535, 65535, 64, 0x8000}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> bytes = good->FileData();
+        const auto put16 = [&](size_t at, uint16_t v) {
+            bytes[at] = static_cast<uint8_t>(v >> 8);
+            bytes[at + 1] = static_cast<uint8_t>(v);
+        };
+        put16(os2 + 74, c.ascent); // usWinAscent, big-endian
+        put16(os2 + 76, c.descent);
+        put16(head + 18, c.unitsPerEm);
+        put16(hhea + 8, c.lineGap);
+        auto face = TTrueTypeFace::LoadFromData(bytes);
+        ASSERT_TRUE(face);
         for (const int height : {1 << 20, 65536, -(1 << 20)}) {
             SCOPED_TRACE(height);
-            const TScaledFont f(flat, height, false, false, true, true);
+            const TScaledFont f(face, height, false, false, true, true);
             const TTextMetric &tm = f.Metrics();
-            for (const int v : {tm.tmHeight, tm.tmAscent, tm.tmAveCharWidth, tm.tmMaxCharWidth, f.CharAdvance(U'W'),
-                                f.UnderlineSize(), f.StrikeoutSize()}) {
+            for (const int v : {tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmExternalLeading, tm.tmAveCharWidth,
+                                tm.tmMaxCharWidth, f.CharAdvance(U'W'), f.UnderlineSize(), f.StrikeoutSize()}) {
                 EXPECT_GE(v, 0);
                 EXPECT_LE(v, 1 << 30);
             }
