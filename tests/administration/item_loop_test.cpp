@@ -235,6 +235,58 @@ TEST(ItemLoopMaximum, StopsOnlyAboveTheMaximum)
     }
 }
 
+// The substitution items' prompt lengths, seen in the time recorded at a
+// stop 10.000 s after the clock started: (10 s - prompt) in tenths.
+TEST(ItemLoopSubstitution, PromptDurations)
+{
+    const char *const expected[12] = {"37", "40", "34", "33", "38", "34", "37", "43", "34", "30", "25", "29"};
+    for (int item = 1; item <= 12; ++item) {
+        SCOPED_TRACE(item);
+        Loop t(SubstitutionLoopParams(), 80); // band 1: no maximum
+        t.Reach(item);
+        t.StartEntry();
+        t.StopAt(10000);
+        EXPECT_EQ(t.loop.RecordedTime(), expected[item - 1]);
+    }
+}
+
+// Cells of the substitution maximum table, each with the last tick that
+// leaves the clock running and the first that stops it (e - prompt > max).
+struct SubstitutionMaximum {
+    int band;
+    int age; // months, inside the band
+    int item;
+    int64_t lastQuietMs;
+    int64_t firstStopMs;
+};
+
+const SubstitutionMaximum kSubstitutionMaxima[] = {
+    {2, 95, 12, 153600, 153700},  // 7.1 + 146.5: equality at 153.6 s
+    {3, 107, 6, 49600, 49700},    // 6.563 + 43.1 = 49.663
+    {4, 120, 9, 50700, 50800},    // 6.6 + 44.1: equality at 50.7 s
+    {5, 130, 11, 54300, 54400},   // 7.465 + 46.9 = 54.365
+    {6, 140, 10, 26500, 26600},   // 6.96 + 19.6 = 26.56
+    {7, 155, 8, 24700, 24800},    // 5.743 + 19.0 = 24.743
+    {8, 170, 4, 21500, 21600},    // 6.678 + 14.9 = 21.578
+};
+
+TEST(ItemLoopSubstitution, MaximumTable)
+{
+    for (const SubstitutionMaximum &c : kSubstitutionMaxima) {
+        SCOPED_TRACE("band " + std::to_string(c.band) + " item " + std::to_string(c.item));
+        Loop t(SubstitutionLoopParams(), c.age);
+        ASSERT_EQ(t.loop.AgeBand(), c.band);
+        t.Reach(c.item);
+        t.StartEntry();
+        ASSERT_TRUE(t.RunTo(c.lastQuietMs));
+        EXPECT_TRUE(t.host.messages.empty());
+        t.clock.AdvanceMs(c.firstStopMs - c.lastQuietMs);
+        t.loop.Tick();
+        EXPECT_EQ(t.host.messages.size(), 1u);
+        EXPECT_TRUE(t.loop.AutomaticStop());
+    }
+}
+
 struct NameCase {
     bool deletion;
     int entry;
