@@ -165,13 +165,7 @@ TAdministration::TStartResult TAdministration::Start(TStartCheck *check)
 
 scoring::TScores TAdministration::BerekenTS() const
 {
-    scoring::ScoringInput in;
-    in.state = State;
-    in.ageInMonths = AgeInMonths;
-    in.birthDateComplete = !P.gebdag.empty() && !P.gebmnd.empty() && !P.gebjaar.empty();
-    in.deletion = SGRscoreFW.Items();
-    in.substitution = SGRscoreFV.Items();
-    return scoring::BerekenTS(in, scoring::TVariant::Particulars);
+    return adm::BerekenTS(P, State, AgeInMonths, SGRscoreFW, SGRscoreFV, scoring::TVariant::Particulars);
 }
 
 TParticulars TAdministration::RecordParticulars() const
@@ -199,22 +193,9 @@ int TAdministration::ZoekRegel() const { return DataFW.ZoekRegel(Fixed() ? recor
 
 bool TAdministration::ApplyParsed(TSubtest s, const TParsedRecord &r)
 {
-    const TSubtestProfile &profile = Profile(s);
-    P = r.particulars;
-    State = r.record.state;
-    TScoreGrid &grid = s == TSubtest::FW ? SGRscoreFW : SGRscoreFV;
-    for (int k = 0; k < kScoreRows; ++k) {
-        grid.SetCells(1, k, r.rows[k][0]);
-        grid.SetCells(2, k, r.rows[k][1]);
-    }
-    const int entry = NextEntry(profile, r.record.lastEntry, true);
-    if (s == TSubtest::FW) {
-        ElaatsteFW = r.record.lastEntry;
-        EntryFW = entry;
-    } else {
-        ELaatsteFV = r.record.lastEntry;
-        EntryFV = entry;
-    }
+    const bool fw = s == TSubtest::FW;
+    const int entry = ApplyRecord(r, true, P, State, fw ? SGRscoreFW : SGRscoreFV, fw ? ElaatsteFW : ELaatsteFV);
+    (fw ? EntryFW : EntryFV) = entry;
     if (OnEntryResumed)
         OnEntryResumed(s, entry, P.form);
     return true;

@@ -162,7 +162,8 @@ std::string PlaceholderRecord(const TSubtestProfile &profile, const TParticulars
     return Field(p.code) + ";" + profile.tagA + ParticularFields(p) + ";" + ";1";
 }
 
-std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std::string &line)
+std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std::string &line,
+                                       bool strictScores)
 {
     const auto f = SplitFields(line, kMaxFields);
     if (f.size() < 14 || f.size() > static_cast<size_t>(kMaxFields))
@@ -181,6 +182,8 @@ std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std
         const bool tscore = rest % 2 == 1 && i == r.fieldCount - 1;
         const bool score = !tscore && (i - 14) % 2 == 1;
         if (!(score ? ScoreText(f[i]) : OptionalNumber(f[i])))
+            return std::nullopt;
+        if (score && strictScores && !(f[i].empty() || f[i] == "0" || f[i] == "1"))
             return std::nullopt;
     }
     for (int i : {3, 4, 5, 6, 7, 8})
@@ -226,6 +229,31 @@ std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std
             r.rows[k - 1][1] = f[score];
     }
     return r;
+}
+
+scoring::TScores BerekenTS(const TParticulars &p, int state, int ageInMonths, const TScoreGrid &fw,
+                           const TScoreGrid &fv, scoring::TVariant variant)
+{
+    scoring::ScoringInput in;
+    in.state = state;
+    in.ageInMonths = ageInMonths;
+    in.birthDateComplete = !p.gebdag.empty() && !p.gebmnd.empty() && !p.gebjaar.empty();
+    in.deletion = fw.Items();
+    in.substitution = fv.Items();
+    return scoring::BerekenTS(in, variant);
+}
+
+int ApplyRecord(const TParsedRecord &r, bool capAtLast, TParticulars &p, int &state, TScoreGrid &grid,
+                std::string &lastEntry)
+{
+    p = r.particulars;
+    state = r.record.state;
+    for (int k = 0; k < kScoreRows; ++k) {
+        grid.SetCells(1, k, r.rows[k][0]);
+        grid.SetCells(2, k, r.rows[k][1]);
+    }
+    lastEntry = r.record.lastEntry;
+    return NextEntry(Profile(grid.Subtest()), lastEntry, capAtLast);
 }
 
 int NextEntry(const TSubtestProfile &profile, const std::string &lastEntry, bool capAtLast)

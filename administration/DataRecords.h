@@ -95,11 +95,25 @@ struct TParsedRecord {
     int fieldCount = 0;
 };
 
+// The T-scores of a window's grids in the given variant; the age band only
+// counts when the three birth-date fields are filled in.
+scoring::TScores BerekenTS(const TParticulars &p, int state, int ageInMonths, const TScoreGrid &fw,
+                           const TScoreGrid &fv, scoring::TVariant variant);
+
+// A parsed record's particulars, state, score rows and last entry into a
+// window's state; the subtest window's current entry that follows, capped
+// at the last entry or not (NextEntry), is the result.
+int ApplyRecord(const TParsedRecord &r, bool capAtLast, TParticulars &p, int &state, TScoreGrid &grid,
+                std::string &lastEntry);
+
 // Parses a record; nothing when the tag is not this subtest's or the record
 // is damaged: fewer than 14 or more than 50 fields, a state outside 1..7, a
 // last entry that is no entry of this subtest, a birth or test date, a time,
 // a score or a T-score that is no number, or a code with a control character.
-std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std::string &line);
+// strictScores refuses any score but "0", "1" and empty as well (the
+// correction window, whose item lists know only right and wrong).
+std::optional<TParsedRecord> LeesRegel(const TSubtestProfile &profile, const std::string &line,
+                                       bool strictScores = false);
 
 // The subtest window's current entry after a parsed last entry: the next
 // one, at most the last (the particulars window), or without that cap (the

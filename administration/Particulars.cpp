@@ -46,6 +46,8 @@ bool CharAllowed(TFieldKind kind, char32_t c)
     case TFieldKind::Code:
         return IsDigit(c) || IsAsciiLetter(c) || c == ' ' || c == '#' || c == '(' || c == ')' || c == '-' ||
                c == '_';
+    case TFieldKind::CodeNoBlank:
+        return c != ' ' && CharAllowed(TFieldKind::Code, c);
     case TFieldKind::Digits:
         return IsDigit(c);
     case TFieldKind::Text:
@@ -64,6 +66,7 @@ const char *KeyMessage(TFieldKind kind)
 {
     switch (kind) {
     case TFieldKind::Code:
+    case TFieldKind::CodeNoBlank:
         return kMsgCodeTekens;
     case TFieldKind::Digits:
         return kMsgCijfers;
@@ -109,6 +112,11 @@ bool CodeLeavesFolder(const std::string &code)
            code.find("..") != std::string::npos;
 }
 
+bool CodeRefused(const std::string &code)
+{
+    return CodeLeavesFolder(code) || FilterText(TFieldKind::Code, code) != code;
+}
+
 std::string BaseName(const std::string &code, const std::string &day, const std::string &month,
                      const std::string &year)
 {
@@ -126,20 +134,20 @@ std::string RenumberedCode(const std::string &code, int loadedCounter, int count
     return code + suffix;
 }
 
-TBirthCheck MayContinue(const TParticulars &p, plat::TDateTime today)
+TBirthCheck MayContinue(const TParticulars &p, plat::TDateTime today, const TBirthRules &rules)
 {
     TBirthCheck r;
     const int day = SmallNumber(p.gebdag), month = SmallNumber(p.gebmnd);
     r.complete = !p.code.empty() && p.sex >= 0 && p.gebdag.size() == 2 && day >= 0 && day < 32 &&
-                 p.gebmnd.size() == 2 && month >= 0 && month < 13 && p.gebjaar.size() == 4 && p.form >= 0;
+                 p.gebmnd.size() == 2 && month >= 0 && month < 13 && p.gebjaar.size() == 4 && (p.form >= 0 || !rules.requireForm);
     if (!r.complete)
         return r;
     // Pasted or stored non-digits make the birth date invalid.
     const int year = SmallNumber(p.gebjaar);
     const int testYear = SmallNumber(p.afnjaar);
-    if (year < 0 || testYear < 0)
+    if (year < 0 || (rules.notApplicable && testYear < 0))
         return r;
-    if (year + 1 >= testYear) {
+    if (rules.notApplicable && year + 1 >= testYear) {
         r.notApplicable = true;
         return r;
     }
@@ -152,16 +160,27 @@ TBirthCheck MayContinue(const TParticulars &p, plat::TDateTime today)
     return r;
 }
 
+TFocus BirthDateFocus(const TParticulars &p)
+{
+    const int month = SmallNumber(p.gebmnd);
+    return p.gebmnd.size() == 2 && month >= 0 && month < 13 ? TFocus::Egebdag : TFocus::Egebmnd;
+}
+
+TCodeCheck CheckCode(const std::string &code, const char *emptyMessage)
+{
+    if (code.empty())
+        return {emptyMessage, TFocus::Keep};
+    if (CodeRefused(code))
+        return {kMsgCodeTekens, TFocus::Ecode};
+    return {};
+}
+
 TStartCheck CheckStart(const TParticulars &p, plat::TDateTime today)
 {
     TStartCheck r;
-    if (p.code.empty()) {
-        r.message = kMsgGeenNaam;
-        return r;
-    }
-    if (CodeLeavesFolder(p.code) || FilterText(TFieldKind::Code, p.code) != p.code) {
-        r.message = kMsgCodeTekens;
-        r.focus = TFocus::Ecode;
+    if (const TCodeCheck code = CheckCode(p.code, kMsgGeenNaam); code.message) {
+        r.message = code.message;
+        r.focus = code.focus;
         return r;
     }
     if (p.sex < 0) {
@@ -175,8 +194,7 @@ TStartCheck CheckStart(const TParticulars &p, plat::TDateTime today)
     r.birth = MayContinue(p, today);
     if (!r.birth.valid) {
         r.message = kMsgGeboortedatum;
-        const int month = SmallNumber(p.gebmnd);
-        r.focus = p.gebmnd.size() == 2 && month >= 0 && month < 13 ? TFocus::Egebdag : TFocus::Egebmnd;
+        r.focus = BirthDateFocus(p);
     }
     return r;
 }

@@ -36,6 +36,7 @@ struct TParticulars {
 // Windows-1252 data file cannot hold.
 enum class TFieldKind {
     Code,   // blank, "#", "(", ")", "-", "_", digits and ASCII letters
+    CodeNoBlank, // the same without the blank (the correction window's code)
     Digits, // the birth date: digits only
     Text,   // school, group, test leader
 };
@@ -67,6 +68,9 @@ std::string VulLinks(const std::string &s, char c, size_t length);
 
 // A code that would put a file outside the data folder.
 bool CodeLeavesFolder(const std::string &code);
+// A code that leaves the data folder or holds a character the code field
+// refuses (one that came from a file or a paste).
+bool CodeRefused(const std::string &code);
 
 // SchoonNaam(code) + "_" + day + "-" + month + "-" + year.
 std::string BaseName(const std::string &code, const std::string &day, const std::string &month,
@@ -79,7 +83,12 @@ std::string RenumberedCode(const std::string &code, int loadedCounter, int count
 // ------------------------------------------------------------------ checks
 
 // The birth-date check that runs after every change of a field
-// (MayContinue).
+// (MayContinue). The correction window checks less: a corrected
+// administration keeps its form and its test date.
+struct TBirthRules {
+    bool requireForm = true;
+    bool notApplicable = true; // born a year or less before the test year
+};
 struct TBirthCheck {
     bool complete = false;   // every condition on the fields holds
     bool notApplicable = false; // "Geboortedatum n.v.t.!" is due
@@ -88,7 +97,7 @@ struct TBirthCheck {
     int ageInMonths = 0;
     std::string ageText;     // Edit3: years ";" months
 };
-TBirthCheck MayContinue(const TParticulars &p, plat::TDateTime today);
+TBirthCheck MayContinue(const TParticulars &p, plat::TDateTime today, const TBirthRules &rules = {});
 
 constexpr const char *kMsgGeboortedatumNvt = "Geboortedatum n.v.t.!";
 constexpr const char *kMsgGeenNaam = "Type eerst een proefpersoonnaam...";
@@ -101,6 +110,18 @@ constexpr const char *kMsgCodeTekens =
 constexpr const char *kMsgCijfers = "Ongeldige ingave! Alleen de cijfers 0 t/m 9 zijn hier toegestaan.";
 
 enum class TFocus { Keep, Ecode, Egebdag, Egebmnd };
+
+// The code's checks before a start or a correction: empty (with the
+// caller's message), then refused characters. No message when it passes.
+struct TCodeCheck {
+    const char *message = nullptr;
+    TFocus focus = TFocus::Keep;
+};
+TCodeCheck CheckCode(const std::string &code, const char *emptyMessage);
+
+// Where the focus goes after the birth-date message: the day when the month
+// is a good one, else the month.
+TFocus BirthDateFocus(const TParticulars &p);
 
 // The checks of the start button in their order; an empty message when all
 // pass.
