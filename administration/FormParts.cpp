@@ -1,6 +1,8 @@
 #include "administration/FormParts.h"
 
 #include "controls/AlphaShowHide.h"
+#include "platform/Dialogs.h"
+#include "platform/Fonts.h"
 
 namespace formparts {
 
@@ -53,6 +55,73 @@ TAlphaShowHide *AddFade(plat::TForm &form, int deltaAlpha, int maxAlpha)
     fade->SetMaxAlpha(maxAlpha);
     fade->SetActive(true);
     return fade;
+}
+
+size_t Characters(const std::string &utf8) { return plat::Utf8ToUtf32(utf8).size(); }
+
+plat::TKeyPressEvent KeyFilter(adm::TFieldKind kind)
+{
+    return [kind](plat::TObject *, char32_t &Key) {
+        if (Key < 32 || adm::KeyAllowed(kind, Key))
+            return;
+        if (const char *text = adm::KeyMessage(kind))
+            plat::ShowMessage(text);
+        Key = 0;
+    };
+}
+
+void TParticularEdits::Show(const adm::TParticulars &p) const
+{
+    const std::pair<plat::TEdit *, const std::string *> fields[] = {
+        {code, &p.code},     {gebdag, &p.gebdag}, {gebmnd, &p.gebmnd}, {gebjaar, &p.gebjaar},
+        {afndag, &p.afndag}, {afnmnd, &p.afnmnd}, {afnjaar, &p.afnjaar}, {school, &p.school},
+        {groep, &p.groep},   {tl, &p.tl},
+    };
+    for (const auto &[edit, text] : fields)
+        edit->SetText(*text);
+}
+
+std::string *TParticularEdits::Field(plat::TEdit *edit, adm::TParticulars &p) const
+{
+    return edit == code      ? &p.code
+           : edit == gebdag  ? &p.gebdag
+           : edit == gebmnd  ? &p.gebmnd
+           : edit == gebjaar ? &p.gebjaar
+           : edit == school  ? &p.school
+           : edit == groep   ? &p.groep
+           : edit == tl      ? &p.tl
+                             : nullptr;
+}
+
+void TParticularEdits::Focus(adm::TFocus focus) const
+{
+    plat::TEdit *target = focus == adm::TFocus::Ecode     ? code
+                          : focus == adm::TFocus::Egebdag ? gebdag
+                          : focus == adm::TFocus::Egebmnd ? gebmnd
+                                                          : nullptr;
+    if (target && target->CanFocus())
+        target->SetFocus();
+}
+
+void FilterField(plat::TEdit *edit, adm::TFieldKind kind, bool &syncing)
+{
+    bool dropped = false;
+    const std::string kept = adm::FilterText(kind, edit->Text(), &dropped);
+    if (!dropped)
+        return;
+    syncing = true;
+    edit->SetText(kept);
+    edit->SetSelStart(static_cast<int>(Characters(kept)));
+    syncing = false;
+    if (const char *text = adm::KeyMessage(kind))
+        plat::ShowMessage(text);
+}
+
+void NextWhenFull(plat::TForm &form, plat::TEdit *edit)
+{
+    if (edit->MaxLength() > 0 && Characters(edit->Text()) >= static_cast<size_t>(edit->MaxLength()) &&
+        edit->Focused())
+        form.SelectNext(edit, true, true);
 }
 
 } // namespace formparts

@@ -1,6 +1,9 @@
 #pragma once
 // The pieces that every window description of the administration repeats:
-// the window's own frame, and controls placed by name and bounds.
+// the window's own frame, controls placed by name and bounds, and the
+// particulars' fields, which the particulars and the correction window edit
+// alike.
+#include "administration/Particulars.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 #include "platform/Timers.h"
@@ -50,5 +53,34 @@ plat::TTimer *AddLatencyTimer(plat::TForm &form, unsigned interval);
 // The window's fade, AlphaShowHide1, switched on. Made after the window's
 // own handlers are set, since it passes its events on to them.
 TAlphaShowHide *AddFade(plat::TForm &form, int deltaAlpha, int maxAlpha);
+
+// ------------------------------------------------------- particulars' fields
+
+// Characters (not bytes) of a text.
+size_t Characters(const std::string &utf8);
+
+// The key filter of a field: a typed key that the field refuses is dropped
+// after the field's message. Keys below the blank are editing and paste
+// commands and pass; pasted text is filtered when it arrives (FilterField).
+plat::TKeyPressEvent KeyFilter(adm::TFieldKind kind);
+
+// The particulars' edits of a window, in the order of TParticulars.
+struct TParticularEdits {
+    plat::TEdit *code, *gebdag, *gebmnd, *gebjaar, *afndag, *afnmnd, *afnjaar, *school, *groep, *tl;
+    // The texts onto the edits; the caller keeps its change handlers out.
+    void Show(const adm::TParticulars &p) const;
+    // The field that an edit edits; nullptr for none.
+    std::string *Field(plat::TEdit *edit, adm::TParticulars &p) const;
+    // The focus after a refused check.
+    void Focus(adm::TFocus focus) const;
+};
+
+// The field's text without what its kind refuses (a paste), with the
+// field's message; the caret after the text. The change this raises must
+// be ignored by the caller: syncing is set around it.
+void FilterField(plat::TEdit *edit, adm::TFieldKind kind, bool &syncing);
+
+// A field that has just become full passes the focus on.
+void NextWhenFull(plat::TForm &form, plat::TEdit *edit);
 
 } // namespace formparts

@@ -44,7 +44,6 @@ TEdit *AddField(TForm &form, const char *name, int left, int top, int width, int
     return e;
 }
 
-size_t Characters(const std::string &utf8) { return Utf8ToUtf32(utf8).size(); }
 
 } // namespace
 
@@ -138,14 +137,14 @@ TZIBinvoer::TZIBinvoer(TComponent *owner) : TForm(owner), AdminState(Adm.State),
     LatencyTimer = formparts::AddLatencyTimer(*this, 500);
     Deferred.Bind(LatencyTimer, [this] { RunPendingAction(); });
 
-    Ecode->OnKeyPress = Method(this, &TZIBinvoer::EcodeKeyPress);
+    Ecode->OnKeyPress = formparts::KeyFilter(adm::TFieldKind::Code);
     Ecode->OnChange = Method(this, &TZIBinvoer::EcodeChange);
     for (TEdit *e : {Egebdag, Egebmnd, Egebjaar}) {
-        e->OnKeyPress = Method(this, &TZIBinvoer::Edit1KeyPress);
+        e->OnKeyPress = formparts::KeyFilter(adm::TFieldKind::Digits);
         e->OnChange = Method(this, &TZIBinvoer::Edit1Change);
     }
     for (TEdit *e : {Eschool, Egroep, Etl}) {
-        e->OnKeyPress = Method(this, &TZIBinvoer::TextKeyPress);
+        e->OnKeyPress = formparts::KeyFilter(adm::TFieldKind::Text);
         e->OnChange = Method(this, &TZIBinvoer::Edit1Change);
     }
     RGsekse->OnClick = Method(this, &TZIBinvoer::RGsekseClick);
@@ -227,13 +226,7 @@ void TZIBinvoer::ShowParticulars()
 {
     const adm::TParticulars &p = Adm.P;
     syncing_ = true;
-    const std::pair<TEdit *, const std::string *> fields[] = {
-        {Ecode, &p.code},     {Egebdag, &p.gebdag}, {Egebmnd, &p.gebmnd}, {Egebjaar, &p.gebjaar},
-        {Eafndag, &p.afndag}, {Eafnmnd, &p.afnmnd}, {Eafnjaar, &p.afnjaar}, {Eschool, &p.school},
-        {Egroep, &p.groep},   {Etl, &p.tl},
-    };
-    for (const auto &[edit, text] : fields)
-        edit->SetText(*text);
+    Edits().Show(p);
     RGsekse->SetItemIndex(p.sex);
     Edit3->SetText(Adm.AgeText);
     // The code names the administration's files once they are fixed.
@@ -267,71 +260,26 @@ void TZIBinvoer::ShowForm()
     Version->SetVisible(form >= 0);
 }
 
-void TZIBinvoer::SetFocusTo(adm::TFocus focus)
+void TZIBinvoer::SetFocusTo(adm::TFocus focus) { Edits().Focus(focus); }
+
+formparts::TParticularEdits TZIBinvoer::Edits() const
 {
-    TEdit *target = focus == adm::TFocus::Ecode     ? Ecode
-                    : focus == adm::TFocus::Egebdag ? Egebdag
-                    : focus == adm::TFocus::Egebmnd ? Egebmnd
-                                                    : nullptr;
-    if (target && target->CanFocus())
-        target->SetFocus();
+    return {Ecode, Egebdag, Egebmnd, Egebjaar, Eafndag, Eafnmnd, Eafnjaar, Eschool, Egroep, Etl};
 }
 
 // ------------------------------------------------------------ editing
-
-void TZIBinvoer::EcodeKeyPress(TObject *, char32_t &Key)
-{
-    // Keys below the blank are editing and paste commands; pasted text is
-    // filtered when it arrives.
-    if (Key >= 32 && !adm::KeyAllowed(adm::TFieldKind::Code, Key)) {
-        ShowMessage(adm::kMsgCodeTekens);
-        Key = 0;
-    }
-}
-
-void TZIBinvoer::Edit1KeyPress(TObject *, char32_t &Key)
-{
-    if (Key >= 32 && !adm::KeyAllowed(adm::TFieldKind::Digits, Key)) {
-        ShowMessage(adm::kMsgCijfers);
-        Key = 0;
-    }
-}
-
-void TZIBinvoer::TextKeyPress(TObject *, char32_t &Key)
-{
-    if (Key >= 32 && !adm::KeyAllowed(adm::TFieldKind::Text, Key))
-        Key = 0;
-}
 
 void TZIBinvoer::FilterEdit(TEdit *edit)
 {
     const adm::TFieldKind kind = edit == Ecode ? adm::TFieldKind::Code
                                  : (edit == Egebdag || edit == Egebmnd || edit == Egebjaar) ? adm::TFieldKind::Digits
                                                                                            : adm::TFieldKind::Text;
-    bool dropped = false;
-    const std::string kept = adm::FilterText(kind, edit->Text(), &dropped);
-    if (!dropped)
-        return;
-    syncing_ = true;
-    edit->SetText(kept);
-    edit->SetSelStart(static_cast<int>(Characters(kept)));
-    syncing_ = false;
-    if (const char *text = adm::KeyMessage(kind))
-        ShowMessage(text);
+    formparts::FilterField(edit, kind, syncing_);
 }
 
 void TZIBinvoer::ReadControl(TEdit *edit)
 {
-    adm::TParticulars &p = Adm.P;
-    std::string *field = edit == Ecode     ? &p.code
-                         : edit == Egebdag ? &p.gebdag
-                         : edit == Egebmnd ? &p.gebmnd
-                         : edit == Egebjaar ? &p.gebjaar
-                         : edit == Eschool ? &p.school
-                         : edit == Egroep  ? &p.groep
-                         : edit == Etl     ? &p.tl
-                                           : nullptr;
-    if (field)
+    if (std::string *field = Edits().Field(edit, Adm.P))
         *field = edit->Text();
 }
 
@@ -344,9 +292,7 @@ void TZIBinvoer::Edit1Change(TObject *Sender)
         return;
     FilterEdit(edit);
     ReadControl(edit);
-    if (edit->MaxLength() > 0 && Characters(edit->Text()) >= static_cast<size_t>(edit->MaxLength()) &&
-        edit->Focused())
-        SelectNext(edit, true, true);
+    formparts::NextWhenFull(*this, edit);
     MayContinue();
 }
 

@@ -5,6 +5,7 @@
 // as Adm and keeps in step with its controls.
 #include "administration/Administration.h"
 #include "administration/DeferredAction.h"
+#include "administration/FormParts.h"
 #include "platform/Dialogs.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
@@ -37,9 +38,6 @@ public:
 
     // Handlers of the window description.
     void FormShow(plat::TObject *Sender);
-    void EcodeKeyPress(plat::TObject *Sender, char32_t &Key);
-    void Edit1KeyPress(plat::TObject *Sender, char32_t &Key);
-    void TextKeyPress(plat::TObject *Sender, char32_t &Key);
     void EcodeChange(plat::TObject *Sender);
     void Edit1Change(plat::TObject *Sender);
     void RGsekseClick(plat::TObject *Sender);
@@ -84,6 +82,7 @@ private:
     void FilterEdit(plat::TEdit *edit);
     void ShowForm();
     void SetFocusTo(adm::TFocus focus);
+    formparts::TParticularEdits Edits() const;
     std::vector<TSubtestWindow *> Subtests() const;
     bool syncing_ = false;
 };
