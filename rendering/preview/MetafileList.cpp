@@ -222,7 +222,8 @@ void TMetafileList::LoadFromStream(TStream &stream)
 
 void TMetafileList::LoadBlock(const TPageStoreBlock &block)
 {
-    Clear();
+    // The pages shown so far are gone: say so before the new ones come.
+    ClearAndNotify();
     offsets_ = block.Offsets;
     data_ = NewDataStream();
     data_->WriteBuffer(block.Data, int64_t(block.DataSize));

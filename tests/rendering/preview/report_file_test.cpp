@@ -219,6 +219,30 @@ TEST(ReportFile, LoadedReportIsA4InCurrentUnitsAndOrientation)
     }
 }
 
+TEST(ReportFile, LoadingReplacesTheShownPagesFromTheFirst)
+{
+    auto source = MakePreview();
+    Record(*source, 1, [](TCanvas &c, int) {
+        c.Brush().SetColor(clRed);
+        c.FillRect(Rect(0, 0, 21000, 29700));
+    });
+    auto pp = MakePreview();
+    Record(*pp, 3);
+    pp->SetCurrentPage(3);
+    std::vector<int> seen;
+    pp->OnChange = [&](TObject *) { seen.push_back(pp->CurrentPage()); };
+    Load(*pp, Saved(*source));
+    EXPECT_EQ(pp->TotalPages(), 1);
+    EXPECT_EQ(pp->CurrentPage(), 1);
+    EXPECT_EQ(seen, (std::vector<int>{0, 1}));
+    TPaperPreview &paper = pp->PaperControl();
+    paper.UpdateBuffer();
+    const TRect r = paper.GetPageRect();
+    EXPECT_EQ(paper.Buffer().pixel(r.Left + r.Width() / 2 - paper.BufferRect().Left,
+                                   r.Top + r.Height() / 2 - paper.BufferRect().Top),
+              qRgb(255, 0, 0));
+}
+
 TEST(ReportFile, BareStoreBlockLoadsAndKeepsThePaper)
 {
     auto source = MakePreview();
