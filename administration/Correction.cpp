@@ -26,8 +26,9 @@ std::string Trim(const std::string &s)
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
-// The test date's texts, trimmed, as a date; false when they make none.
-bool ToDate(const std::string &d, const std::string &m, const std::string &y, plat::TDateTime &out)
+} // namespace
+
+bool DateOf(const std::string &d, const std::string &m, const std::string &y, plat::TDateTime &out)
 {
     const std::string dd = Trim(d), mm = Trim(m), yy = Trim(y);
     if (dd.empty() || mm.empty() || yy.empty() || dd.size() > 2 || mm.size() > 2 || yy.size() > 4)
@@ -37,8 +38,6 @@ bool ToDate(const std::string &d, const std::string &m, const std::string &y, pl
             return false;
     return plat::TryEncodeDate(std::stoi(yy), std::stoi(mm), std::stoi(dd), out);
 }
-
-} // namespace
 
 std::string ReportKey(const std::string &reportName)
 {
@@ -209,7 +208,7 @@ TCorrection::TCheck TCorrection::CheckEdits(plat::TDateTime today)
     }
     const TBirthCheck birth = MayContinue(P, today, {.requireForm = false, .notApplicable = false});
     plat::TDateTime testDate = 0;
-    if (!birth.valid || !ToDate(P.afndag, P.afnmnd, P.afnjaar, testDate)) {
+    if (!birth.valid || !DateOf(P.afndag, P.afnmnd, P.afnjaar, testDate)) {
         c.message = kMsgGeboortedatum;
         c.focus = BirthDateFocus(P);
         return c;

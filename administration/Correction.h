@@ -37,6 +37,9 @@ std::string ReportKey(const std::string &reportName);
 // named so); the key itself when there is nothing to drop.
 std::string UnpaddedKey(const std::string &key);
 
+// Day, month and year texts, trimmed, as a date; false when they make none.
+bool DateOf(const std::string &day, const std::string &month, const std::string &year, plat::TDateTime &out);
+
 constexpr const char *kMsgCorrGeenNaam = "Type eerst een proefpersoonnaam";
 constexpr const char *kMsgCorrVraag =
     "Hiermee worden de gegevens van deze testafname gewijzigd. Het nieuwe testrapport en de bijbehorende "

@@ -184,6 +184,8 @@ void Tcorrect::LaadData()
         Corr.DataPath = ZIBMAINForm->DataPath;
     Live = false;
     const adm::TCorrection::TLoad r = Corr.LaadData(ViewerKey);
+    asLoaded_ = Corr;
+    confirmedShowing_ = false;
     ShowCorrection();
     if (r.result == adm::TCorrection::TLoadResult::Missing)
         MessageDlg(r.message, mtError, {mbOK});
@@ -314,6 +316,7 @@ void Tcorrect::CORRbtnClick(TObject *)
     Edit3->SetText(Corr.AgeText);
     if (MessageDlg(adm::kMsgCorrVraag, mtConfirmation, {mbOK, mbCancel}) == mrOk) {
         Corr.Confirmed = true;
+        confirmedShowing_ = true;
         SetModalResult(mrOk);
         if (OnConfirmed)
             OnConfirmed();
@@ -341,6 +344,8 @@ void Tcorrect::ButtonExitClick(TObject *)
 void Tcorrect::FormClose(TObject *, TCloseAction &)
 {
     TZIBMAINForm::SetButtonImage(CORRbtn, "BtnWZNoff");
+    if (!confirmedShowing_)
+        Corr = asLoaded_;
     if (OnClosed)
         OnClosed();
 }

@@ -77,6 +77,9 @@ private:
     void FieldChanged(plat::TEdit *edit, adm::TFieldKind kind);
     void LimitText(plat::TEdit *edit);
     bool syncing_ = false;
+    // The correction as loaded: closing without confirming drops the edits.
+    adm::TCorrection asLoaded_;
+    bool confirmedShowing_ = false;
     // School and test leader: a loaded text longer than the limit stays.
     size_t schoolLimit_ = adm::kCorrTextLength, tlLimit_ = adm::kCorrTextLength;
 };

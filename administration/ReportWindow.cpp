@@ -38,10 +38,10 @@ String TestDateText(const adm::TParticulars &p)
 
 } // namespace
 
-TPP::TPP(TComponent *owner) : TForm(owner)
+TPP::TPP(TComponent *owner, const TReportWindowLook &look) : TForm(owner), look_(look)
 {
     TLoadingScope loading(*this);
-    formparts::Frame(*this, "PP", "Afdrukvoorbeeld", 800, 600);
+    formparts::Frame(*this, look.name, "Afdrukvoorbeeld", 800, 600);
     Font().SetName("Arial");
     Font().SetSize(8);
 
@@ -72,7 +72,8 @@ TPP::TPP(TComponent *owner) : TForm(owner)
     PrintPreview = new TPrintPreview(this);
     PrintPreview->SetName("PrintPreview");
     PrintPreview->SetParent(Panel1);
-    PrintPreview->SetColor(clBlack);
+    if (look.blackSurround)
+        PrintPreview->SetColor(clBlack);
     PrintPreview->SetPrintJobTitle("Afdrukken ZIB-rapport");
     for (TControlScrollBar *bar : {&PrintPreview->HorzScrollBar(), &PrintPreview->VertScrollBar()}) {
         bar->SetMargin(10);
@@ -126,10 +127,13 @@ void TPP::FormActivate(TObject *)
 void TPP::MaakPaginas()
 {
     const report::TTabUnits tabs = report::MeasureTabUnits(Font());
-    report::GeneratePage(*PrintPreview, [this, &tabs](report::TReportTarget &target) {
-        LastPage = report::DrawAdministrationReport(target, ZIBinvoer->Adm, tabs);
-        Edit1->SetText(LastPage.dateText);
-    });
+    report::GeneratePage(*PrintPreview, [this, &tabs](report::TReportTarget &target) { DrawPages(target, tabs); });
+}
+
+void TPP::DrawPages(report::TReportTarget &target, const report::TTabUnits &tabs)
+{
+    LastPage = report::DrawAdministrationReport(target, ZIBinvoer->Adm, tabs);
+    Edit1->SetText(LastPage.dateText);
 }
 
 void TPP::ZoomComboBoxChange(TObject *)
@@ -220,17 +224,14 @@ void TPP::PrintPreviewChange(TObject *)
 
 String TPP::TRpath() { return settings::Read("trpath", ""); }
 
-void TPP::Exitclick(TObject *)
+bool TPP::SaveReport(const String &zrp, const String &pdf, const String &dialogName)
 {
-    adm::TAdministration &a = ZIBinvoer->Adm;
-    FormatSettings().DateSeparator = '-';
-    Edit1->SetText(TestDateText(a.P));
-    const String cleaned = adm::SchoonNaam(a.P.code);
     try {
-        PrintPreview->SaveToFile(MapPath(TRpath() + "\\" + cleaned + " - " + Edit1->Text() + ".zrp"));
-        // The PDF copy names the code as typed. A copy that was not written
-        // fails the step like the report file: the test leader is told.
-        PrintPreview->SaveAsPDF(MapPath(TRpath() + "\\PDF\\ZIBOR - " + a.P.code + "_" + Edit1->Text() + ".pdf"));
+        PrintPreview->SaveToFile(MapPath(zrp));
+        // A copy that was not written fails the step like the report file:
+        // the test leader is told.
+        PrintPreview->SaveAsPDF(MapPath(pdf));
+        return true;
     } catch (...) {
         try {
             throw;
@@ -239,24 +240,36 @@ void TPP::Exitclick(TObject *)
         } catch (...) {
             ShowMessage("Exception Raised");
         }
-        // The dialog keeps the current folder, so that relative settings
-        // paths keep pointing where they did.
-        TSaveDialog dialog(nullptr);
-        dialog.Title = "Naar bestand opslaan";
-        dialog.Filter = "ZIB-rapport (*.zrp)|*.*";
-        dialog.DefaultExt = "zrp";
-        dialog.Options = ofHideReadOnly | ofPathMustExist | ofEnableSizing | ofNoChangeDir;
-        dialog.FileName = cleaned + " - " + DateToStr(Date()) + ".zrp";
-        if (dialog.Execute()) {
-            // A place that fails too is said, and the administration is
-            // stored all the same.
-            try {
-                PrintPreview->SaveToFile(dialog.FileName);
-            } catch (const std::exception &e) {
-                Application()->ShowException(e);
-            }
+    }
+    // The dialog keeps the current folder, so that relative settings paths
+    // keep pointing where they did.
+    TSaveDialog dialog(nullptr);
+    dialog.Title = "Naar bestand opslaan";
+    dialog.Filter = "ZIB-rapport (*.zrp)|*.*";
+    dialog.DefaultExt = "zrp";
+    dialog.Options = look_.saveDialogOptions;
+    dialog.FileName = dialogName;
+    if (dialog.Execute()) {
+        // A place that fails too is said, and the caller goes on all the same.
+        try {
+            PrintPreview->SaveToFile(dialog.FileName);
+        } catch (const std::exception &e) {
+            Application()->ShowException(e);
         }
     }
+    return false;
+}
+
+void TPP::Exitclick(TObject *)
+{
+    adm::TAdministration &a = ZIBinvoer->Adm;
+    FormatSettings().DateSeparator = '-';
+    Edit1->SetText(TestDateText(a.P));
+    const String cleaned = adm::SchoonNaam(a.P.code);
+    // The PDF copy names the code as typed.
+    SaveReport(TRpath() + "\\" + cleaned + " - " + Edit1->Text() + ".zrp",
+               TRpath() + "\\PDF\\ZIBOR - " + a.P.code + "_" + Edit1->Text() + ".pdf",
+               cleaned + " - " + DateToStr(Date()) + ".zrp");
 
     ZIBinvoer->Opslaan1Click(this);
     const auto stored = ZIBinvoer->LastStore;

@@ -16,18 +16,29 @@
 #include "platform/Timers.h"
 #include "rendering/preview/PrintPreview.h"
 
+// What the report viewer (TTRO, a TPP with its own pages, sources and
+// files) sets apart in the window they share.
+struct TReportWindowLook {
+    const char *name = "PP";
+    // The preview's surround: black, or the preview's own colour.
+    bool blackSurround = true;
+    // The save dialog after E001.
+    unsigned saveDialogOptions = plat::ofHideReadOnly | plat::ofPathMustExist | plat::ofEnableSizing |
+                                 plat::ofNoChangeDir;
+};
+
 class TPP : public plat::TForm {
 public:
-    explicit TPP(plat::TComponent *owner);
+    explicit TPP(plat::TComponent *owner, const TReportWindowLook &look = {});
     // The creation handler; the end window runs it again to ready the window
     // for the next administration.
-    void FormCreate(plat::TObject *Sender);
-    void FormActivate(plat::TObject *Sender);
+    virtual void FormCreate(plat::TObject *Sender);
+    virtual void FormActivate(plat::TObject *Sender);
     // The page generation.
     void MaakPaginas();
     void ZoomComboBoxChange(plat::TObject *Sender);
     void PrintButtonClick(plat::TObject *Sender);
-    void Exitclick(plat::TObject *Sender);
+    virtual void Exitclick(plat::TObject *Sender);
 
     // The report folder: "trpath" of the settings file, "" when missing.
     static plat::String TRpath();
@@ -59,6 +70,16 @@ public:
     bool FirstActivation = true;
     // What the last generation drew.
     report::TReportPage LastPage;
+
+protected:
+    // What one generation draws: the report page from the particulars window.
+    virtual void DrawPages(report::TReportTarget &target, const report::TTabUnits &tabs);
+    // Saves the report file and its PDF copy. When either fails: E001 (or
+    // "Exception Raised"), then the save dialog pre-filled with dialogName,
+    // which saves the report file where the test leader chooses. False
+    // after a failure.
+    bool SaveReport(const plat::String &zrp, const plat::String &pdf, const plat::String &dialogName);
+    const TReportWindowLook look_;
 
 private:
     void EnableAfterRecording();
