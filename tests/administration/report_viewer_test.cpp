@@ -292,15 +292,28 @@ TEST_F(ReportViewerTest, RoundTripFromAnAdministrationToTheCorrectedFiles)
     //    wrong and changes the school, and is confirmed.
     auto &d = drv.Dialogs();
     d.Choose(TDialogKind::OpenFile, report.string());
+    const fs::path zrp = Reports() / "Jan - 05-03-2024_gecorrigeerd.zrp";
+    int generations = 0;
     drv.Then([&] {
+        auto endDoc = TRO->PrintPreview->OnEndDoc;
+        TRO->PrintPreview->OnEndDoc = [&, endDoc](TObject *sender) {
+            ++generations;
+            endDoc(sender);
+        };
         drv.Then([&] {
             ASSERT_TRUE(correct->Modal());
             Pick(*correct->FWitemAcc[0], 0);
             correct->Eschool->SetText("De Linde");
             d.Answer(mrOk, "Doorgaan?");
             EXPECT_TRUE(drv.Click(*correct, "CORRbtn"));
+            EXPECT_EQ(generations, 1) << "drawn and saved at the correction's call";
+            // Moved aside: the drawing when the correction closes saves nothing.
+            fs::rename(zrp, zrp.string() + ".first");
         });
         EXPECT_TRUE(drv.Click(*TRO, "CORRbtn"));
+        EXPECT_EQ(generations, 2);
+        EXPECT_FALSE(fs::exists(zrp));
+        fs::rename(zrp.string() + ".first", zrp);
         EXPECT_FALSE(TRO->CORRbtn->Visible());
         EXPECT_EQ(TRO->LastPage.cells.scoreDeletion, " 44");
         EXPECT_TRUE(drv.Click(*TRO, "ButtonExit"));
@@ -309,7 +322,6 @@ TEST_F(ReportViewerTest, RoundTripFromAnAdministrationToTheCorrectedFiles)
     d.VerifyAllUsed();
 
     // 4. The corrected files.
-    const fs::path zrp = Reports() / "Jan - 05-03-2024_gecorrigeerd.zrp";
     const fs::path pdf = Reports() / "PDF" / "ZIBOR - Jan_05-03-2024_gecorrigeerd.pdf";
     EXPECT_EQ(ReportPages(zrp), 3);
     ASSERT_TRUE(fs::exists(pdf));
