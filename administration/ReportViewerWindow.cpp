@@ -39,13 +39,13 @@ report::TReportSource CorrectionSource(const adm::TCorrection &c)
 TTRO::TTRO(TComponent *owner) : TPP(owner, TReportWindowLook{"TRO", false, ofHideReadOnly | ofEnableSizing | ofNoChangeDir})
 {
     TLoadingScope loading(*this);
-    LOADbtn = Add<TImage>(*this, *Toolbar, "LOADbtn", 335, 10, 115, 50);
-    CORRbtn = Add<TImage>(*this, *Toolbar, "CORRbtn", 458, 10, 115, 50);
+    LOADbtn = Add<TImage>(*this, *Toolbar, "LOADbtn", 328, 10, 120, 50);
+    CORRbtn = Add<TImage>(*this, *Toolbar, "CORRbtn", 452, 10, 120, 50);
     for (TImage *b : {LOADbtn, CORRbtn})
         b->SetCursor(crHandPoint);
     TZIBMAINForm::SetButtonImage(CORRbtn, "BtnWZNoff");
     CORRbtn->SetVisible(false);
-    UiButton1 = Add<TUiButton>(*this, *Toolbar, "UiButton1", 580, 17, 104, 36);
+    UiButton1 = Add<TUiButton>(*this, *Toolbar, "UiButton1", 577, 17, 108, 36);
     UiButton1->SetCaption("Testrapport.PDF  KLIK HIER");
     UiButton1->Font().SetColor(clAqua);
     UiButton1->Font().SetStyle(fsBold);
