@@ -53,7 +53,7 @@ Tcorrect::Tcorrect(TComponent *owner) : TForm(owner)
     LabelCode = AddText(*this, *this, "LabelCode", "Naam proefpersoon", lx, 43, 130);
     Ecode = AddField(*this, "Ecode", fx, 40, 220, adm::kCodeLength);
     LabelSekse = AddText(*this, *this, "LabelSekse", "Geslacht", lx, 75, 130);
-    RGsekse = Add<TRadioGroup>(*this, "RGsekse", fx, 64, 220, 36);
+    RGsekse = Add<TRadioGroup>(*this, "RGsekse", fx, 62, 220, 44);
     RGsekse->Font().SetColor(clWhite);
     RGsekse->Items().Add("Meisje");
     RGsekse->Items().Add("Jongen");
