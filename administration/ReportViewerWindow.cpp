@@ -170,6 +170,9 @@ void TTRO::OpenReport(const std::string &fileName)
     SetCaption(Application()->Title());
     Screen()->SetCursor(crDefault);
     CORRbtn->SetVisible(true);
+    // An earlier report's correction is no source for this one's page.
+    if (correct)
+        correct->Corr.WisGegevens();
 
     const String pdf = TRpath() + "\\PDF\\ZIBOR - " + Key + ".pdf";
     if (!FileExists(MapPath(pdf))) {
@@ -229,6 +232,8 @@ void TTRO::Exitclick(TObject *)
         ZIBMAINForm->PlayClickSound();
     }
     CORRbtn->SetVisible(false);
+    if (correct)
+        correct->Corr.WisGegevens();
     SetModalResult(mrOk);
     Close();
 }

@@ -160,6 +160,19 @@ TEST_F(ReportViewerTest, ActivationsIntroOpeningCancellingAndReArming)
     });
     TRO->ShowModal();
     EXPECT_FALSE(TRO->CORRbtn->Visible());
+
+    // Reopened after the correction of that report: a later activation
+    // leaves the report just opened on show, however often it comes.
+    d.Choose(TDialogKind::OpenFile, report.string());
+    drv.Then([&] {
+        int generations = 0;
+        TRO->PrintPreview->OnEndDoc = [&](TObject *) { ++generations; };
+        TRO->FormActivate(TRO);
+        TRO->FormActivate(TRO);
+        EXPECT_EQ(generations, 0);
+        EXPECT_TRUE(drv.Click(*TRO, "ButtonExit"));
+    });
+    TRO->ShowModal();
     d.VerifyAllUsed();
     EXPECT_EQ(drv.PendingSteps(), 0u);
 }
