@@ -11,6 +11,7 @@
 #include "administration/Settings.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
+#include "platform/Printers.h"
 #include "tests/administration/PdfTools.h"
 #include "tests/administration/ProgramWindows.h"
 #include "tests/administration/ScoreGrids.h"
@@ -244,6 +245,64 @@ TEST_F(ReportViewerTest, FailedStepsAreSaidAndTheDataFilesStillWritten)
         if (!row.dataFolder)
             EXPECT_NE(d.LastText().find("Kees_05-03-2024_gecorrigeerd_FW.wda"), std::string::npos) << d.LastText();
     }
+}
+
+// A redrawn report prints as three sheets, the last two blank, under the
+// report's job title; the printer dialog's closing re-arms the window, so the
+// next return shows the intro page and the open dialog.
+TEST_F(ReportViewerTest, PrintingGivesThreeSheetsAndReArms)
+{
+    auto printer = std::make_shared<TFakePrinter>("Testprinter", 150, TPoint{30, 30});
+    TPrinterBackendScope scope(printer);
+    std::string fw = "Kees;FWR;jongen;05;03;2016;05;03;2024;De Eik;3;Piet;15;7;;;;;;",
+                fv = "Kees;FVR;jongen;05;03;2016;05;03;2024;De Eik;3;Piet;12;7";
+    for (int i = 0; i < 12; ++i)
+        fw += ";40;1", fv += ";200;1";
+    coretest::WriteBytes(Data() / "Kees_05-03-2024_FW.wda", fw + ";50\r\n");
+    coretest::WriteBytes(Data() / "Kees_05-03-2024_FV.vda", fv + ";54\r\n");
+    const fs::path report = root_ / "Kees - 05-03-2024.zrp";
+    auto &d = drv.Dialogs();
+    d.Cancel(TDialogKind::OpenFile);
+    drv.Then([&] {
+        TRO->PrintPreview->SaveToFile(report.string());
+        EXPECT_TRUE(drv.Click(*TRO, "ButtonExit"));
+    });
+    TRO->ShowModal();
+
+    d.Choose(TDialogKind::OpenFile, report.string());
+    drv.Then([&] {
+        // Redrawn from the data when the correction closes.
+        drv.Then([&] { EXPECT_TRUE(drv.Click(*correct, "ButtonExit")); });
+        EXPECT_TRUE(drv.Click(*TRO, "CORRbtn"));
+        EXPECT_EQ(TRO->LastPage.cells.scoreSubstitution, " 54");
+        ASSERT_TRUE(TRO->PRbtn->Enabled());
+        d.Confirm(TDialogKind::PrinterSetup);
+        ASSERT_TRUE(drv.Click(*TRO, "PRbtn"));
+        ASSERT_EQ(printer->Jobs.size(), 1u);
+        const TFakePrinter::Job &job = printer->Jobs[0];
+        EXPECT_EQ(job.Title, "ZIBOR-testrapport - " + report.string());
+        ASSERT_EQ(job.Pages.size(), 3u);
+        auto ink = [](const QImage &page) {
+            int n = 0;
+            for (int y = 0; y < page.height(); y += 2)
+                for (int x = 0; x < page.width(); x += 2)
+                    n += qGray(page.pixel(x, y)) < 128;
+            return n;
+        };
+        EXPECT_GT(ink(job.Pages[0]), 1000);
+        EXPECT_EQ(ink(job.Pages[1]), 0);
+        EXPECT_EQ(ink(job.Pages[2]), 0);
+        EXPECT_TRUE(TRO->FirstActivation);
+
+        d.Cancel(TDialogKind::OpenFile);
+        drv.Then([&] { EXPECT_TRUE(drv.Click(*correct, "ButtonExit")); });
+        EXPECT_TRUE(drv.Click(*TRO, "CORRbtn"));
+        EXPECT_FALSE(TRO->FirstActivation) << "the intro page and the open dialog came";
+        EXPECT_TRUE(drv.Click(*TRO, "ButtonExit"));
+    });
+    TRO->ShowModal();
+    d.VerifyAllUsed();
+    EXPECT_EQ(drv.PendingSteps(), 0u);
 }
 
 TEST_F(ReportViewerTest, PdfFolderButtonSaysThePathThenOpensIt)
