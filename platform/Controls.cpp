@@ -204,6 +204,14 @@ bool DispatchKey(TWinControl *target, QKeyEvent *e)
 // ---------------------------------------------------------------------------
 // Bridge
 
+namespace {
+bool IsMouseInput(QEvent::Type t)
+{
+    return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseMove ||
+           t == QEvent::MouseButtonDblClick || t == QEvent::Wheel;
+}
+} // namespace
+
 class TControlBridge::Impl : public QObject {
 public:
     explicit Impl(TControl *c) : control(c) {}
@@ -221,6 +229,9 @@ public:
     bool Handle(QObject *obj, QEvent *ev)
     {
         auto *win = dynamic_cast<TWinControl *>(control);
+        if (IsMouseInput(ev->type()))
+            if (auto *w = qobject_cast<QWidget *>(obj); w && !w->isEnabled())
+                return false; // a disabled control (or one in a disabled parent) takes no mouse input
         switch (ev->type()) {
         case QEvent::KeyPress:
             return win && DispatchKey(win, static_cast<QKeyEvent *>(ev));

@@ -8,6 +8,7 @@
 #include "platform/Menus.h"
 #include "platform/StdCtrls.h"
 #include "platform/TrayIcon.h"
+#include "tests/support/MouseKeys.h"
 #include "tests/support/WindowDriver.h"
 
 #include <QApplication>
@@ -518,3 +519,41 @@ TEST_F(FormFixture, TheTransparentColourCutsTheWindowsShape)
 }
 
 } // namespace
+
+// The mouse of a person reaches a control whatever its state; a disabled
+// control (or one inside a disabled parent) must not act on it, as a
+// navigation picture that is switched off must not lead anywhere.
+TEST_F(FormFixture, ADisabledControlTakesNoMouseClick)
+{
+    auto *img = Place<TImage>(10, 10, 20, 20);
+    auto *button = Place<TButton>(40, 10, 60, 20);
+    auto *panel = Place<TPanel>(110, 10, 60, 60);
+    auto *inner = new TImage(form);
+    inner->SetParent(panel);
+    inner->SetBounds(5, 5, 20, 20);
+    int clicks = 0, downs = 0;
+    for (TControl *c : std::initializer_list<TControl *>{img, button, inner}) {
+        c->OnClick = [&](TObject *) { ++clicks; };
+        c->OnMouseDown = [&](TObject *, TMouseButton, TShiftState, int, int) { ++downs; };
+    }
+    struct Case {
+        const char *what;
+        TControl *clicked;
+        TControl *disabled;
+    };
+    for (const Case &k : {Case{"picture", img, img}, Case{"button", button, button},
+                          Case{"picture in a disabled panel", inner, panel}}) {
+        SCOPED_TRACE(k.what);
+        clicks = downs = 0;
+        k.disabled->SetEnabled(false);
+        zibor::test::MousePress(*k.clicked, 5, 5);
+        zibor::test::MouseRelease(*k.clicked, 5, 5);
+        EXPECT_EQ(clicks, 0);
+        EXPECT_EQ(downs, 0);
+        k.disabled->SetEnabled(true);
+        zibor::test::MousePress(*k.clicked, 5, 5);
+        zibor::test::MouseRelease(*k.clicked, 5, 5);
+        EXPECT_EQ(clicks, 1);
+        EXPECT_EQ(downs, 1);
+    }
+}
