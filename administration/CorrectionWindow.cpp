@@ -160,6 +160,9 @@ Tcorrect::Tcorrect(TComponent *owner) : TForm(owner)
 
 void Tcorrect::FormShow(TObject *)
 {
+    // Maximised: the black window fills the screen, its controls where the
+    // 800 x 600 design put them.
+    SetBounds(0, 0, Screen()->Width(), Screen()->Height());
     FormatSettings().DateSeparator = '-';
     FormatSettings().ShortDateFormat = "dd-mm-yyyy";
     today->SetCaption(DateToStr(Date()));
