@@ -44,6 +44,14 @@ bool SafeBaseName(const std::string &base)
     return true;
 }
 
+// Files of an administration under that name exist: its incomplete-
+// administration file or either data file.
+bool NameTaken(const std::string &dataPath, const std::string &base)
+{
+    return plat::FileExists(IncompleteFile(dataPath, base)) || plat::FileExists(DataFileFW(dataPath, base)) ||
+           plat::FileExists(DataFileFV(dataPath, base));
+}
+
 } // namespace
 
 TAdministration::TAdministration() : saveDialog_(std::make_unique<plat::TSaveDialog>(nullptr))
@@ -120,9 +128,12 @@ TAdministration::TStartResult TAdministration::Start(TStartCheck *check)
     std::string base = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
     MemoCom.SetStrings(0, base);
     int counter = 0;
-    while (plat::FileExists(IncompleteFile(DataPath, base))) {
+    // A finished administration has no ".zta" left, only its data files;
+    // they are not overwritten unasked either.
+    while (NameTaken(DataPath, base)) {
         plat::TStringList loaded;
-        if (LoadLines(IncompleteFile(DataPath, base), loaded) == TLoadResult::Ok)
+        if (plat::FileExists(IncompleteFile(DataPath, base)) &&
+            LoadLines(IncompleteFile(DataPath, base), loaded) == TLoadResult::Ok)
             MemoCom = loaded;
         const int loadedCounter = Counter(loaded);
         counter = loadedCounter;
@@ -224,7 +235,9 @@ TAdministration::TStoreResult TAdministration::Opslaan()
     if (P.code.empty() || !Valid)
         return TStoreResult::NotStored;
     if (baseName_.empty()) {
-        if (CodeLeavesFolder(P.code))
+        // Before the start: the start's question decides about the files of
+        // another administration of this code and day, never this store.
+        if (CodeLeavesFolder(P.code) || NameTaken(DataPath, adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar)))
             return TStoreResult::NotStored;
         baseName_ = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
         recordCode_ = P.code;

@@ -269,6 +269,61 @@ TEST_F(AdministrationTest, StoreBeforeStartAndAfterClearing)
     EXPECT_TRUE(Exists("Data/Kees_05-03-2024_FW.wda"));
 }
 
+// Another administration of the same code and day, unfinished (its ".zta"
+// is there) or finished (only its data files are left): a store before the
+// start writes nothing over it, and the start asks before it overwrites.
+TEST_F(AdministrationTest, AnAdministrationOfTheSameCodeAndDayIsNeverOverwrittenUnasked)
+{
+    const std::string zta = "Incomplete afnames/Jan_05-03-2024.zta";
+    const std::string fw = "Data/Jan_05-03-2024_FW.wda";
+    const std::string fv = "Data/Jan_05-03-2024_FV.vda";
+    const std::string fwRecord = "Jan;FWR-B;jongen;10;01;2017;05;03;2024;De Eik;5;Piet;15;7;25;1;21;1;30;0;41;0;35;1;22;1;"
+                                 "33;1;24;1;27;1;25;0;38;1;34;1;31;1;29;1;40;0;48\r\n";
+    struct Case {
+        const char *what;
+        std::vector<std::string> files;
+    };
+    for (const Case &k : {Case{"unfinished", {zta, fw, fv}}, Case{"finished", {fw, fv}},
+                          Case{"only its deletion data", {fw}}}) {
+        SCOPED_TRACE(k.what);
+        fs::remove_all(dir_ / "Data");
+        fs::remove_all(dir_ / "Incomplete afnames");
+        fs::create_directories(dir_ / "Data");
+        fs::create_directories(dir_ / "Incomplete afnames");
+        for (const std::string &f : k.files)
+            coretest::WriteBytes(dir_ / f, f == zta ? "Jan_05-03-2024\r\n0\r\n" : fwRecord);
+        const auto before = Snapshot();
+        TDialogScript dialogs;
+
+        // The save picture or the back button before the start.
+        auto a = Fresh();
+        Enter(*a);
+        a->MayContinue();
+        ASSERT_TRUE(a->Valid);
+        EXPECT_EQ(a->Opslaan(), TAdministration::TStoreResult::NotStored);
+        EXPECT_EQ(Snapshot(), before);
+        EXPECT_EQ(a->BaseName(), "");
+
+        // The start asks; "Nee" makes a second administration of the day.
+        dialogs.Answer(plat::mrNo, "Er bestaat al een testafname van vandaag");
+        ASSERT_EQ(a->Start(), TAdministration::TStartResult::Started);
+        EXPECT_EQ(a->P.code, "Jan #2");
+        ASSERT_EQ(a->Opslaan(), TAdministration::TStoreResult::Stored);
+        for (const auto &[name, bytes] : before)
+            EXPECT_EQ(coretest::ReadBytes(name), bytes) << name;
+
+        // "Ja" overwrites, as asked.
+        dialogs.Answer(plat::mrYes, "Wilt u deze afname overschrijven?");
+        auto b = Fresh();
+        Enter(*b);
+        ASSERT_EQ(b->Start(), TAdministration::TStartResult::Started);
+        EXPECT_EQ(b->BaseName(), "Jan_05-03-2024");
+        ASSERT_EQ(b->Opslaan(), TAdministration::TStoreResult::Stored);
+        EXPECT_NE(Read(fw), fwRecord);
+        dialogs.VerifyAllUsed();
+    }
+}
+
 TEST_F(AdministrationTest, TheRecordIsFoundByTheCodeFixedAtTheStart)
 {
     TDialogScript dialogs;
