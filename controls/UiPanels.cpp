@@ -129,7 +129,7 @@ void TUiCustomPanel::DrawCaption(TCanvas &canvas, TRect r)
     const unsigned align = Alignment() == TAlignment::taCenter        ? DT_CENTER
                            : Alignment() == TAlignment::taRightJustify ? DT_RIGHT
                                                                        : DT_LEFT;
-    const unsigned flags = (wordWrap_ ? DT_WORDBREAK : 0) | DT_EXPANDTABS | DT_VCENTER | align;
+    const unsigned flags = (wordWrap_ ? unsigned(DT_WORDBREAK) : 0u) | DT_EXPANDTABS | DT_VCENTER | align;
     TRect measure = r;
     const int t = canvas.DrawText(Caption(), measure, flags | DT_CALCRECT);
     switch (captionVertical_) {

@@ -145,8 +145,9 @@ TEST_F(Correction, LoadingTheLastRecordOfEachFile)
         for (int k = 0; k < 12; ++k) {
             fw += c.ItemsFW[k].enabled;
             fv += c.ItemsFV[k].enabled;
-            if (!c.ItemsFW[k].enabled)
+            if (!c.ItemsFW[k].enabled) {
                 EXPECT_EQ(c.ItemsFW[k].index, -1);
+            }
         }
         EXPECT_EQ(fw, row.fwEnabled);
         EXPECT_EQ(fv, row.fvEnabled);

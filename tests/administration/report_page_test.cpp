@@ -535,7 +535,7 @@ TEST_F(AdministrationReportTest, StateSixRow)
     EXPECT_EQ(drawn.cells, want);
     EXPECT_EQ(drawn.dateText, "06-03-2024");
     const TPageRead read = ReadPage(page.Close());
-    for (const std::string &text : {"38", " 38", "[33 - 48]", "[ n.v.t. ]", "Els"})
+    for (const std::string text : {"38", " 38", "[33 - 48]", "[ n.v.t. ]", "Els"})
         EXPECT_TRUE(read.Has(text)) << text;
 }
 

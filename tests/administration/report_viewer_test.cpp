@@ -248,8 +248,9 @@ TEST_F(ReportViewerTest, FailedStepsAreSaidAndTheDataFilesStillWritten)
         EXPECT_EQ(d.Shown()[d.Shown().size() - row.boxes.size()].FileName, saveName);
         EXPECT_EQ(fs::exists(Data() / "Kees_05-03-2024_gecorrigeerd_FW.wda"), row.dataFolder);
         EXPECT_EQ(fs::exists(Data() / "Kees_05-03-2024_gecorrigeerd_FV.vda"), row.dataFolder);
-        if (!row.dataFolder)
+        if (!row.dataFolder) {
             EXPECT_NE(d.LastText().find("Kees_05-03-2024_gecorrigeerd_FW.wda"), std::string::npos) << d.LastText();
+        }
     }
 }
 
@@ -322,7 +323,7 @@ TEST_F(ReportViewerTest, RoundTripFromAnAdministrationToTheCorrectedFiles)
     adm::TAdministration &a = ZIBinvoer->Adm;
     a.DataPath = ZIBMAINForm->DataPath;
     a.WisGegevens();
-    a.P = {.code = "Jan", .sex = 0, .gebdag = "05", .gebmnd = "03", .gebjaar = "2016", .school = "De Eik",
+    a.P = {.code = "Jan", .sex = 0, .gebdag = "05", .gebmnd = "03", .gebjaar = "2016", .afndag = {}, .afnmnd = {}, .afnjaar = {}, .school = "De Eik",
            .groep = "3", .tl = "Piet", .form = 0};
     a.SetTestDate(Date());
     a.State = 2;
@@ -391,8 +392,9 @@ TEST_F(ReportViewerTest, RoundTripFromAnAdministrationToTheCorrectedFiles)
     const fs::path pdf = Reports() / "PDF" / "ZIBOR - Jan_05-03-2024_gecorrigeerd.pdf";
     EXPECT_EQ(ReportPages(zrp), 3);
     ASSERT_TRUE(fs::exists(pdf));
-    if (reporttest::HaveTool("qpdf"))
+    if (reporttest::HaveTool("qpdf")) {
         EXPECT_TRUE(reporttest::QpdfChecks(pdf.string()));
+    }
     if (reporttest::HaveTool("pdftotext")) {
         const std::string text = reporttest::PdfText(pdf.string());
         EXPECT_NE(text.find("44"), std::string::npos) << text;

@@ -156,7 +156,7 @@ protected:
         adm::TAdministration &a = ZIBinvoer->Adm;
         a.DataPath = ZIBMAINForm->DataPath;
         a.WisGegevens();
-        a.P = {.code = code, .sex = 0, .gebdag = "05", .gebmnd = "03", .gebjaar = "2016", .school = "De Eik",
+        a.P = {.code = code, .sex = 0, .gebdag = "05", .gebmnd = "03", .gebjaar = "2016", .afndag = {}, .afnmnd = {}, .afnjaar = {}, .school = "De Eik",
                .groep = "3", .tl = "Piet", .form = 0};
         a.SetTestDate(Date());
         a.State = 2;

@@ -117,8 +117,9 @@ TEST(UiGradients, TenDirectionsAtEachSize)
             const TPoint last = up ? TPoint{s - 1, 0} : TPoint{0, 0};
             if (s >= 5) {
                 EXPECT_EQ(cv.Pixel(first.X, first.Y), c.samples[0]) << name << ": where the bands start";
-                if (s >= 40)
+                if (s >= 40) {
                     EXPECT_TRUE(Near(cv.Pixel(last.X, last.Y), c.samples[1], 6)) << name << ": where they end";
+                }
             }
             for (int y = 0; y < s; ++y)
                 for (int x = 0; x < s; ++x)

@@ -236,8 +236,9 @@ TEST_F(RadioWindow, BuiltInGlyphPixelByPixel)
         const TRect g = r->GlyphRect();
         for (const auto &p : c.px)
             EXPECT_EQ(PixelOf(img, g.Left + p.x, g.Top + p.y), p.want) << c.name << " at " << At(p.x, p.y);
-        if (c.name == std::string("hot interior, deep"))
+        if (c.name == std::string("hot interior, deep")) {
             EXPECT_NE(PixelOf(img, g.Left + 2, g.Top + 6), white) << "the gradient outside the clipped centre";
+        }
         if (c.mouse == 2)
             MouseRelease(*r, 500, 8);
         delete host;

@@ -127,8 +127,9 @@ TEST_F(GroupWindow, AProgramChangeClicksAndLoadingDoesNot)
         }
         EXPECT_EQ(loaded->ItemIndex(), want) << stored;
         EXPECT_EQ(loaded->ItemCount(), 2);
-        if (want >= 0)
+        if (want >= 0) {
             EXPECT_TRUE(loaded->ItemAt(want)->Checked()) << stored;
+        }
         EXPECT_EQ(loadClicks, 0);
         EXPECT_EQ(loadAsks, 0);
         delete loaded;

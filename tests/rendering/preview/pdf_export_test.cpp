@@ -239,8 +239,9 @@ TEST_F(PdfExport, FileIsWritableOpensAndCreates)
     const std::string readOnly = Path("readonly.pdf");
     std::ofstream(readOnly) << "x";
     ::chmod(readOnly.c_str(), 0444);
-    if (::geteuid() != 0)  // the system lets its administrator write anything
+    if (::geteuid() != 0) {  // the system lets its administrator write anything
         EXPECT_FALSE(pp->FileIsWritable(readOnly));
+    }
     ::chmod(readOnly.c_str(), 0644);
 }
 

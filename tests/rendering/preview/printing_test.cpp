@@ -145,8 +145,9 @@ TEST(Printing, PageRanges)
         Record(*pp, 3);
         pp->PrintPages(k.first, k.last);
         ASSERT_EQ(printer.fake->Jobs.size(), size_t(k.jobs)) << k.first << ".." << k.last;
-        if (k.jobs)
+        if (k.jobs) {
             EXPECT_EQ(printer.fake->Jobs[0].Pages.size(), size_t(k.pages)) << k.first << ".." << k.last;
+        }
     }
     // Nothing without pages, while busy, or without a printer.
     FakePrinterScope printer;
@@ -465,8 +466,9 @@ TEST(QtPrinting, TwoPagesIntoAPdfFile)
     }
     EXPECT_GE(boxes, 2u);
     // For people to look at: the PDF's pages as PNG files.
-    if (std::system("command -v pdftoppm > /dev/null 2>&1") == 0)
+    if (std::system("command -v pdftoppm > /dev/null 2>&1") == 0) {
         EXPECT_EQ(std::system(("pdftoppm -r 60 -png '" + pdf + "' '" + dir + "/qt-print'").c_str()), 0);
+    }
 }
 
 TEST(PrintLook, FakePrinterSheetsOfASampleReport)
