@@ -1,5 +1,6 @@
 #include "platform/ScrollBox.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -20,6 +21,16 @@ public:
             auto *bar = new QScrollBar(kind == TScrollBarKind::sbHorizontal ? Qt::Horizontal : Qt::Vertical, this);
             bar->hide();
             bar->installEventFilter(this);
+            // The box's colour is its client area's; its bars keep the
+            // system's colours (a black surround would hide them).
+            QPalette own = QApplication::palette(bar);
+            for (int g = 0; g < QPalette::NColorGroups; ++g)
+                for (int r = 0; r < QPalette::NColorRoles; ++r) {
+                    const auto group = QPalette::ColorGroup(g);
+                    const auto role = QPalette::ColorRole(r);
+                    own.setBrush(group, role, own.brush(group, role));
+                }
+            bar->setPalette(own);
             bars[kind == TScrollBarKind::sbHorizontal ? 0 : 1] = bar;
             QObject::connect(bar, &QScrollBar::valueChanged, this, [this, kind](int v) {
                 if (!box->Dying())

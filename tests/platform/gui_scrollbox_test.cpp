@@ -4,6 +4,7 @@
 #include "platform/ScrollBox.h"
 #include "platform/StdCtrls.h"
 
+#include <QScrollBar>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -102,4 +103,25 @@ TEST(ScrollBox, SuspendedRangingWaitsForResume)
     b.box->HorzScrollBar().SetVisible(false);
     EXPECT_EQ(b.box->HorzScrollBar().Position(), 0);
     EXPECT_EQ(b.child->Left(), 0);
+}
+
+// The box's colour is its client area's: a black surround (the report's)
+// must not paint its scroll bars black on black, where nobody sees them.
+TEST(ScrollBox, BarsKeepTheSystemColoursWhateverTheBoxsColour)
+{
+    Box b(200, 100, Bounds(0, 0, 300, 150));
+    b.box->SetColor(clBlack);
+    b.box->Widget()->show();
+    const auto bars = b.box->Widget()->findChildren<QScrollBar *>();
+    ASSERT_EQ(bars.size(), 2);
+    for (QScrollBar *bar : bars) {
+        ASSERT_TRUE(bar->isVisible());
+        const QImage shot = bar->grab().toImage();
+        long bright = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                bright += qGray(shot.pixel(x, y)) > 96;
+        EXPECT_GT(bright, shot.width() * shot.height() / 2) << "a scroll bar drawn in the box's black";
+    }
+    b.box->Widget()->hide();
 }
