@@ -488,6 +488,10 @@ void TZIBinvoer::HervatAfname()
     }
     if (!resumed) {
         WisGegevens();
+        // No subtest is chosen on this road: a start would run on the
+        // previous administration's state.
+        ButtonST->SetEnabled(false);
+        ButtonST->SetVisible(false);
         return;
     }
     ShowParticulars();

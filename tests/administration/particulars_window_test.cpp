@@ -191,6 +191,57 @@ TEST_F(ParticularsWindow, ResumeShowsTheStoredAdministrationAndContinues)
     EXPECT_TRUE(fs::exists(dir_ / "Incomplete afnames/Jan_01-03-2024.zta"));
 }
 
+// A resume that fails (a data file gone, a damaged record) leaves the window
+// empty, with no subtest chosen: the test leader can only go back. A start
+// from there would run on the previous administration's state and store a
+// new administration as finished.
+TEST_F(ParticularsWindow, AFailedResumeOffersNoStart)
+{
+    struct Case {
+        const char *what;
+        const char *fv;
+        const char *message;
+    };
+    for (const Case &k : {Case{"a data file gone", nullptr, "Cannot open file"},
+                          Case{"a damaged record", "Jan;XYZ;meisje;10;01;2017;05;03;2024;;;;;2;;\r\n",
+                               "Data foutief of niet van FoneemVerwisseling!"}}) {
+        SCOPED_TRACE(k.what);
+        fs::remove(dir_ / "Data/Jan_05-03-2024_FV.vda");
+        coretest::WriteBytes(dir_ / "Incomplete afnames/Jan_05-03-2024.zta", "Jan_05-03-2024\r\n0\r\n");
+        coretest::WriteBytes(dir_ / "Data/Jan_05-03-2024_FW.wda",
+                             "Jan;FWR;meisje;10;01;2017;05;03;2024;;;;vb2;2;30;1;25;0;;\r\n");
+        if (k.fv)
+            coretest::WriteBytes(dir_ / "Data/Jan_05-03-2024_FV.vda", k.fv);
+        // What the previous administration left behind; going back reads
+        // the data path anew.
+        ZIBinvoer->AdminState = 7;
+        ZIBMAINForm->DataPath = dir_.string() + "\\";
+        ZIBMAINForm->ResumeFlag = 1;
+        ZIBinvoer->OpenDialog1->FileName = (dir_ / "Incomplete afnames/Jan_05-03-2024.zta").string();
+        drv.Dialogs().Answer(mrOk, k.message);
+        drv.Then([&] {
+            TZIBinvoer &w = *ZIBinvoer;
+            EXPECT_EQ(w.Ecode->Text(), "");
+            EXPECT_FALSE(drv.Click(w, "ButtonST")) << "a start is offered";
+            EXPECT_FALSE(drv.Click(w, "ButtonContin"));
+            EXPECT_TRUE(drv.Click(w, "ButtonNP"));
+            drv.Advance(500);
+        });
+        ZIBinvoer->ShowModal();
+        EXPECT_EQ(drv.PendingSteps(), 0u);
+        drv.Dialogs().VerifyAllUsed();
+        EXPECT_TRUE(fs::exists(dir_ / "Incomplete afnames/Jan_05-03-2024.zta")) << "nothing on disk changed";
+    }
+    // The next administration offers the start again.
+    ZIBMAINForm->ResumeFlag = 0;
+    drv.Then([&] {
+        EXPECT_TRUE(ZIBinvoer->ButtonST->Visible());
+        EXPECT_TRUE(ZIBinvoer->ButtonST->Enabled());
+        ZIBinvoer->SetModalResult(mrCancel);
+    });
+    ZIBinvoer->ShowModal();
+}
+
 TEST_F(ParticularsWindow, ContinuingAFinishedAdministrationStoresAndEnds)
 {
     coretest::WriteBytes(dir_ / "Incomplete afnames/Jan_05-03-2024.zta", "Jan_05-03-2024\r\n0\r\n");
