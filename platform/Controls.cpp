@@ -8,7 +8,9 @@
 #include "platform/GuiColor.h"
 #include "platform/Menus.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -417,7 +419,11 @@ void TControl::ApplyFont()
     QPalette pal = widget_->palette();
     const QColor c = ToQColor(font_->Color());
     pal.setColor(QPalette::WindowText, c);
-    pal.setColor(QPalette::Text, c);
+    // The marks of check boxes and radio buttons (also those of a radio
+    // group's box) are drawn in the text colour; the system draws them in
+    // its own, whatever the caption's font.
+    const bool marks = qobject_cast<QAbstractButton *>(widget_) || qobject_cast<QGroupBox *>(widget_);
+    pal.setColor(QPalette::Text, marks ? QApplication::palette().color(QPalette::Text) : c);
     pal.setColor(QPalette::ButtonText, c);
     widget_->setPalette(pal);
 }

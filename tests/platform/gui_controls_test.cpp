@@ -16,6 +16,8 @@
 #include <QLayout>
 #include <QMenu>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QAbstractButton>
 #include <gtest/gtest.h>
 
 using namespace plat;
@@ -555,5 +557,40 @@ TEST_F(FormFixture, ADisabledControlTakesNoMouseClick)
         zibor::test::MouseRelease(*k.clicked, 5, 5);
         EXPECT_EQ(clicks, 1);
         EXPECT_EQ(downs, 1);
+    }
+}
+
+// A caption in a light font (the particulars' sex choice on its dark
+// picture) must not turn the mark of a chosen item light too: the mark
+// stays in the system's colours, as the caption alone takes the font's.
+TEST_F(FormFixture, AChosenItemsMarkShowsWhateverTheCaptionsColour)
+{
+    auto *rg = Place<TRadioGroup>(0, 0, 190, 60);
+    rg->Items().Add("Meisje");
+    rg->Items().Add("Jongen");
+    rg->Font().SetColor(clWhite);
+    auto *check = Place<TCheckBox>(0, 70, 120, 20);
+    check->SetCaption("Grayscale");
+    check->Font().SetColor(clWhite);
+    rg->SetItemIndex(1);
+    check->SetChecked(true);
+    QAbstractButton *marked[] = {rg->Widget()->findChildren<QRadioButton *>()[1],
+                                 qobject_cast<QAbstractButton *>(check->Widget())};
+    for (QAbstractButton *b : marked) {
+        ASSERT_TRUE(b && b->isChecked());
+        QStyleOptionButton opt;
+        opt.initFrom(b);
+        const bool radio = qobject_cast<QRadioButton *>(b) != nullptr;
+        const QRect mark = b->style()->subElementRect(
+            radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &opt, b);
+        // Inside the mark's frame: the dot or the tick.
+        const QRect inside = mark.adjusted(3, 3, -3, -3);
+        const QImage shot = b->grab().toImage();
+        int darkest = 255;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                darkest = std::min(darkest, qGray(shot.pixel(x, y)));
+        EXPECT_LT(darkest, 110) << (radio ? "radio" : "check box") << ": the mark of the chosen item is too light to see";
+        EXPECT_EQ(b->palette().color(QPalette::WindowText), QColor(Qt::white)) << "the caption keeps the font's colour";
     }
 }
