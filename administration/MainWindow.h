@@ -30,6 +30,8 @@ public:
     void ZIBMainInitialize();
     static plat::String ReadDataPath();
     void Exit1Click(plat::TObject *Sender);
+    // Alt+F4 is the shortcut of the menu's "Sluiten": the closing question.
+    void WindowCloseRequested() override { Exit1Click(this); }
 
     // Handlers of the window description.
     void Formcreate(plat::TObject *Sender);

@@ -106,7 +106,8 @@ public:
     virtual void DoClose(TCloseAction &action);
     bool DialogKey(uint16_t key, TShiftState shift) override;
     void BroadcastFocusChanged(TWinControl *focused);
-    void WindowCloseRequested();
+    // The window system's close request (its close box, Alt+F4): Close.
+    virtual void WindowCloseRequested();
     void WindowActivated();
     void WidgetMoved(int left, int top) override;
 

@@ -13,6 +13,8 @@
 #include "tests/administration/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -206,6 +208,30 @@ TEST_F(MainWindowRoads, ExitButtonSaysGoodbyeForTwoSecondsAndAsksNothing)
     for (const char *name : {"ButtonNT", "ButtonTH", "ButtonTRO", "ButtonExit", "About", "Background"})
         EXPECT_FALSE(drv.Find(*ZIBMAINForm, name)->Visible()) << name;
     EXPECT_FALSE(ZIBMAINForm->TrayIcon->Visible());
+}
+
+// The window system's close (Alt+F4 on the main window) is the menu's
+// "Sluiten", whose shortcut it is: the closing question, never a silent end.
+TEST_F(MainWindowRoads, TheWindowSystemsCloseAsksTheClosingQuestion)
+{
+    auto windowClose = [] {
+        QCloseEvent e;
+        QApplication::sendEvent(ZIBMAINForm->Widget(), &e);
+    };
+    drv.Then([&] {
+        drv.Dialogs().Answer(mrCancel, "Hiermee sluit u het ZIBOR-testprogramma. Doorgaan?");
+        windowClose();
+        EXPECT_EQ(ZIBMAINForm->ModalResult(), mrNone);
+        EXPECT_TRUE(ZIBMAINForm->ButtonNT->Visible());
+    });
+    drv.Then([&] {
+        ASSERT_TRUE(ZIBMAINForm->Modal()) << "Cancel keeps the program running";
+        drv.Dialogs().Answer(mrOk, "Hiermee sluit u het ZIBOR-testprogramma. Doorgaan?");
+        windowClose();
+    });
+    EXPECT_EQ(RunMain(), mrOk);
+    EXPECT_EQ(drv.Sleeps(), (std::vector<unsigned>{2000})) << "the goodbye picture";
+    drv.Dialogs().VerifyAllUsed();
 }
 
 // The closing question from the tray menu, asked while the choice window
