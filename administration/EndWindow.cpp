@@ -126,3 +126,10 @@ void TZIBfinish::Exitclick(TObject *)
         f->Hide();
     ZIBMAINForm->Exit1Click(this);
 }
+
+void TZIBfinish::WindowCloseRequested()
+{
+    // Before the report the windows beneath have nothing left to offer.
+    if (ButtonHM->Enabled() && ButtonHM->Visible())
+        HMclick(this);
+}

@@ -20,6 +20,8 @@ public:
     void HMclick(plat::TObject *Sender);
     void Exitclick(plat::TObject *Sender);
     void Latency(plat::TObject *) { Deferred.Latency(); }
+    // The window system's close (Alt+F4) is the home button, once offered.
+    void WindowCloseRequested() override;
 
     plat::TImage *Background;
     plat::TImage *ButtonHM;

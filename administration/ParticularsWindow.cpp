@@ -502,3 +502,9 @@ void TZIBinvoer::HervatAfname()
         FVtfase->StartAt(Adm.EntryFV, 0);
     ReadyToContinue();
 }
+
+void TZIBinvoer::WindowCloseRequested()
+{
+    if (ButtonExit->Enabled() && ButtonExit->Visible())
+        PrevPage(this);
+}

@@ -45,6 +45,8 @@ public:
     void STExecute(plat::TObject *Sender);
     void NPExecute(plat::TObject *Sender);
     void PrevPage(plat::TObject *Sender);
+    // The window system's close (Alt+F4) is the back button, when offered.
+    void WindowCloseRequested() override;
     void KnContinClick(plat::TObject *Sender);
     void Latency(plat::TObject *) { Deferred.Latency(); }
     void MayContinue();
