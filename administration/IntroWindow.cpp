@@ -264,3 +264,10 @@ void TIntroWindow::RunPendingAction()
             ShowSubtest();
     }
 }
+
+void TIntroWindow::WindowCloseRequested()
+{
+    // Closed otherwise, the particulars window would offer a new start.
+    if (ButtonOT->Enabled() && ButtonOT->Visible())
+        OnderbrekenClick(this);
+}

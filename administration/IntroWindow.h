@@ -38,6 +38,8 @@ public:
     void IntroClick(int n);
     void DoorgaanClick(plat::TObject *Sender);
     void OnderbrekenClick(plat::TObject *Sender);
+    // The window system's close (Alt+F4) is the interrupt, when offered.
+    void WindowCloseRequested() override;
     void Latency(plat::TObject *) { Deferred.Latency(); }
 
     // The item loop's interrupt: the introduction takes the test leader

@@ -282,3 +282,9 @@ void TPP::Exitclick(TObject *)
     SetModalResult(mrOk);
     Close();
 }
+
+void TPP::WindowCloseRequested()
+{
+    if (ButtonExit->Enabled() && ButtonExit->Visible())
+        Exitclick(this);
+}

@@ -39,6 +39,8 @@ public:
     void ZoomComboBoxChange(plat::TObject *Sender);
     void PrintButtonClick(plat::TObject *Sender);
     virtual void Exitclick(plat::TObject *Sender);
+    // The window system's close (Alt+F4) is the close button, with its saving.
+    void WindowCloseRequested() override;
 
     // The report folder: "trpath" of the settings file, "" when missing.
     static plat::String TRpath();

@@ -294,3 +294,10 @@ void TSubtestWindow::ShowMessage(TMessage kind, const std::string &text)
 
 int TSubtestWindow::AdministrationState() { return subtestroad::Admin().State; }
 void TSubtestWindow::SetAdministrationState(int state) { subtestroad::Admin().State = state; }
+
+void TSubtestWindow::WindowCloseRequested()
+{
+    // Closed otherwise, the introduction beneath would keep its buttons off.
+    if (ButtonOT->Enabled() && ButtonOT->Visible())
+        OnderbrekenClick(this);
+}

@@ -50,6 +50,8 @@ public:
     void GoedBtClick(plat::TObject *Sender);
     void FoutBtClick(plat::TObject *Sender);
     void OnderbrekenClick(plat::TObject *Sender);
+    // The window system's close (Alt+F4) is the interrupt, when offered.
+    void WindowCloseRequested() override;
     void Voltooien(plat::TObject *Sender);
     void Timer1Timer(plat::TObject *Sender);
     void ItemKeyPress(plat::TObject *Sender, char32_t &Key);
