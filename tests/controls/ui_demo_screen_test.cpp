@@ -7,6 +7,7 @@
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
 #include "platform/Colors.h"
+#include "tests/controls/ProgramLooks.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
@@ -275,13 +276,7 @@ private:
         auto *acc = new TUiGridPanel(this);
         acc->SetParent(this);
         acc->SetBounds(10, 885, 671, 66);
-        acc->ColumnCollection().assign(12, TCellItem{TSizeStyle::ssAbsolute, 55});
-        acc->RowCollection() = {TCellItem{TSizeStyle::ssPercent, 50}, TCellItem{TSizeStyle::ssPercent, 50},
-                                TCellItem{TSizeStyle::ssAuto, 0}};
-        acc->SetBorderInner(fsFlat);
-        acc->SetBorderColor(clPurple);
-        acc->SetBorderWidth(1);
-        acc->SetGradientDirection(gdBigSquareBox);
+        SetUpAsAccGrid(*acc);
         for (int col = 0; col < 12; ++col) {
             auto *l = new TLabel(this);
             l->SetCaption(std::to_string(col + 1));
@@ -305,31 +300,7 @@ private:
         version = new TUiRadioGroup(this);
         version->SetParent(this);
         version->SetBounds(720, 895, 138, 72);
-        version->SetCaption("ZIB-versie");
-        version->Items().Add("A");
-        version->Items().Add("B");
-        version->SetColumns(2);
-        version->SetSpaceEvenly(true);
-        version->SetStartPos(20, 8);
-        version->SetVerticalSpacing(5);
-        version->SetItemHeight(24);
-        version->SetGroupStyle(gsStandard);
-        version->SetVisualStyle(vsGradient);
-        version->SetGradientColorStyle(gcsMSOffice);
-        version->SetTransparent(true);
-        version->SetColor(clMoneyGreen);
-        version->Font().SetName("Arial Rounded MT Bold");
-        version->Font().SetStyle(fsBold);
-        version->Font().SetColor(clYellow);
-        version->Font().SetHeight(24);
-        version->ItemFont().SetName("Arial Rounded MT Bold");
-        version->ItemFont().SetStyle(fsBold);
-        version->ItemFont().SetColor(clAqua);
-        version->ItemFont().SetHeight(-19);
-        version->SetItemHotTrack(true);
-        version->SetItemHotTrackColor(clLime);
-        version->SetItemHighlightColor(clNavy);
-        version->SetItemIndex(0);
+        SetUpAsZIBversion(*version);
     }
 
 public:

@@ -2,6 +2,7 @@
 // states, and their looks pixel by pixel.
 #include "controls/UiPanels.h"
 #include "platform/Colors.h"
+#include "tests/controls/ProgramLooks.h"
 #include "platform/ExtCtrls.h"
 #include "platform/StdCtrls.h"
 #include "tests/support/PixelCheck.h"
@@ -176,13 +177,7 @@ TEST_F(PanelWindow, GridPanelSetUpAsTheCorrectionGrid)
 {
     SetDeepColorScreenForTesting(true);
     auto *g = window.Place<TUiGridPanel>(0, 0, 671, 66);
-    g->ColumnCollection().assign(12, TCellItem{TSizeStyle::ssAbsolute, 55});
-    g->RowCollection() = {TCellItem{TSizeStyle::ssPercent, 50}, TCellItem{TSizeStyle::ssPercent, 50},
-                          TCellItem{TSizeStyle::ssAuto, 0}};
-    g->SetBorderInner(fsFlat);
-    g->SetBorderColor(clPurple);
-    g->SetBorderWidth(1);
-    g->SetGradientDirection(gdBigSquareBox);
+    SetUpAsAccGrid(*g);
     auto *label = new TLabel(&window.Form());
     g->AddControl(label, 0, 0);
     label->SetAlign(TAlign::alClient);

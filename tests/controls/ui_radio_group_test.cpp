@@ -3,6 +3,7 @@
 // the form choice's look over a picture.
 #include "controls/UiRadioGroup.h"
 #include "platform/Colors.h"
+#include "tests/controls/ProgramLooks.h"
 #include "platform/ExtCtrls.h"
 #include "platform/StdCtrls.h"
 #include "tests/support/MouseKeys.h"
@@ -205,29 +206,7 @@ TEST_F(GroupWindow, TheFormChoiceOverAPicture)
     red.Canvas()->FillRect(Rect(0, 0, 400, 300));
     picture->Picture().SetGraphic(&red);
     auto *g = window.Place<TUiRadioGroup>(20, 20, 138, 72);
-    g->SetCaption("ZIB-versie");
-    g->Items().Add("A");
-    g->Items().Add("B");
-    g->SetColumns(2);
-    g->SetSpaceEvenly(true);
-    g->SetStartPos(20, 8);
-    g->SetVerticalSpacing(5);
-    g->SetItemHeight(24);
-    g->SetGroupStyle(gsStandard);
-    g->SetVisualStyle(vsGradient);
-    g->SetGradientColorStyle(gcsMSOffice);
-    g->SetTransparent(true);
-    g->SetColor(clMoneyGreen);
-    g->Font().SetStyle(fsBold);
-    g->Font().SetColor(clYellow);
-    g->Font().SetHeight(24);
-    g->ItemFont().SetStyle(fsBold);
-    g->ItemFont().SetColor(clAqua);
-    g->ItemFont().SetHeight(-19);
-    g->SetItemHotTrack(true);
-    g->SetItemHotTrackColor(clLime);
-    g->SetItemHighlightColor(clNavy);
-    g->SetItemIndex(0);
+    SetUpAsZIBversion(*g);
 
     const QImage img = PaintOffscreen(*g);
     bool yellow = false;
