@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -301,6 +302,50 @@ TEST_F(MainWindowSound, NoticeStaysOneSecondAndSoundsOnlyForAStoreOutsideASubtes
         if (c.sounds) {
             ASSERT_TRUE(PlayOut());
         }
+    }
+}
+
+// The notice window is cut away wherever it shows exactly aqua: what is left
+// must be the notice's picture, with no near-aqua fringe along its edge.
+TEST_F(ProgramWindows, TheSavedNoticeShowsItsPictureAlone)
+{
+    TWindowDriver drv;
+    ZIBinvoer->AutoSave = 1;
+    for (TNoticeForm *notice : {static_cast<TNoticeForm *>(message), static_cast<TNoticeForm *>(pmessage)}) {
+        SCOPED_TRACE(notice->Name());
+        drv.Then([&] {
+            QWidget *w = notice->Widget();
+            const QImage look = w->grab().toImage();
+            QImage shown(look.size(), QImage::Format_Grayscale8);
+            shown.fill(0);
+            {
+                QPainter p(&shown);
+                p.setClipRegion(w->mask());
+                p.fillRect(shown.rect(), Qt::white);
+            }
+            const QRect picture(notice->Image1->Left(), notice->Image1->Top(), notice->Image1->Width(),
+                                notice->Image1->Height());
+            int visible = 0, outside = 0, fringe = 0;
+            for (int y = 0; y < look.height(); ++y)
+                for (int x = 0; x < look.width(); ++x) {
+                    if (!qGray(shown.pixel(x, y)))
+                        continue;
+                    ++visible;
+                    outside += !picture.contains(x, y);
+                    const QColor c = look.pixelColor(x, y);
+                    if (c.red() < 128 && c.green() > 200 && c.blue() > 200) {
+                        if (fringe == 0)
+                            ADD_FAILURE() << "first near-aqua pixel at " << x << "," << y << ": " << c.red() << ","
+                                          << c.green() << "," << c.blue();
+                        ++fringe;
+                    }
+                }
+            EXPECT_EQ(fringe, 0) << "near-aqua pixels that show";
+            EXPECT_EQ(outside, 0) << "pixels that show beside the picture";
+            EXPECT_GT(visible, picture.width() * picture.height() * 9 / 10) << "the picture shows";
+            drv.Advance(1000);
+        });
+        EXPECT_EQ(notice->ShowModal(), mrCancel);
     }
 }
 
