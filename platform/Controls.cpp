@@ -259,13 +259,13 @@ public:
                 const QPoint g = me->globalPosition().toPoint();
                 control->PopupMenu()->Popup(g.x(), g.y());
             }
-            return false;
+            return Keep(obj, ev);
         }
         case QEvent::MouseMove: {
             auto *me = static_cast<QMouseEvent *>(ev);
             const QPoint p = LocalPoint(obj, me);
             control->MouseMove(ShiftFromMouse(me), p.x(), p.y());
-            return false;
+            return Keep(obj, ev);
         }
         case QEvent::MouseButtonRelease: {
             auto *me = static_cast<QMouseEvent *>(ev);
@@ -275,7 +275,7 @@ public:
             if (control->ClickOnRelease() && b == TMouseButton::mbLeft && !control->Dying() &&
                 control->ClientRect().Contains(Point(p.x(), p.y())))
                 control->Click();
-            return false;
+            return Keep(obj, ev);
         }
         case QEvent::Wheel: {
             // Not taken: Qt hands the wheel on to the parent's widget.
@@ -288,9 +288,17 @@ public:
                 we->accept();
             return taken;
         }
-        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonDblClick: {
+            // Qt delivers the second press of a double click as this event
+            // alone: it is a press as well, so that a button pressed twice
+            // clicks twice.
+            auto *me = static_cast<QMouseEvent *>(ev);
+            const QPoint p = LocalPoint(obj, me);
             control->DblClick();
-            return false;
+            if (!control->Dying())
+                control->MouseDown(ButtonFromQt(me->button()), ShiftFromMouse(me) | ssDouble, p.x(), p.y());
+            return Keep(obj, ev);
+        }
         case QEvent::Enter:
             control->MouseEnter();
             return false;
@@ -319,6 +327,20 @@ public:
         default:
             return false;
         }
+    }
+
+    // A press, move or release that a widget leaves unaccepted (a
+    // custom-drawn control accepts none) Qt hands on to the parent, which
+    // would take it as its own. The window system gives a control's mouse
+    // input to that control alone (only a disabled one lets it through to
+    // what lies beneath): so the widget's own handling runs here and the
+    // event ends with it.
+    bool Keep(QObject *obj, QEvent *ev)
+    {
+        if (!control->Dying())
+            obj->event(ev);
+        ev->accept();
+        return true;
     }
 
     QPoint LocalPoint(QObject *obj, QMouseEvent *me) const

@@ -20,6 +20,9 @@
 #include <QAbstractButton>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace plat;
 using zibor::test::TWindowDriver;
 
@@ -558,6 +561,76 @@ TEST_F(FormFixture, ADisabledControlTakesNoMouseClick)
         EXPECT_EQ(clicks, 1);
         EXPECT_EQ(downs, 1);
     }
+}
+
+// Qt hands a press, move or release that a widget leaves unaccepted on to
+// the parents; the window system gives a control's mouse input to that
+// control alone, and a disabled one lets it through to what lies beneath.
+namespace {
+struct MouseLog : FormFixture {
+    std::vector<std::string> log;
+    void Watch(TControl &c, const std::string &name)
+    {
+        c.OnMouseDown = [this, name](TObject *, TMouseButton, TShiftState s, int, int) {
+            log.push_back(name + (s & ssDouble ? " down (double)" : " down"));
+        };
+        c.OnMouseMove = [this, name](TObject *, TShiftState, int, int) { log.push_back(name + " move"); };
+        c.OnMouseUp = [this, name](TObject *, TMouseButton, TShiftState, int, int) { log.push_back(name + " up"); };
+        c.OnDblClick = [this, name](TObject *) { log.push_back(name + " double click"); };
+    }
+    template <class T>
+    T *In(TWinControl &parent, int l, int t, int w, int h)
+    {
+        auto *c = new T(form);
+        c->SetParent(&parent);
+        c->SetBounds(l, t, w, h);
+        return c;
+    }
+};
+} // namespace
+
+TEST_F(MouseLog, AControlsMouseInputDoesNotReachItsParents)
+{
+    auto *panel = Place<TPanel>(10, 10, 180, 100);
+    auto *custom = In<TCustomControl>(*panel, 5, 5, 40, 30);
+    auto *label = In<TLabel>(*panel, 60, 5, 40, 20);
+    label->SetCaption("Naam");
+    auto *picture = In<TImage>(*panel, 110, 5, 40, 30);
+    Watch(*form, "form");
+    Watch(*panel, "panel");
+    Watch(*custom, "custom");
+    Watch(*label, "label");
+    Watch(*picture, "picture");
+    const struct {
+        const char *name;
+        TControl *control;
+    } cases[] = {{"custom", custom}, {"label", label}, {"picture", picture}, {"panel", panel}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        zibor::test::MousePress(*c.control, 5, 5);
+        zibor::test::MouseMoveTo(*c.control, 6, 6);
+        zibor::test::MouseRelease(*c.control, 6, 6);
+        const std::string n = c.name;
+        EXPECT_EQ(log, (std::vector<std::string>{n + " down", n + " move", n + " up"}));
+    }
+
+    SCOPED_TRACE("disabled");
+    custom->SetEnabled(false);
+    log.clear();
+    zibor::test::MousePress(*custom, 5, 5);
+    zibor::test::MouseRelease(*custom, 5, 5);
+    EXPECT_EQ(log, (std::vector<std::string>{"panel down", "panel up"})) << "to the parent beneath, and no further";
+}
+
+TEST_F(MouseLog, TheSecondPressOfADoubleClickIsAPressToo)
+{
+    auto *custom = Place<TCustomControl>(10, 10, 40, 30);
+    Watch(*form, "form");
+    Watch(*custom, "custom");
+    zibor::test::MouseDoubleClick(*custom, 5, 5);
+    EXPECT_EQ(log, (std::vector<std::string>{"custom down", "custom up", "custom double click", "custom down (double)",
+                                             "custom up"}));
 }
 
 // A caption in a light font (the particulars' sex choice on its dark

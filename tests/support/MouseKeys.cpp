@@ -29,6 +29,14 @@ void MouseRelease(plat::TControl &c, int x, int y)
     Send(c, QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
 }
 
+void MouseDoubleClick(plat::TControl &c, int x, int y)
+{
+    MousePress(c, x, y);
+    MouseRelease(c, x, y);
+    Send(c, QEvent::MouseButtonDblClick, x, y, Qt::LeftButton, Qt::LeftButton);
+    MouseRelease(c, x, y);
+}
+
 void MouseEnterLeave(plat::TControl &c, bool enter)
 {
     QEvent e(enter ? QEvent::Enter : QEvent::Leave);
