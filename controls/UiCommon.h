@@ -285,7 +285,7 @@ private:
     TUiRegAccess regAccess_ = RegAccessBit(keyAllAccess);
     TUiSpecialFolder specialFolder_ = sfNone;
     TUiIniFileEncoding fileEncoding_ = feDefault;
-    bool refresh_ = true;
+    bool refresh_ = false;
 };
 
 // ---------------------------------------------------------------- helpers of the controls

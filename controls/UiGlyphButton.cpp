@@ -615,7 +615,11 @@ TUiCheckedActionLink::~TUiCheckedActionLink()
         action_.RemoveLink(&listener_);
 }
 
-bool TUiCheckedActionLink::IsCheckedLinked() const { return client_.Checked() == action_.Checked(); }
+bool TUiCheckedActionLink::IsCheckedLinked() const
+{
+    // A link whose action is being freed links nothing, and must not read it.
+    return !actionGone_ && client_.Checked() == action_.Checked();
+}
 
 void TUiCheckedActionLink::SetChecked(bool v)
 {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -321,9 +322,33 @@ TEST(UiRegIniFile, DefaultsAndRefreshOnChange)
     EXPECT_EQ(f.RegAccess(), RegAccessBit(keyAllAccess));
     EXPECT_EQ(f.SpecialFolder(), sfNone);
     EXPECT_EQ(f.FileEncoding(), feDefault);
+    EXPECT_FALSE(f.RefreshNeeded()) << "nothing changed yet";
     f.SetPath("x");
     EXPECT_EQ(f.Path(), "x");
     EXPECT_TRUE(f.RefreshNeeded());
+
+    // Each setting on a fresh component: its present value marks nothing,
+    // another value marks the storage.
+    const struct {
+        const char *name;
+        std::function<void(TUiRegIniFile &, bool)> set;
+    } settings[] = {
+        {"Path", [](TUiRegIniFile &r, bool change) { r.SetPath(change ? "zibor.ini" : ""); }},
+        {"PathType", [](TUiRegIniFile &r, bool change) { r.SetPathType(change ? ptRegistry : ptIniFile); }},
+        {"RegKey", [](TUiRegIniFile &r, bool change) { r.SetRegKey(change ? hkeyLocalMachine : hkeyCurrentUser); }},
+        {"RegAccess",
+         [](TUiRegIniFile &r, bool change) { r.SetRegAccess(RegAccessBit(change ? keyRead : keyAllAccess)); }},
+        {"SpecialFolder",
+         [](TUiRegIniFile &r, bool change) { r.SetSpecialFolder(change ? sfUserDocuments : sfNone); }},
+        {"FileEncoding", [](TUiRegIniFile &r, bool change) { r.SetFileEncoding(change ? feUTF8 : feDefault); }},
+    };
+    for (const auto &s : settings) {
+        TUiRegIniFile r;
+        s.set(r, false);
+        EXPECT_FALSE(r.RefreshNeeded()) << s.name << ": the present value";
+        s.set(r, true);
+        EXPECT_TRUE(r.RefreshNeeded()) << s.name << ": a new value";
+    }
 }
 
 TEST(UiColourNames, TablesHoldTheStandardValues)

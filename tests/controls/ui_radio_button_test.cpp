@@ -178,8 +178,33 @@ TEST_F(RadioWindow, ActionLinkKeepsCheckedInStepWithoutClicks)
     EXPECT_TRUE(r->Checked());
     EXPECT_TRUE(clicks.empty()) << "the link suppresses the click";
     EXPECT_TRUE(r->ActionLink()->IsCheckedLinked());
+
+    // The program checks the button behind the action's back.
+    action.SetChecked(false);
+    EXPECT_FALSE(r->Checked());
+    r->SetChecked(true);
+    EXPECT_FALSE(r->ActionLink()->IsCheckedLinked()) << "the two disagree";
     r->ActionLink()->ActionChange(true);
-    EXPECT_TRUE(r->Checked());
+    EXPECT_TRUE(r->Checked()) << "a change of defaults leaves a checked button alone";
+    r->ActionLink()->ActionChange(false);
+    EXPECT_FALSE(r->Checked()) << "a real change takes the action's state";
+    r->SetChecked(false);
+    action.SetChecked(true);
+    r->SetChecked(false);
+    r->ActionLink()->ActionChange(true);
+    EXPECT_TRUE(r->Checked()) << "an unchecked button takes even a change of defaults";
+}
+
+TEST_F(RadioWindow, ALinkWhoseActionIsGoingLinksNothing)
+{
+    TUiRadioButton *r = Radio("r", 10);
+    auto *action = new TAction(nullptr);
+    TUiCheckedActionLink link(*r, *action);
+    EXPECT_TRUE(link.IsCheckedLinked()) << "both unchecked";
+    // What the action's freeing tells the link before the action goes.
+    link.ActionGone();
+    EXPECT_FALSE(link.IsCheckedLinked());
+    delete action;
 }
 
 // The built-in glyph, 13 x 13 at (0, 2) of a button on a white window.
@@ -193,6 +218,7 @@ struct GlyphCase {
         TColor want;
     };
     std::vector<Px> px;
+    TColor key = clOlive; // TransparentColor
 };
 
 TEST_F(RadioWindow, BuiltInGlyphPixelByPixel)
@@ -215,6 +241,9 @@ TEST_F(RadioWindow, BuiltInGlyphPixelByPixel)
         {"checked, not deep", false, true, true, false, htsInterior, 0, {{5, 4, 0xD77800}}},
         {"transparent on yellow", true, false, true, true, htsInterior, 0,
          {{0, 0, 0x00FFFF}, {1, 1, 0x00FFFF}, {4, 0, 0x50CFCF}, {3, 0, 0x19F0F0}, {6, 0, F}, {6, 6, white}}},
+        // The corners are drawn in the key colour, whichever it is.
+        {"transparent on yellow, fuchsia key", true, false, true, true, htsInterior, 0,
+         {{0, 0, 0x00FFFF}, {1, 1, 0x00FFFF}, {12, 12, 0x00FFFF}, {3, 0, 0x19F0F0}, {6, 6, white}}, clFuchsia},
     };
     for (const GlyphCase &c : cases) {
         SetDeepColorScreenForTesting(c.deep);
@@ -226,6 +255,7 @@ TEST_F(RadioWindow, BuiltInGlyphPixelByPixel)
         r->SetHotTrack(true);
         r->SetHotTrackStyle(c.style);
         r->SetTransparent(c.transparent);
+        r->SetTransparentColor(c.key);
         r->SetChecked(c.checked);
         r->SetEnabled(c.enabled);
         if (c.mouse >= 1)
