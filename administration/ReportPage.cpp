@@ -10,7 +10,9 @@
 #include <QImage>
 
 #include <cmath>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -75,12 +77,21 @@ std::string RawCell(int64_t sum, bool bandHasNorms)
     return std::to_string(static_cast<int64_t>(scoring::RoundD(static_cast<long double>(sum) / 10, 0)));
 }
 
-std::unique_ptr<plat::TJPEGImage> LoadPicture(const std::string &name)
+// The report's pictures are program resources that never change: each is
+// decoded on its first report and kept for the run.
+const plat::TJPEGImage &ReportPicture(const std::string &name)
 {
-    auto picture = std::make_unique<plat::TJPEGImage>();
-    plat::TResourceStream stream("jpg", name);
-    picture->LoadFromStream(stream);
-    return picture;
+    static std::mutex lock;
+    static std::map<std::string, std::unique_ptr<const plat::TJPEGImage>> decoded;
+    const std::lock_guard<std::mutex> guard(lock);
+    auto &picture = decoded[name];
+    if (!picture) {
+        auto fresh = std::make_unique<plat::TJPEGImage>();
+        plat::TResourceStream stream("jpg", name);
+        fresh->LoadFromStream(stream);
+        picture = std::move(fresh);
+    }
+    return *picture;
 }
 
 // The text cursor shared by the blocks of one page, with the steps the
@@ -162,9 +173,9 @@ public:
     }
     void Picture(const std::string &name, const TRect &box)
     {
-        const std::unique_ptr<plat::TJPEGImage> picture = LoadPicture(name);
-        if (!picture->Empty())
-            target_.PaintGraphic(box, *picture);
+        const plat::TJPEGImage &picture = ReportPicture(name);
+        if (!picture.Empty())
+            target_.PaintGraphic(box, picture);
     }
 
     int W = 0, H = 0;

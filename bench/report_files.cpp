@@ -1,6 +1,7 @@
 // Writes the sample report page as the report window stores it, the report
 // file (".zrp") and its PDF, on a fixed clock, and prints the SHA-256 of
-// both: a change that must keep both byte for byte the same is run before
+// both (the PDF exported twice, as the second and later reports of a run
+// are): a change that must keep both byte for byte the same is run before
 // and after and the lines compared.
 // Run by hand: bench_report_files [folder]   (default: the current folder)
 #include "administration/ReportPage.h"
@@ -46,9 +47,12 @@ int main(int argc, char **argv)
             report::DrawReportPage(target, report::kAfterAdministration, source, tabs);
         });
         const QString zrp = dir.filePath("report.zrp"), pdf = dir.filePath("report.pdf");
+        const QString again = dir.filePath("report-again.pdf");
         preview.SaveToFile(zrp.toStdString());
         preview.SaveAsPDF(pdf.toStdString());
-        for (const QString &f : {zrp, pdf})
+        // A second export in the same run, as after every later report.
+        preview.SaveAsPDF(again.toStdString());
+        for (const QString &f : {zrp, pdf, again})
             std::printf("%s  %s (%lld bytes)\n", Sha256(f).constData(), qPrintable(QFileInfo(f).fileName()),
                         static_cast<long long>(QFileInfo(f).size()));
     }

@@ -1,5 +1,6 @@
 #include "platform/EmfRecords.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -636,10 +637,12 @@ void TEmfWriter::StretchDIBits24(const TRect &bounds, const TRect &dest, int wid
 {
     const uint32_t stride = ((uint32_t(width) * 24 + 31) / 32) * 4;
     const uint32_t bits = stride * uint32_t(height);
-    // Grow once for a large picture, with room for the records that follow.
+    // Grow once for a large picture, with room for the records that follow,
+    // and at least by half again, so that a page of many pictures is not
+    // copied once per picture.
     const size_t need = buf_.size() + kStretchDIBitsFixed + kBitmapInfoHeaderSize + bits;
     if (need > buf_.capacity())
-        buf_.reserve(need + 64 * 1024);
+        buf_.reserve(std::max(need + 64 * 1024, buf_.capacity() + buf_.capacity() / 2));
     const size_t start = Begin(EMR_STRETCHDIBITS);
     PutRect(bounds);
     PutI32(dest.Left);
@@ -668,10 +671,14 @@ void TEmfWriter::StretchDIBits24(const TRect &bounds, const TRect &dest, int wid
     Put32(3780);
     Put32(0);
     Put32(0);
-    const size_t rows = buf_.size();
-    buf_.resize(rows + bits, 0);
-    for (int y = 0; y < height; ++y)
-        fillRow(y, buf_.data() + rows + size_t(height - 1 - y) * stride);
+    // Bottom-up: the last row first. Each row is made in a small buffer and
+    // appended, so the bits are written once instead of zeroed first; the
+    // row's padding stays zero.
+    std::vector<uint8_t> row(stride, 0);
+    for (int y = height - 1; y >= 0; --y) {
+        fillRow(y, row.data());
+        buf_.insert(buf_.end(), row.begin(), row.end());
+    }
     End(start);
 }
 

@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -15,6 +16,11 @@ namespace plat {
 std::vector<uint8_t> ReadRest(TStream &stream)
 {
     std::vector<uint8_t> bytes;
+    // Room for all of it at once when the stream knows its size, so that a
+    // large file is not moved from block to block as it comes in.
+    const int64_t left = stream.Size() - stream.Position();
+    if (left > 0)
+        bytes.reserve(static_cast<size_t>(std::min<int64_t>(left, int64_t(1) << 30)));
     uint8_t chunk[65536];
     for (;;) {
         const int64_t n = stream.Read(chunk, sizeof chunk);

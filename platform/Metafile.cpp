@@ -103,6 +103,20 @@ std::vector<uint8_t> TMetafile::Bytes() const
     return out;
 }
 
+std::vector<uint8_t> TMetafile::ReleaseBytes()
+{
+    if (bytes_.empty())
+        return Bytes();
+    std::vector<uint8_t> out;
+    out.swap(bytes_);
+    Put32(out, 24, 0);
+    Put32(out, 28, 0);
+    Put32(out, 32, mmWidth_);
+    Put32(out, 36, mmHeight_);
+    Changed();
+    return out;
+}
+
 emf::TEmfHeader TMetafile::Header() const
 {
     emf::TEmfHeader h;

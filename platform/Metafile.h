@@ -48,6 +48,9 @@ public:
 
     // The page as it would be saved (header frame set to the current size).
     std::vector<uint8_t> Bytes() const;
+    // The same bytes moved out, for a caller that is done with the metafile;
+    // it is empty afterwards (its size kept).
+    std::vector<uint8_t> ReleaseBytes();
     // Replaces the content with a page; raises EInvalidMetafile when its
     // header is not sound.
     void SetBytes(std::vector<uint8_t> bytes);

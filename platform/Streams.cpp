@@ -94,9 +94,17 @@ int64_t TMemoryStream::Write(const void *buffer, int64_t count)
 {
     if (count <= 0)
         return 0;
-    if (pos_ + count > static_cast<int64_t>(buf_.size()))
-        buf_.resize(static_cast<size_t>(pos_ + count));
-    std::memcpy(buf_.data() + pos_, buffer, static_cast<size_t>(count));
+    // What lies past the end is appended rather than zeroed and then
+    // overwritten; only a gap left by a seek past the end is zeros.
+    const auto *src = static_cast<const uint8_t *>(buffer);
+    const int64_t size = static_cast<int64_t>(buf_.size());
+    if (pos_ > size)
+        buf_.resize(static_cast<size_t>(pos_));
+    const int64_t inside = std::clamp<int64_t>(size - pos_, 0, count);
+    if (inside > 0)
+        std::memcpy(buf_.data() + pos_, src, static_cast<size_t>(inside));
+    if (inside < count)
+        buf_.insert(buf_.end(), src + inside, src + count);
     pos_ += count;
     Sync();
     return count;

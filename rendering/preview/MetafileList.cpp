@@ -127,15 +127,40 @@ int64_t TMetafileList::PageEnd(int index)
     return size_t(index) + 1 < offsets_.size() ? offsets_[size_t(index) + 1] : DataSize();
 }
 
-void TMetafileList::Add(const TMetafile &metafile)
+int64_t TMetafileList::SeekNewPage()
 {
     if (!data_)
         data_ = NewDataStream();
     const int64_t pos = data_->Seek(0, TSeekOrigin::soEnd);
     if (pos > std::numeric_limits<int32_t>::max())
         throw EOutOfMemory("Not enough memory to create a new page");
+    return pos;
+}
+
+void TMetafileList::Add(const TMetafile &metafile)
+{
+    const int64_t pos = SeekNewPage();
     metafile.SaveToStream(*data_);
     offsets_.push_back(static_cast<int32_t>(pos));
+    if (OnChange)
+        OnChange(this);
+}
+
+void TMetafileList::Add(TMetafile &&metafile)
+{
+    if (loaded_ >= 0) {
+        Add(static_cast<const TMetafile &>(metafile));
+        return;
+    }
+    const int64_t pos = SeekNewPage();
+    std::vector<uint8_t> bytes = metafile.ReleaseBytes();
+    data_->WriteBuffer(bytes.data(), int64_t(bytes.size()));
+    offsets_.push_back(static_cast<int32_t>(pos));
+    // What Items would read back from the store: the bytes just written.
+    Detach();
+    metafile_.SetBytes(std::move(bytes));
+    loaded_ = Count() - 1;
+    Attach();
     if (OnChange)
         OnChange(this);
 }

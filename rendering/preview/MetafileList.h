@@ -51,6 +51,10 @@ public:
     int Count() const { return static_cast<int>(offsets_.size()); }
     // Appends the metafile's bytes as a new page; the caller keeps the metafile.
     void Add(const plat::TMetafile &metafile);
+    // The same for a metafile the caller is done with: while the store holds
+    // no page, its bytes become the held page, so that the page shown right
+    // after recording is not copied out of the store again.
+    void Add(plat::TMetafile &&metafile);
     // The held metafile loaded with page index (0-based), owned by the store
     // and valid until the next Items or Clear. Editing it writes it back.
     plat::TMetafile *Items(int index);
@@ -78,6 +82,8 @@ public:
 
 private:
     std::unique_ptr<plat::TStream> NewDataStream();
+    // The data stream (made when missing) at its end: the new page's offset.
+    int64_t SeekNewPage();
     void DropTempFile();
     void Attach();
     void Detach();

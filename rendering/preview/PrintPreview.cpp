@@ -422,7 +422,7 @@ void TPrintPreview::ClosePage(bool keep)
         return;
     if (!page || page->Empty())
         throw EOutOfMemory(kNoPageMemory);
-    pages_->Add(*page);
+    pages_->Add(std::move(*page));
 }
 
 void TPrintPreview::BeginDoc()
@@ -1009,10 +1009,18 @@ TRect TPrintPreview::PaintGraphicEx(const TRect &rect, const TGraphic &graphic, 
         c.StretchDraw(r, graphic);
         c.SetStretchBltMode(mode);
     } else {
-        // Any other picture goes through a bitmap of its own size.
-        TBitmap bmp(graphic.Width(), graphic.Height());
-        bmp.Image().fill(ToQRgb(clFuchsia));
-        bmp.Canvas()->StretchDraw(Rect(0, 0, graphic.Width(), graphic.Height()), graphic);
+        // Any other picture goes through a bitmap of its own size. An opaque
+        // raster picture covers that bitmap whole, so its pixels are the
+        // bitmap's and neither the fill nor the drawing is needed.
+        TBitmap bmp;
+        const auto *raster = dynamic_cast<const TRasterGraphic *>(&graphic);
+        if (raster && !raster->Image().hasAlphaChannel()) {
+            bmp.SetImage(raster->Image());
+        } else {
+            bmp.SetSize(graphic.Width(), graphic.Height());
+            bmp.Image().fill(ToQRgb(clFuchsia));
+            bmp.Canvas()->StretchDraw(Rect(0, 0, graphic.Width(), graphic.Height()), graphic);
+        }
         bmp.SetTransparent(graphic.Transparent());
         const int mode = c.StretchBltMode();
         c.SetStretchBltMode(COLORONCOLOR);

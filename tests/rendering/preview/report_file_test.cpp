@@ -504,6 +504,40 @@ TEST(PageStore, ItemsTwiceReadsOnce)
     EXPECT_EQ(store.Items(-1), nullptr);
 }
 
+TEST(PageStore, TheFirstRecordedPageIsHeldWithoutReadingItBack)
+{
+    for (int pages : {1, 3}) {
+        SCOPED_TRACE(std::to_string(pages) + " pages");
+        auto pp = MakePreview();
+        Record(*pp, pages);
+        TMetafileList &store = pp->PageStore();
+        TMetafile *held = store.Items(0);
+        ASSERT_NE(held, nullptr);
+        int loads = 0;
+        const auto keep = held->OnChange;
+        held->OnChange = [&](TObject *s) { ++loads; keep(s); };
+        // Shown since the first page came, and never read back.
+        EXPECT_EQ(pp->Pages(1), held);
+        EXPECT_EQ(loads, 0);
+        EXPECT_EQ(held->Bytes(), store.PageBytes(0));
+        // What the store holds is what a reload gives.
+        TMetafile reread;
+        TMemoryStream bytes;
+        const std::vector<uint8_t> stored = store.PageBytes(0);
+        bytes.WriteBuffer(stored.data(), int64_t(stored.size()));
+        bytes.SetPosition(0);
+        reread.LoadFromStream(bytes);
+        EXPECT_EQ(held->MMWidth(), reread.MMWidth());
+        EXPECT_EQ(held->MMHeight(), reread.MMHeight());
+        EXPECT_EQ(held->Header().Records, reread.Header().Records);
+        // And an edit of the held page is written back.
+        held->OnChange = keep;
+        const std::vector<uint8_t> next = WithComment(stored, 60, 'e');
+        held->SetBytes(next);
+        EXPECT_EQ(store.PageBytes(0), next);
+    }
+}
+
 TEST(PageStore, TempFileComesAndGoesWithThePagesKept)
 {
     auto pp = MakePreview();
