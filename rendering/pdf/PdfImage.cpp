@@ -23,6 +23,8 @@ void TPdfImage::Begin(int width, int height)
 {
     width_ = width;
     height_ = height;
+    // The same pictures come back on every report.
+    SetCompressionReused(true);
     TPdfDictionary &a = Attributes();
     a.AddNameItem("Type", "XObject");
     a.AddNameItem("Subtype", "Image");

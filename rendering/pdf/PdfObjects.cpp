@@ -272,7 +272,10 @@ void TPdfStream::InternalWriteTo(TPdfWrite &writer)
             THeapMemoryStream packed;
             bool complete = false;
             try {
-                CompressMem(data_->Memory(), size, packed, true, CompressLevel, &complete);
+                if (compressionReused_)
+                    CompressMemReused(data_->Memory(), size, packed, CompressLevel, &complete);
+                else
+                    CompressMem(data_->Memory(), size, packed, true, CompressLevel, &complete);
             } catch (const plat::EOutOfMemory &) {
                 complete = false;
             }

@@ -222,6 +222,9 @@ public:
     TPdfArray &Filter() { return *filter_; }
     TPdfWrite &Writer() { return *writer_; }
     THeapMemoryStream &Data() { return *data_; }
+    // For content that recurs from document to document (pictures): its
+    // compressed form is kept and reused (CompressMemReused).
+    void SetCompressionReused(bool on) { compressionReused_ = on; }
 
 protected:
     void InternalWriteTo(TPdfWrite &writer) override;
@@ -232,6 +235,7 @@ private:
     TPdfArray *filter_ = nullptr;  // held by attributes_ under "Filter"
     std::unique_ptr<THeapMemoryStream> data_;
     std::unique_ptr<TPdfWrite> writer_;
+    bool compressionReused_ = false;
 };
 
 class TPdfXObject : public TPdfStream {

@@ -9,6 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <list>
+#include <mutex>
+#include <string_view>
+#include <vector>
 #include <zlib.h>
 
 namespace {
@@ -202,6 +206,90 @@ int64_t CompressMem(const void *source, int64_t length, plat::TStream &destinati
     if (complete)
         *complete = rc == Z_STREAM_END;
     return static_cast<int64_t>(strm.total_out);
+}
+
+namespace {
+
+struct TKeptCompression {
+    int level = 0;
+    uint64_t hash = 0;
+    std::vector<uint8_t> source, packed;
+};
+
+// The most recently used first.
+struct TCompressionKeep {
+    static constexpr size_t kEntries = 8;
+    static constexpr size_t kBytes = size_t(64) << 20;  // sources and results together
+    std::mutex lock;
+    std::list<TKeptCompression> entries;
+    size_t bytes = 0;
+    uint64_t reused = 0;
+};
+
+TCompressionKeep &Keep()
+{
+    static TCompressionKeep keep;
+    return keep;
+}
+
+} // namespace
+
+int64_t CompressMemReused(const void *source, int64_t length, plat::TStream &destination, int level,
+                          bool *complete)
+{
+    if (DeflateCall() != ZlibDeflate || length <= 0 || !source)
+        return CompressMem(source, length, destination, true, level, complete);
+    const auto *bytes = static_cast<const uint8_t *>(source);
+    const uint64_t hash = std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char *>(bytes), static_cast<size_t>(length)));
+    TCompressionKeep &keep = Keep();
+    {
+        const std::lock_guard<std::mutex> guard(keep.lock);
+        for (auto it = keep.entries.begin(); it != keep.entries.end(); ++it) {
+            if (it->level != level || it->hash != hash || it->source.size() != size_t(length) ||
+                std::memcmp(it->source.data(), bytes, size_t(length)) != 0)
+                continue;
+            keep.entries.splice(keep.entries.begin(), keep.entries, it);
+            ++keep.reused;
+            const std::vector<uint8_t> &packed = keep.entries.front().packed;
+            destination.WriteBuffer(packed.data(), int64_t(packed.size()));
+            if (complete)
+                *complete = true;
+            return int64_t(packed.size());
+        }
+    }
+    plat::TMemoryStream packed;
+    bool done = false;
+    const int64_t written = CompressMem(source, length, packed, true, level, &done);
+    destination.WriteBuffer(packed.Memory(), packed.Size());
+    if (complete)
+        *complete = done;
+    const size_t cost = size_t(length) + size_t(packed.Size());
+    if (!done || cost > TCompressionKeep::kBytes / 2)
+        return written;
+    const std::lock_guard<std::mutex> guard(keep.lock);
+    keep.entries.push_front({level, hash, std::vector<uint8_t>(bytes, bytes + length), packed.Bytes()});
+    keep.bytes += cost;
+    while (keep.entries.size() > TCompressionKeep::kEntries || keep.bytes > TCompressionKeep::kBytes) {
+        keep.bytes -= keep.entries.back().source.size() + keep.entries.back().packed.size();
+        keep.entries.pop_back();
+    }
+    return written;
+}
+
+void ForgetReusedCompression()
+{
+    TCompressionKeep &keep = Keep();
+    const std::lock_guard<std::mutex> guard(keep.lock);
+    keep.entries.clear();
+    keep.bytes = 0;
+}
+
+uint64_t ReusedCompressions()
+{
+    TCompressionKeep &keep = Keep();
+    const std::lock_guard<std::mutex> guard(keep.lock);
+    return keep.reused;
 }
 
 uint32_t Adler32(uint32_t adler, const void *buffer, int64_t length)

@@ -14,6 +14,19 @@
 int64_t CompressMem(const void *source, int64_t length, plat::TStream &destination,
                     bool zlibFormat, int level, bool *complete = nullptr);
 
+// The same in zlib format, for blocks that come back unchanged from one
+// document to the next (the report's pictures): the results for the last
+// few blocks are kept for the process, and the same bytes at the same level
+// give the kept bytes again without deflating. A 64-bit hash picks the
+// candidate, the length and a comparison of every byte decide. Only zlib's
+// own deflate is kept and reused, so a simulated deflate step always runs.
+int64_t CompressMemReused(const void *source, int64_t length, plat::TStream &destination, int level,
+                          bool *complete = nullptr);
+// Forgets every kept result; the number of blocks compressed by
+// CompressMemReused that were found kept, since the start (for tests).
+void ForgetReusedCompression();
+uint64_t ReusedCompressions();
+
 // RFC 1950. A missing buffer gives 1, a length of 0 gives adler unchanged.
 uint32_t Adler32(uint32_t adler, const void *buffer, int64_t length);
 // ISO 3309 / RFC 1952. A missing buffer or a length of 0 gives crc unchanged.

@@ -447,8 +447,11 @@ int64_t THeapMemoryStream::Write(const void *buffer, int64_t count)
     if (count <= 0 || pos_ > INT64_MAX - count)
         return 0;
     const int64_t end = pos_ + count;
+    // By half again at least: a stream written 512 bytes at a time would
+    // otherwise be moved every 32 KB, which for a picture's content is
+    // hundreds of moves of ever larger blocks.
     if (end > capacity_)
-        SetCapacity(end);
+        SetCapacity(std::max(end, capacity_ <= INT64_MAX / 3 ? capacity_ + capacity_ / 2 : end));
     if (pos_ > size_)
         std::memset(block_ + size_, 0, static_cast<size_t>(pos_ - size_));
     std::memcpy(block_ + pos_, buffer, static_cast<size_t>(count));

@@ -91,8 +91,11 @@ inline void SetBit(uint32_t *bits, unsigned index) { bits[index >> 5] |= 1u << (
 // Character-set number of a code page (0 for the ANSI set and any other).
 int CodePageToCharSet(int codePage);
 
-// A memory stream that grows in steps of 32768 bytes and never shrinks its
-// block except when set to size 0.
+// A memory stream whose block is a multiple of 32768 bytes and never shrinks
+// except when set to size 0. SetSize takes the next multiple; a write past
+// the block grows it by half again at least, so that a stream written in
+// small pieces is moved a number of times that grows only with the log of
+// its size.
 class THeapMemoryStream : public plat::TCustomMemoryStream {
 public:
     static constexpr int64_t MemoryDelta = 32768;

@@ -153,3 +153,50 @@ TEST(PdfCompressMem, FailureHalfWayIsReportedAndNotComplete)
     EXPECT_FALSE(complete);
     EXPECT_EQ(reports.reports, std::vector<std::string>{"PdfZip: -3"});
 }
+
+TEST(PdfCompressMemReused, TheSameBytesGiveTheKeptResultAndOtherBytesTheirOwn)
+{
+    ForgetReusedCompression();
+    const std::string a = RandomBlock(50000, 11);
+    std::string b = a;
+    b[49999] = static_cast<char>(b[49999] ^ 1);  // same length, one byte apart
+    auto compress = [](const std::string &data, int level) {
+        THeapMemoryStream out;
+        bool complete = false;
+        CompressMemReused(data.data(), int64_t(data.size()), out, level, &complete);
+        EXPECT_TRUE(complete);
+        return std::string(reinterpret_cast<const char *>(out.Memory()), size_t(out.Size()));
+    };
+    auto plain = [](const std::string &data, int level) {
+        THeapMemoryStream out;
+        CompressMem(data.data(), int64_t(data.size()), out, true, level);
+        return std::string(reinterpret_cast<const char *>(out.Memory()), size_t(out.Size()));
+    };
+    const uint64_t start = ReusedCompressions();
+    EXPECT_EQ(compress(a, 7), plain(a, 7));
+    EXPECT_EQ(ReusedCompressions(), start);
+    EXPECT_EQ(compress(a, 7), plain(a, 7));
+    EXPECT_EQ(ReusedCompressions(), start + 1);
+    // Another block of the same length, and the same block at another level,
+    // are compressed afresh.
+    EXPECT_EQ(compress(b, 7), plain(b, 7));
+    EXPECT_EQ(compress(a, 1), plain(a, 1));
+    EXPECT_EQ(ReusedCompressions(), start + 1);
+    EXPECT_EQ(Inflate(compress(b, 7)), b);
+    EXPECT_EQ(ReusedCompressions(), start + 2);
+}
+
+TEST(PdfCompressMemReused, ASimulatedDeflateAlwaysRuns)
+{
+    ForgetReusedCompression();
+    const std::string data = RandomBlock(10000, 5);
+    THeapMemoryStream first;
+    CompressMemReused(data.data(), 10000, first, 7);
+    TReporterGuard reports;
+    TDeflateGuard failing(FailingDeflate);
+    THeapMemoryStream out;
+    bool complete = true;
+    CompressMemReused(data.data(), 10000, out, 7, &complete);
+    EXPECT_FALSE(complete);
+    EXPECT_EQ(reports.reports, std::vector<std::string>{"PdfZip: -3"});
+}

@@ -181,6 +181,26 @@ TEST(PdfCharSet, CodePageTable)
         EXPECT_EQ(CodePageToCharSet(cp), set) << cp;
 }
 
+TEST(PdfHeapMemoryStream, WrittenInSmallPiecesItsBlockGrowsByHalfAgain)
+{
+    // A picture's content arrives through the 512-byte writer buffer.
+    THeapMemoryStream s;
+    const std::string piece(512, 'p');
+    std::vector<int64_t> blocks;
+    for (int i = 0; i < 8192; ++i) {  // 4 MB
+        s.WriteBuffer(piece.data(), 512);
+        if (blocks.empty() || blocks.back() != s.Capacity())
+            blocks.push_back(s.Capacity());
+    }
+    EXPECT_EQ(s.Size(), 4 << 20);
+    for (int64_t b : blocks)
+        EXPECT_EQ(b % THeapMemoryStream::MemoryDelta, 0) << b;
+    for (size_t i = 1; i < blocks.size(); ++i)
+        EXPECT_GE(blocks[i], blocks[i - 1] + blocks[i - 1] / 2) << i;
+    EXPECT_LE(blocks.size(), 12u);  // 128 blocks in steps of 32 KB
+    EXPECT_EQ(s.Memory()[(4 << 20) - 1], 'p');
+}
+
 TEST(PdfHeapMemoryStream, GrowsIn32KBStepsAndKeepsItsBlockWhenShrunk)
 {
     THeapMemoryStream s;
