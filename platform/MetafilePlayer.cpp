@@ -4,28 +4,73 @@
 #include "platform/Geometry.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
 namespace plat {
 
-QImage DibToImage(const emf::TDibView &dib)
+namespace {
+
+std::atomic<uint64_t> dibPixelsDecoded{0};
+
+} // namespace
+
+uint64_t DibPixelsDecoded() { return dibPixelsDecoded.load(std::memory_order_relaxed); }
+
+QImage DibToImage(const emf::TDibView &dib) { return DibToImage(dib, QRect(0, 0, dib.Width, dib.Height)); }
+
+QImage DibToImage(const emf::TDibView &dib, const QRect &part)
 {
-    QImage img(dib.Width, dib.Height, QImage::Format_RGB32);
+    const QRect r = part.intersected(QRect(0, 0, dib.Width, dib.Height));
+    if (r.isEmpty())
+        return {};
+    QImage img(r.width(), r.height(), QImage::Format_RGB32);
     if (img.isNull())
         return img;
-    for (int y = 0; y < dib.Height; ++y) {
+    dibPixelsDecoded.fetch_add(uint64_t(r.width()) * uint64_t(r.height()), std::memory_order_relaxed);
+    // Indexed pixels through the whole table once: entries past the
+    // bitmap's own are black.
+    QRgb palette[256];
+    std::fill(std::begin(palette), std::end(palette), qRgb(0, 0, 0));
+    if (dib.BitCount <= 8)
+        for (uint32_t i = 0; i < 256 && i < dib.Colors; ++i) {
+            const uint8_t *q = dib.Info + emf::kBitmapInfoHeaderSize + 4 * i;  // blue, green, red
+            palette[i] = qRgb(q[2], q[1], q[0]);
+        }
+    const int left = r.left(), width = r.width();
+    for (int y = 0; y < r.height(); ++y) {
+        const int row = r.top() + y;
         auto *dst = reinterpret_cast<QRgb *>(img.scanLine(y));
-        const uint8_t *src = dib.Bits + uint64_t(dib.TopDown ? y : dib.Height - 1 - y) * dib.Stride;
-        if (dib.BitCount == 24) {
-            for (int x = 0; x < dib.Width; ++x, src += 3)
+        const uint8_t *src = dib.Bits + uint64_t(dib.TopDown ? row : dib.Height - 1 - row) * dib.Stride;
+        switch (dib.BitCount) {
+        case 1:
+            for (int x = 0; x < width; ++x) {
+                const int at = left + x;
+                dst[x] = palette[(src[at >> 3] >> (7 - (at & 7))) & 1];
+            }
+            break;
+        case 4:
+            for (int x = 0; x < width; ++x) {
+                const int at = left + x;
+                dst[x] = palette[(src[at >> 1] >> ((at & 1) ? 0 : 4)) & 0x0F];
+            }
+            break;
+        case 8:
+            for (int x = 0; x < width; ++x)
+                dst[x] = palette[src[left + x]];
+            break;
+        case 24:
+            src += 3 * size_t(left);
+            for (int x = 0; x < width; ++x, src += 3)
                 dst[x] = qRgb(src[2], src[1], src[0]);
-        } else if (dib.BitCount == 32) {
-            for (int x = 0; x < dib.Width; ++x, src += 4)
+            break;
+        default:
+            src += 4 * size_t(left);
+            for (int x = 0; x < width; ++x, src += 4)
                 dst[x] = qRgb(src[2], src[1], src[0]);
-        } else {
-            for (int x = 0; x < dib.Width; ++x)
-                dst[x] = dib.Pixel(x, y);
+            break;
         }
     }
     return img;
@@ -566,11 +611,10 @@ void Player::Blt(const TEmfRecord &rec)
     const int64_t cr = std::min<int64_t>(sx + sw, b.Dib.Width), cb = std::min<int64_t>(sy + sh, b.Dib.Height);
     if (cr <= cl || cb <= ct || dest.IsEmpty())
         return;
-    QImage img = DibToImage(b.Dib);
-    if (img.isNull())
+    // Only the part that is drawn is decoded.
+    QImage part = DibToImage(b.Dib, QRect(int(cl), int(ct), int(cr - cl), int(cb - ct)));
+    if (part.isNull())
         return;
-    const QRect want(int(cl), int(ct), int(cr - cl), int(cb - ct));
-    QImage part = want == img.rect() ? img : img.copy(want);
     const bool flipX = r < l, flipY = bt < t;
     if (flipX || flipY)
         part = part.mirrored(flipX, flipY);

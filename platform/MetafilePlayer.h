@@ -15,7 +15,13 @@ namespace plat {
 // dest is in the canvas's logical units.
 emf::TEmfEnumResult PlayMetafile(TCanvas &canvas, const TMetafile &metafile, const TRect &dest);
 
-// The pixels of a checked DIB, top row first.
+// The pixels of a checked DIB, top row first: all of them, or only those of
+// part (pixels, top row 0; cut to the bitmap), which is all a drawing of a
+// part needs to decode.
 QImage DibToImage(const emf::TDibView &dib);
+QImage DibToImage(const emf::TDibView &dib, const QRect &part);
+// The number of DIB pixels decoded so far in the process, so that a test can
+// see that a drawing decodes what it draws and no more.
+uint64_t DibPixelsDecoded();
 
 } // namespace plat

@@ -433,7 +433,7 @@ void TPdfEnum::DrawBitmap(const TEmrBlt &b, bool fromBottom)
     const std::string name = "Syn" + Int32ToText(++doc.ImageCounter);
     if (doc.JPEGCompression != 0) {
         plat::TBitmap bitmap;
-        bitmap.SetImage(plat::DibToImage(b.Dib).copy(source.Left, source.Top, source.Width(), source.Height()));
+        bitmap.SetImage(plat::DibToImage(b.Dib, QRect(source.Left, source.Top, source.Width(), source.Height())));
         TJpegImage jpeg;
         jpeg.Assign(bitmap);
         auto *image = new TPdfImage(doc, false, jpeg);  // the table owns it from here

@@ -130,10 +130,18 @@ const TUsedWide *TPdfTTF::Find(char16_t c) const
 
 char16_t TPdfTTF::CharOfGlyph(uint16_t glyph) const
 {
-    for (const TUsedWide &e : map_)
-        if (e.Glyph == glyph)
-            return e.Char;
-    return 0;
+    if (!byGlyph_) {
+        byGlyph_ = true;
+        // The map is sorted by character, so the first one seen is the lowest.
+        for (const TUsedWide &e : map_) {
+            if (e.Glyph >= charOfGlyph_.size())
+                charOfGlyph_.resize(size_t(e.Glyph) + 1, -1);
+            if (charOfGlyph_[e.Glyph] < 0)
+                charOfGlyph_[e.Glyph] = e.Char;
+        }
+        entriesRead_ += map_.size();
+    }
+    return glyph < charOfGlyph_.size() && charOfGlyph_[glyph] >= 0 ? char16_t(charOfGlyph_[glyph]) : 0;
 }
 
 // ---- TrueType fonts ----------------------------------------------------------------------

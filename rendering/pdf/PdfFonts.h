@@ -85,11 +85,18 @@ public:
     const std::vector<TUsedWide> &Map() const { return map_; }
     // The entry of a character, or nullptr.
     const TUsedWide *Find(char16_t c) const;
-    // A character that maps to the glyph, or 0.
+    // The lowest character that maps to the glyph, or 0. Looked up in a
+    // table by glyph, built on the first call: text given as glyph indices
+    // asks once per glyph.
     char16_t CharOfGlyph(uint16_t glyph) const;
+    // How many entries of the map were read to answer CharOfGlyph so far.
+    size_t MapEntriesRead() const { return entriesRead_; }
 
 private:
     std::vector<TUsedWide> map_;
+    mutable std::vector<int32_t> charOfGlyph_;  // -1: no character
+    mutable bool byGlyph_ = false;
+    mutable size_t entriesRead_ = 0;
 };
 
 class TPdfFontTrueType : public TPdfFontWinAnsi {

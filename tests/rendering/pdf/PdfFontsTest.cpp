@@ -467,3 +467,26 @@ TEST_F(PdfTextRoundTrip, EmbeddedFontsAreSaidToBeEmbedded)
 }
 
 } // namespace
+
+TEST(PdfFonts, GlyphsFindTheirCharacterWithoutReadingTheMapPerGlyph)
+{
+    auto face = plat::TFontProvider::Instance().Resolve("Calibri", false, false);
+    ASSERT_TRUE(face);
+    const TPdfTTF map(face.get());
+    ASSERT_GT(map.Map().size(), 100u);
+    // The lowest character of each glyph, the way a reader of the whole map
+    // finds it; glyphs that no character maps to give 0.
+    std::vector<char16_t> lowest(65536, 0);
+    std::vector<bool> seen(65536, false);
+    for (const TUsedWide &e : map.Map())
+        if (!seen[e.Glyph]) {
+            seen[e.Glyph] = true;
+            lowest[e.Glyph] = e.Char;
+        }
+    // A long text of glyph indices asks for every glyph many times over.
+    constexpr int kRounds = 40;
+    for (int round = 0; round < kRounds; ++round)
+        for (uint32_t g = 0; g < 65536; g += 7)
+            ASSERT_EQ(map.CharOfGlyph(uint16_t(g)), lowest[g]) << g;
+    EXPECT_EQ(map.MapEntriesRead(), map.Map().size());
+}
