@@ -7,6 +7,7 @@
 // Run by hand: bench_pdf_page [rounds]
 #include "bench/Figures.h"
 #include "bench/QtPdfPeer.h"
+#include "platform/System.h"
 #include "tests/support/SampleReport.h"
 #include "platform/Metafile.h"
 #include "platform/MetafileCanvas.h"
@@ -68,6 +69,8 @@ int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // As the program runs.
+    plat::KeepFreedMemoryForReuse();
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
 

@@ -11,6 +11,7 @@
 #include "administration/ReportPage.h"
 #include "bench/Figures.h"
 #include "bench/QtPdfPeer.h"
+#include "platform/System.h"
 #include "platform/Files.h"
 #include "tests/administration/RecordedPage.h"
 
@@ -42,6 +43,8 @@ int main(int argc, char **argv)
 {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // As the program runs.
+    plat::KeepFreedMemoryForReuse();
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
     constexpr int kWarm = 3;

@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -65,6 +66,15 @@ int CurrentThreadPriority()
     errno = 0;
     const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(ThreadId()));
     return errno != 0 ? 0 : -nice / kNicePerStep;
+}
+
+void KeepFreedMemoryForReuse()
+{
+    // Setting either turns off the allocator's own adjustment of both, so
+    // both are set: the block size above which memory is mapped afresh for
+    // each block, and how much free memory at the top stays.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
 }
 
 } // namespace plat

@@ -1,7 +1,7 @@
 #pragma once
-// Two small services of the operating system that the program asks about:
-// the run-time lookup of a procedure in a system library, and the priority of
-// the calling thread.
+// Small services of the operating system that the program asks about: the
+// run-time lookup of a procedure in a system library, the priority of the
+// calling thread, and how the allocator keeps freed memory.
 #include <cstdint>
 #include <string>
 
@@ -25,5 +25,12 @@ enum : int { THREAD_PRIORITY_NORMAL = 0, THREAD_PRIORITY_ABOVE_NORMAL = 1, THREA
 bool SetCurrentThreadPriority(int priority);
 // The calling thread's priority relative to normal, as set above.
 int CurrentThreadPriority();
+
+// Keeps freed memory (up to 64 MB) for the next blocks instead of handing it
+// back to the system at once, and takes blocks below 32 MB from it: the
+// report's page, pictures and PDF are megabytes that come and go on every
+// report, and each fresh page of memory costs a fault when first written.
+// Called once at program start.
+void KeepFreedMemoryForReuse();
 
 } // namespace plat

@@ -3,6 +3,7 @@
 #include "administration/ProgramStart.h"
 #include "platform/Application.h"
 #include "platform/Exceptions.h"
+#include "platform/System.h"
 #include "platform/Threads.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ using namespace plat;
 
 int main(int argc, char **argv)
 {
+    KeepFreedMemoryForReuse();
     QApplication app(argc, argv);
     // Errors of the players' callback threads are shown on this thread.
     SetThreadErrorHandler([](const String &message) { Application()->ShowException(Exception(message)); });

@@ -72,14 +72,17 @@ TPdfImage::TPdfImage(TPdfDocument &document, bool dontAddToXref, const plat::emf
         }
     } else {
         a.AddNameItem("ColorSpace", "DeviceRGB");
-        std::string row;
+        // Blue, green, red (and a fourth byte in 32 bits) become red, green, blue.
+        const size_t step = dib.BitCount == 24 ? 3 : 4;
+        std::string row(size_t(right - left) * 3, '\0');
         for (int y = top; y < bottom; ++y) {
-            row.clear();
-            for (int x = left; x < right; ++x) {
-                const uint32_t p = dib.Pixel(x, y);
-                row.push_back(static_cast<char>(p >> 16));
-                row.push_back(static_cast<char>(p >> 8));
-                row.push_back(static_cast<char>(p));
+            const uint8_t *src =
+                dib.Bits + uint64_t(dib.TopDown ? y : dib.Height - 1 - y) * dib.Stride + size_t(left) * step;
+            char *dst = row.data();
+            for (int x = left; x < right; ++x, src += step, dst += 3) {
+                dst[0] = static_cast<char>(src[2]);
+                dst[1] = static_cast<char>(src[1]);
+                dst[2] = static_cast<char>(src[0]);
             }
             out.Add(row.data(), static_cast<int64_t>(row.size()));
         }
