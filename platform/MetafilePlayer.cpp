@@ -3,9 +3,12 @@
 #include "platform/Fonts.h"
 #include "platform/Geometry.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <optional>
 
@@ -61,11 +64,20 @@ QImage DibToImage(const emf::TDibView &dib, const QRect &part)
             for (int x = 0; x < width; ++x)
                 dst[x] = palette[src[left + x]];
             break;
-        case 24:
+        case 24: {
+            // Blue, green, red and the next pixel's blue, read as one word
+            // whose top byte becomes the opaque alpha; the last pixel of a
+            // row on its own, since its fourth byte may lie past the bits.
             src += 3 * size_t(left);
-            for (int x = 0; x < width; ++x, src += 3)
-                dst[x] = qRgb(src[2], src[1], src[0]);
+            int x = 0;
+            for (; x + 1 < width; ++x, src += 3) {
+                uint32_t v;
+                std::memcpy(&v, src, 4);
+                dst[x] = qFromLittleEndian(v) | 0xFF000000u;
+            }
+            dst[x] = qRgb(src[2], src[1], src[0]);
             break;
+        }
         default:
             src += 4 * size_t(left);
             for (int x = 0; x < width; ++x, src += 4)
