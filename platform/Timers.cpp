@@ -120,7 +120,9 @@ void TTimer::Advance(int64_t ms)
         r.now = std::max(r.now, next->due_);
         Guarded([next] { next->Tick(); });
     }
-    r.now = target;
+    // A handler that ran a modal loop of its own may have advanced time
+    // past the target already; time never runs back.
+    r.now = std::max(r.now, target);
 }
 
 } // namespace plat

@@ -1,12 +1,16 @@
 // Timers on virtual time: nothing fires by itself; advancing the clock fires
 // every running timer as it falls due, in order.
 #include "platform/Application.h"
+#include "platform/Forms.h"
 #include "platform/Timers.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace plat;
+using zibor::test::TWindowDriver;
 
 namespace {
 
@@ -93,7 +97,7 @@ TEST(GuiTimers, EnablingStartsTheIntervalAfreshAndSettingTheSameValueDoesNot)
 
 TEST(GuiTimers, TheProgramsRealWaitsOnlyMoveVirtualTime)
 {
-    zibor::test::TWindowDriver drv;
+    TWindowDriver drv;
     TTimer t;
     t.SetInterval(100);
     int ticks = 0;
@@ -106,6 +110,33 @@ TEST(GuiTimers, TheProgramsRealWaitsOnlyMoveVirtualTime)
     EXPECT_NEAR((drv.Clock().Now() - wallBefore) * 86400.0, 3.0, 1e-6);
     drv.Advance(0);
     EXPECT_EQ(ticks, 1) << "an overdue timer fires once afterwards";
+}
+
+TEST(GuiTimers, ANestedModalLoopInAHandlerNeverSendsTimeBack)
+{
+    // A handler that shows a window modally, while the test moves time on
+    // inside that loop: when the outer advance ends, time stays where the
+    // inner one left it, and the timer's next tick comes when it is due.
+    TWindowDriver drv;
+    std::unique_ptr<TForm> modal(MakeForm<TForm>(nullptr));
+    TTimer t;
+    t.SetInterval(300);
+    const int64_t t0 = TTimer::Now();
+    std::vector<int64_t> ticks;
+    t.OnTimer = [&](TObject *) {
+        ticks.push_back(TTimer::Now() - t0);
+        if (ticks.size() == 1)
+            modal->ShowModal();
+    };
+    drv.Then([&] {
+        drv.Advance(1000);
+        modal->SetModalResult(mrOk);
+    });
+    TTimer::Advance(300);
+    EXPECT_EQ(TTimer::Now() - t0, 1300);
+    EXPECT_EQ(ticks, (std::vector<int64_t>{300, 600, 900, 1200}));
+    TTimer::Advance(200);
+    EXPECT_EQ(ticks.back(), 1500) << "the tick after the nested loop";
 }
 
 } // namespace
