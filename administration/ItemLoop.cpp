@@ -167,6 +167,7 @@ void TItemLoop::SetCurrentEntry(int entry)
     if (entry < 1 || entry > params_.entries)
         entry = 1;
     entry_ = entry;
+    unstored_ = false;
     SetCaptions();
     OpenEntryPrompts();
 }
@@ -393,6 +394,8 @@ void TItemLoop::ScoreEntry(int choice)
         view_.keys = TLoopKeys::None;
     }
     phase_ = Scored;
+    unstored_ = true;
+    host_.EntryReached(entry_);
     OpenEntryPrompts();
 }
 
@@ -400,6 +403,7 @@ void TItemLoop::StoreItem()
 {
     try {
         host_.StoreItem();
+        unstored_ = false;
     } catch (...) {
         host_.ShowMessage(TItemLoopHost::TMessage::StoreFailed, kStoreFailed);
     }
@@ -451,6 +455,8 @@ bool TItemLoop::BeginInterrupt()
     view_.interrupt.picture = "BtnOTon";
     view_.interrupt.enabled = false;
     Changed();
+    if (unstored_)
+        StoreItem();
     return true;
 }
 

@@ -70,6 +70,10 @@ public:
     // Row entry - 1 of the subtest's score grid.
     virtual void RecordEntry(int row, const std::string &time, const std::string &score) = 0;
     virtual void SetLastEntry(const std::string &text) = 0;
+    // The current entry once an entry is scored: the administration keeps
+    // it, so that a continue or a resume goes on there, never at an entry
+    // whose result was already given.
+    virtual void EntryReached(int entry) = 0;
     // The store after an entry, with the autosave flag set around it.
     virtual void StoreItem() = 0;
     // The message of a stop at the maximum (a plain box) or of a failed
@@ -133,6 +137,8 @@ public:
     void Key(char key);
 
     // The two halves of interrupt and finish around the deferred action.
+    // The interrupt first stores an entry that an automatic stop scored:
+    // nothing else would before the program may end.
     bool BeginInterrupt();
     void EndInterrupt();
     bool BeginFinish();
@@ -180,6 +186,8 @@ private:
     bool earlyStop_ = false;
     bool stopShown_ = false;
     bool autoStop_ = false;
+    // An entry is scored but not yet stored (an automatic stop's).
+    bool unstored_ = false;
     int band_ = 0;
     std::string recorded_;
 };

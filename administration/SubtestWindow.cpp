@@ -268,10 +268,15 @@ void TSubtestWindow::SetLastEntry(const std::string &text)
     (params_.subtest == adm::TSubtest::FW ? a.ElaatsteFW : a.ELaatsteFV) = text;
 }
 
+void TSubtestWindow::EntryReached(int entry)
+{
+    adm::TAdministration &a = subtestroad::Admin();
+    (params_.subtest == adm::TSubtest::FW ? a.EntryFW : a.EntryFV) = entry;
+}
+
 void TSubtestWindow::StoreItem()
 {
     adm::TAdministration &a = subtestroad::Admin();
-    (params_.subtest == adm::TSubtest::FW ? a.EntryFW : a.EntryFV) = Loop.CurrentEntry();
     a.Autosave = 1;
     try {
         subtestroad::Store();

@@ -22,6 +22,7 @@ struct RecordingHost : TItemLoopHost {
     std::vector<std::string> played;
     std::map<int, std::pair<std::string, std::string>> rows;
     std::string lastEntry;
+    int reached = 0;
     int stores = 0;
     bool failStore = false;
     std::vector<std::string> messages;
@@ -40,6 +41,7 @@ struct RecordingHost : TItemLoopHost {
         rows[row] = {time, score};
     }
     void SetLastEntry(const std::string &text) override { lastEntry = text; }
+    void EntryReached(int entry) override { reached = entry; }
     void StoreItem() override
     {
         if (failStore)
@@ -153,6 +155,9 @@ const TimeCase kTimes[] = {
     // Entry 5: part B of 3.3 s, so e can equal it.
     {"e equal to part B", true, 5, 3300, "0"},
     {"e rounds up to part B", true, 5, 3290, "0"},
+    // 3.25 - 3.3 is -0.05, which rounds away from zero to -0.1; the 1/86400 s
+    // added first keeps it just above, at 0.
+    {"half a tenth before part B ended", true, 5, 3250, "0"},
     {"example 1", true, 1, 4600, "15"},
     // Substitution, item 1: the prompt lasts 6.339 s.
     {"stop at 5.0 s", false, 1, 5000, "1"},
