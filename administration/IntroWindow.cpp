@@ -249,6 +249,11 @@ void TIntroWindow::OnderbrekenClick(TObject *)
 void TIntroWindow::PrepareReturn()
 {
     FreshStart = 0;
+    ShowReturnButtons();
+}
+
+void TIntroWindow::ShowReturnButtons()
+{
     ButtonOT->SetEnabled(true);
     ButtonIO->SetEnabled(true);
     TZIBMAINForm::SetButtonImage(ButtonOT, "BtnOToff");

@@ -43,8 +43,12 @@ public:
     void Latency(plat::TObject *) { Deferred.Latency(); }
 
     // The item loop's interrupt: the introduction takes the test leader
-    // back with both buttons ready and "verder" on the continue button.
+    // back with both buttons ready and "verder" on the continue button, and
+    // no longer counts as a fresh start.
     void PrepareReturn();
+    // The particulars window's continue: the same buttons and pictures, the
+    // fresh-start flag as it was.
+    void ShowReturnButtons();
     // Part 1 clickable again (start of an administration, after-subtest windows).
     void EnableFirstPart();
 

@@ -418,9 +418,9 @@ void TZIBinvoer::KnContinClick(TObject *)
     Deferred.Latency();
     // An introduction whose subtest has begun offers "verder".
     if (Adm.ElaatsteFW != "0" && FWin)
-        FWin->PrepareReturn();
+        FWin->ShowReturnButtons();
     if (Adm.ELaatsteFV != "0" && FVin)
-        FVin->PrepareReturn();
+        FVin->ShowReturnButtons();
     Adm.ContinueReplace();
 }
 
