@@ -7,6 +7,8 @@
 #include "platform/Forms.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+
 namespace adm {
 
 namespace {
@@ -20,6 +22,13 @@ constexpr const char *kBestaandCaption = "Bestaande testafname gevonden...";
 constexpr const char *kBestaandText =
     "Er bestaat al een testafname van vandaag voor deze proefpersoon. Wilt u deze afname overschrijven? "
     "(`Nee` maakt een nieuwe afname aan met toevoeging van `#[volgnr]`.)";
+
+constexpr const char *kHervatText =
+    "Er bestaat al een testafname van vandaag voor deze proefpersoon. Wilt u de hervatte afname voortzetten "
+    "als nieuwe afname met toevoeging van `#[volgnr]`? (`Nee` hervat de afname niet; beide afnames blijven "
+    "bewaard.)";
+constexpr const char *kNietHervat =
+    "De afname is niet hervat. Beide afnames zijn ongewijzigd bewaard.";
 
 void Confirm(const std::string &text) { plat::MessageDlg(text, plat::mtConfirmation, {plat::mbOK}); }
 
@@ -44,15 +53,43 @@ bool SafeBaseName(const std::string &base)
     return true;
 }
 
-// Files of an administration under that name exist: its incomplete-
-// administration file or either data file.
-bool NameTaken(const std::string &dataPath, const std::string &base)
+// The question when another administration of this code and day has the
+// name: Ja and Nee, No the default, Arial 8 points in black.
+int AskExisting(const std::string &text)
 {
-    return plat::FileExists(IncompleteFile(dataPath, base)) || plat::FileExists(DataFileFW(dataPath, base)) ||
-           plat::FileExists(DataFileFV(dataPath, base));
+    plat::TMessageDialog dlg(text, plat::mtConfirmation, {plat::mbYes, plat::mbNo});
+    dlg.Caption = kBestaandCaption;
+    dlg.Button(plat::mrYes)->Caption = "Ja";
+    dlg.Button(plat::mrNo)->Caption = "Nee";
+    dlg.DefaultResult = plat::mrNo;
+    dlg.FontName = "Arial";
+    dlg.FontSize = 8;
+    dlg.TextColor = plat::clBlack;
+    return dlg.ShowModal();
 }
 
 } // namespace
+
+bool TAdministration::NameTaken(const std::string &base) const
+{
+    // The report and its PDF copy are named after the code and the test
+    // date as typed, which a renumbered base name writes without leading
+    // zeros: a name is free only when neither kind of file has it.
+    const std::string folder = ReportFolder(), date = ReportDateText(P);
+    return plat::FileExists(IncompleteFile(DataPath, base)) || plat::FileExists(DataFileFW(DataPath, base)) ||
+           plat::FileExists(DataFileFV(DataPath, base)) ||
+           plat::FileExists(ReportFile(folder, P.code, date)) || plat::FileExists(ReportPdfFile(folder, P.code, date));
+}
+
+std::string TAdministration::Renumber(int &counter)
+{
+    // The code carries the number it has (from its incomplete file, or the
+    // one given here before): that suffix is replaced, never added to.
+    const int current = counter;
+    counter = current + 1 == 1 ? 2 : current + 1;
+    P.code = RenumberedCode(P.code, current, counter);
+    return adm::BaseName(P.code, std::to_string(TestDay), std::to_string(TestMonth), std::to_string(TestYear));
+}
 
 TAdministration::TAdministration() : saveDialog_(std::make_unique<plat::TSaveDialog>(nullptr))
 {
@@ -128,36 +165,24 @@ TAdministration::TStartResult TAdministration::Start(TStartCheck *check)
     std::string base = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
     MemoCom.SetStrings(0, base);
     int counter = 0;
-    // A finished administration has no ".zta" left, only its data files;
-    // they are not overwritten unasked either.
-    while (NameTaken(DataPath, base)) {
+    // A finished administration has no ".zta" left, only its data files and
+    // report; they are not overwritten unasked either, and its number is the
+    // one this loop gave the name.
+    while (NameTaken(base)) {
         plat::TStringList loaded;
         if (plat::FileExists(IncompleteFile(DataPath, base)) &&
             LoadLines(IncompleteFile(DataPath, base), loaded) == TLoadResult::Ok)
             MemoCom = loaded;
-        const int loadedCounter = Counter(loaded);
-        counter = loadedCounter;
+        counter = std::max(counter, Counter(loaded));
 
-        plat::TMessageDialog dlg(kBestaandText, plat::mtConfirmation, {plat::mbYes, plat::mbNo});
-        dlg.Caption = kBestaandCaption;
-        dlg.Button(plat::mrYes)->Caption = "Ja";
-        dlg.Button(plat::mrNo)->Caption = "Nee";
-        dlg.DefaultResult = plat::mrNo;
-        dlg.FontName = "Arial";
-        dlg.FontSize = 8;
-        dlg.TextColor = plat::clBlack;
-        const int answer = dlg.ShowModal();
+        const int answer = AskExisting(kBestaandText);
         if (answer == plat::mrYes)
             break;
         if (answer != plat::mrNo) {
             Valid = false;
             return TStartResult::Abandoned;
         }
-        counter += 1;
-        if (counter == 1)
-            counter = 2;
-        P.code = RenumberedCode(P.code, loadedCounter, counter);
-        base = adm::BaseName(P.code, std::to_string(TestDay), std::to_string(TestMonth), std::to_string(TestYear));
+        base = Renumber(counter);
         MemoCom.SetStrings(0, base);
     }
     Valid = true;
@@ -237,7 +262,7 @@ TAdministration::TStoreResult TAdministration::Opslaan()
     if (baseName_.empty()) {
         // Before the start: the start's question decides about the files of
         // another administration of this code and day, never this store.
-        if (CodeLeavesFolder(P.code) || NameTaken(DataPath, adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar)))
+        if (CodeLeavesFolder(P.code) || NameTaken(adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar)))
             return TStoreResult::NotStored;
         baseName_ = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
         recordCode_ = P.code;
@@ -350,8 +375,34 @@ bool TAdministration::HervatAfname(const std::string &ztaFile)
 
     // Re-dated: later stores write files named with today's date.
     ApplyTestDate();
-    baseName_ = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
+    std::string base = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
     recordCode_ = P.code;
+    if (base != memo[0] && NameTaken(base)) {
+        // Another administration of this code has today's name: the resumed
+        // one goes on under a number of its own, or is not resumed; either
+        // way both keep their files.
+        if (AskExisting(kHervatText) != plat::mrYes) {
+            Confirm(kNietHervat);
+            WisGegevens();
+            DataFW.ClearGrid();
+            DataFV.ClearGrid();
+            return false;
+        }
+        const int row = DataFW.ZoekRegel(recordCode_);
+        int counter = Counter(memo);
+        do
+            base = Renumber(counter);
+        while (NameTaken(base));
+        MemoCom.SetStrings(1, std::to_string(counter));
+        recordCode_ = P.code;
+        // The record lines carry the new code, so that every store finds
+        // and replaces them.
+        if (row > 0) {
+            VervangRegelFW(row);
+            VervangRegelFV(row);
+        }
+    }
+    baseName_ = base;
     MemoCom.SetStrings(0, baseName_);
     MayContinue();
     return true;

@@ -135,8 +135,10 @@ public:
     TStoreResult Opslaan();
 
     // Resumes from an incomplete-administration file (HervatAfname). False
-    // when the file or its data are damaged: the message is shown, the
-    // state cleared, and nothing on disk is touched.
+    // when the file or its data are damaged, or when today's name belongs to
+    // another administration and the test leader does not want the resumed
+    // one numbered: the message is shown, the state cleared, and nothing on
+    // disk is touched.
     bool HervatAfname(const std::string &ztaFile);
 
     // Continue of a resumed administration, states 1..6: the record line
@@ -145,6 +147,13 @@ public:
     TContinueStep ContinueTick();
 
 private:
+    // Files of an administration under that base name exist (its
+    // incomplete-administration file, a data file), or the report or PDF
+    // copy that the current code and test date name.
+    bool NameTaken(const std::string &base) const;
+    // The next number for the code: counter moves on from the number the
+    // code carries; the code is renumbered and its base name returned.
+    std::string Renumber(int &counter);
     bool ApplyParsed(TSubtest s, const TParsedRecord &r);
     TParticulars RecordParticulars() const;
     void ApplyTestDate();

@@ -1,6 +1,7 @@
 #include "administration/DataFiles.h"
 
 #include "administration/DataRecords.h"
+#include "administration/Settings.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 #include "platform/Text.h"
@@ -22,6 +23,23 @@ std::string DataFileFW(const std::string &dataPath, const std::string &baseName)
 std::string DataFileFV(const std::string &dataPath, const std::string &baseName)
 {
     return dataPath + "\\Data\\" + baseName + "_FV.vda";
+}
+
+std::string ReportFolder() { return settings::Read("trpath", ""); }
+
+std::string ReportDateText(const TParticulars &p)
+{
+    return plat::Trim(p.afndag) + "-" + plat::Trim(p.afnmnd) + "-" + plat::Trim(p.afnjaar);
+}
+
+std::string ReportFile(const std::string &folder, const std::string &code, const std::string &date)
+{
+    return folder + "\\" + SchoonNaam(code) + " - " + date + ".zrp";
+}
+
+std::string ReportPdfFile(const std::string &folder, const std::string &code, const std::string &date)
+{
+    return folder + "\\PDF\\ZIBOR - " + code + "_" + date + ".pdf";
 }
 
 TLoadResult LoadLines(const std::string &fileName, plat::TStringList &into)

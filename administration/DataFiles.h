@@ -4,6 +4,7 @@
 // forms them, by concatenation with "\" (the data path ends in "\", so the
 // separator after it occurs twice), and mapped to "/" when they reach the
 // file system.
+#include "administration/Particulars.h"
 #include "platform/Files.h"
 #include "platform/StringList.h"
 
@@ -16,6 +17,15 @@ std::string IncompleteFile(const std::string &dataPath, const std::string &baseN
 // data path + "\Data\" + base name + "_FW.wda" / "_FV.vda"
 std::string DataFileFW(const std::string &dataPath, const std::string &baseName);
 std::string DataFileFV(const std::string &dataPath, const std::string &baseName);
+
+// The report after an administration and its PDF copy: report folder + "\"
+// + cleaned code + " - " + date + ".zrp", and report folder + "\PDF\ZIBOR - "
+// + code as typed + "_" + date + ".pdf"; the date is the test date as typed,
+// day-month-year trimmed (ReportDateText).
+std::string ReportFolder(); // "trpath" of the settings, empty by default
+std::string ReportDateText(const TParticulars &p);
+std::string ReportFile(const std::string &folder, const std::string &code, const std::string &date);
+std::string ReportPdfFile(const std::string &folder, const std::string &code, const std::string &date);
 
 // The largest file read, in bytes: far beyond 200 records of 50 fields.
 constexpr long long kMaxFileBytes = 1 << 20;

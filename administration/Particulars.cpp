@@ -123,10 +123,10 @@ std::string BaseName(const std::string &code, const std::string &day, const std:
     return SchoonNaam(code) + "_" + day + "-" + month + "-" + year;
 }
 
-std::string RenumberedCode(const std::string &code, int loadedCounter, int counter)
+std::string RenumberedCode(const std::string &code, int current, int counter)
 {
     const std::string suffix = " #" + std::to_string(counter);
-    if (loadedCounter > 0) {
+    if (current > 0) {
         const size_t hash = code.rfind(" #");
         if (hash != std::string::npos)
             return code.substr(0, hash) + suffix;

@@ -77,8 +77,9 @@ std::string BaseName(const std::string &code, const std::string &day, const std:
                      const std::string &year);
 
 // The code of a renumbered administration: the part before the blank that
-// precedes its "#" when the loaded counter was above 0, plus " #" counter.
-std::string RenumberedCode(const std::string &code, int loadedCounter, int counter);
+// precedes its "#" when the code already carries a number (current above 0),
+// plus " #" counter.
+std::string RenumberedCode(const std::string &code, int current, int counter);
 
 // ------------------------------------------------------------------ checks
 

@@ -30,12 +30,6 @@ constexpr int kFitIndex = 6;
 constexpr const char *kE001 =
     "Foutmelding E001: incorrect ingesteld datapad. Kies een alternatieve locatie voor het testrapport!";
 
-// The test date as typed: day-month-year of the particulars, trimmed.
-String TestDateText(const adm::TParticulars &p)
-{
-    return Trim(p.afndag) + "-" + Trim(p.afnmnd) + "-" + Trim(p.afnjaar);
-}
-
 } // namespace
 
 TPP::TPP(TComponent *owner, const TReportWindowLook &look) : TForm(owner), look_(look)
@@ -222,7 +216,7 @@ void TPP::PrintPreviewChange(TObject *)
         EnableAfterRecording();
 }
 
-String TPP::TRpath() { return settings::Read("trpath", ""); }
+String TPP::TRpath() { return adm::ReportFolder(); }
 
 bool TPP::SaveReport(const String &zrp, const String &pdf, const String &dialogName)
 {
@@ -264,12 +258,12 @@ void TPP::Exitclick(TObject *)
 {
     adm::TAdministration &a = ZIBinvoer->Adm;
     FormatSettings().DateSeparator = '-';
-    Edit1->SetText(TestDateText(a.P));
-    const String cleaned = adm::SchoonNaam(a.P.code);
-    // The PDF copy names the code as typed.
-    SaveReport(TRpath() + "\\" + cleaned + " - " + Edit1->Text() + ".zrp",
-               TRpath() + "\\PDF\\ZIBOR - " + a.P.code + "_" + Edit1->Text() + ".pdf",
-               cleaned + " - " + DateToStr(Date()) + ".zrp");
+    Edit1->SetText(adm::ReportDateText(a.P));
+    // Another administration's report of this name never comes this far: a
+    // start or a resume whose name, report included, is taken asks first.
+    SaveReport(adm::ReportFile(TRpath(), a.P.code, Edit1->Text()),
+               adm::ReportPdfFile(TRpath(), a.P.code, Edit1->Text()),
+               adm::SchoonNaam(a.P.code) + " - " + DateToStr(Date()) + ".zrp");
 
     ZIBinvoer->Opslaan1Click(this);
     const auto stored = ZIBinvoer->LastStore;

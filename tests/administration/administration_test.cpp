@@ -364,6 +364,33 @@ TEST_F(AdministrationTest, BackupToAChosenFolder)
     EXPECT_EQ(plat::GetCurrentDir(), cwd);
 }
 
+// A resumed administration whose first store went to the backup folder still
+// has only its old incomplete file in the data folder: that file stays.
+TEST_F(AdministrationTest, TheResumedFileStaysAfterAStoreToTheBackupFolder)
+{
+    TDialogScript dialogs;
+    auto a = Fresh();
+    Enter(*a);
+    ASSERT_EQ(a->Start(), TAdministration::TStartResult::Started);
+    ASSERT_EQ(a->Opslaan(), TAdministration::TStoreResult::Stored);
+    const std::string zta = "Incomplete afnames/Jan_05-03-2024.zta";
+    const std::string bytes = Read(zta);
+
+    clock_.SetNow(plat::EncodeDate(2024, 3, 12) + 0.5);
+    auto b = Fresh();
+    ASSERT_TRUE(b->HervatAfname(P(zta)));
+    fs::remove_all(dir_ / "Data");
+    fs::create_directories(dir_ / "backup");
+    dialogs.Answer(plat::mrOk, "Data niet opgeslagen!!! Backup-procedure wordt opgestart.")
+        .Choose(plat::TDialogKind::SaveFile, P("backup/Jan_12-03-2024.zta"))
+        .Answer(plat::mrOk, "Data opgeslagen op backuplocatie.");
+    EXPECT_EQ(b->Opslaan(), TAdministration::TStoreResult::BackupStored);
+    dialogs.VerifyAllUsed();
+    EXPECT_EQ(Read(zta), bytes);
+    EXPECT_TRUE(Exists("backup/Jan_12-03-2024_FW.wda"));
+    EXPECT_EQ(b->ResumedFile(), P(zta)) << "still to go after the first store in the data folder";
+}
+
 TEST_F(AdministrationTest, BackupCancelledOrFailingIsNoSave)
 {
     TDialogScript dialogs;
