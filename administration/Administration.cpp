@@ -70,7 +70,7 @@ int AskExisting(const std::string &text)
 
 } // namespace
 
-bool TAdministration::NameTaken(const std::string &base) const
+bool TAdministration::NameTaken(const std::string &base, bool reports) const
 {
     // The report and its PDF copy are named after the code and the test
     // date as typed, which a renumbered base name writes without leading
@@ -78,7 +78,8 @@ bool TAdministration::NameTaken(const std::string &base) const
     const std::string folder = ReportFolder(), date = ReportDateText(P);
     return plat::FileExists(IncompleteFile(DataPath, base)) || plat::FileExists(DataFileFW(DataPath, base)) ||
            plat::FileExists(DataFileFV(DataPath, base)) ||
-           plat::FileExists(ReportFile(folder, P.code, date)) || plat::FileExists(ReportPdfFile(folder, P.code, date));
+           (reports && (plat::FileExists(ReportFile(folder, P.code, date)) ||
+                        plat::FileExists(ReportPdfFile(folder, P.code, date))));
 }
 
 std::string TAdministration::Renumber(int &counter)
@@ -374,10 +375,13 @@ bool TAdministration::HervatAfname(const std::string &ztaFile)
     resumedFile_ = ztaFile;
 
     // Re-dated: later stores write files named with today's date.
+    const std::string storedDate = ReportDateText(P);
     ApplyTestDate();
     std::string base = adm::BaseName(P.code, P.afndag, P.afnmnd, P.afnjaar);
     recordCode_ = P.code;
-    if (base != memo[0] && NameTaken(base)) {
+    // Resumed on its own day, the report of this name is its own (a
+    // renumbered name changes only in its leading zeros).
+    if (base != memo[0] && NameTaken(base, storedDate != ReportDateText(P))) {
         // Another administration of this code has today's name: the resumed
         // one goes on under a number of its own, or is not resumed; either
         // way both keep their files.

@@ -148,9 +148,9 @@ public:
 
 private:
     // Files of an administration under that base name exist (its
-    // incomplete-administration file, a data file), or the report or PDF
-    // copy that the current code and test date name.
-    bool NameTaken(const std::string &base) const;
+    // incomplete-administration file, a data file), or, with reports, the
+    // report or PDF copy that the current code and test date name.
+    bool NameTaken(const std::string &base, bool reports = true) const;
     // The next number for the code: counter moves on from the number the
     // code carries; the code is renumbered and its base name returned.
     std::string Renumber(int &counter);
