@@ -157,7 +157,10 @@ public:
     }
     void Indent(int sign) { MoveX(sign * 50 * tabs_.T); }
     void BlockIndent() { MoveX(125 * tabs_.T); }
-    void ValueColumn(int sign) { MoveX(sign * 650 * tabs_.T); }
+    // Far enough right that the longest label ("Geboortedatum [dd-mm-jjjj]",
+    // 49.1 mm in 12-point Calibri) ends before its colon: the colon's text
+    // cell is opaque on screen and paper and would cut the label's end.
+    void ValueColumn(int sign) { MoveX(sign * 750 * tabs_.T); }
     void Rule()
     {
         const int at = y + lh / 2;

@@ -61,6 +61,7 @@ struct TPageText {
     std::string text;
     int fontHeight = 0;  // of the font selected when it was written
     plat::TRect clip;    // for clipped text
+    int width = 0;       // the sum of the character advances
 };
 struct TPageRead {
     std::vector<TPageText> texts;
@@ -101,8 +102,12 @@ inline TPageRead ReadPage(const plat::TMetafile &page)
             break;
         case emf::EMR_EXTTEXTOUTW: {
             emf::TEmrExtTextOut t;
-            if (emf::ParseExtTextOut(r, t))
-                read.texts.push_back({t.Reference, plat::Utf16ToUtf8(t.Text), font, t.Clip});
+            if (emf::ParseExtTextOut(r, t)) {
+                int width = 0;
+                for (int dx : t.Dx)
+                    width += dx;
+                read.texts.push_back({t.Reference, plat::Utf16ToUtf8(t.Text), font, t.Clip, width});
+            }
             break;
         }
         case emf::EMR_RECTANGLE:

@@ -7,13 +7,12 @@
 #include "tests/administration/PdfTools.h"
 #include "tests/administration/RecordedPage.h"
 #include "tests/administration/ScoreGrids.h"
+#include "tests/rendering/pdf/PdfPageSupport.h"
 
 #include "platform/Clock.h"
 #include "platform/Dates.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/SysUtils.h"
-#include "rendering/pdf/PdfCanvas.h"
-#include "rendering/pdf/PdfDoc.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -150,12 +149,21 @@ TEST_F(ReportPageTest, LayoutOfBothVariants)
             ASSERT_TRUE(t) << label;
             EXPECT_EQ(t->at.X, 1301) << label;
         }
+        // Every personalia label ends before the colon of its row: the
+        // colon's text cell would cut it on screen and run into it in the PDF.
         int colons = 0;
         for (const TPageText &t : read.texts) {
-            if (t.text == ":   ") {
-                ++colons;
-                EXPECT_EQ(t.at.X, 5851);
-            }
+            if (t.text != ":   ")
+                continue;
+            ++colons;
+            EXPECT_EQ(t.at.X, 6551);
+            const TPageText *label = nullptr;
+            for (const TPageText &l : read.texts)
+                if (l.at.Y == t.at.Y && l.at.X == 1301)
+                    label = &l;
+            ASSERT_TRUE(label) << "a label on the row at " << t.at.Y;
+            EXPECT_GT(label->width, 0) << label->text;
+            EXPECT_LT(label->at.X + label->width, t.at.X - 100) << label->text << " reaches the colon";
         }
         EXPECT_EQ(colons, 8);
         // The index caption goes on where "ZIBOR-Index" ends, on its line.
@@ -606,10 +614,11 @@ TEST_F(ReportPageTest, PlayedPageLooksLikeTheReport)
 }
 
 // The page as a PDF: a sound file whose words stand where the layout puts
-// them, read back by tools of their own.
+// them, read back by tools of their own, and which shows what the preview
+// shows.
 TEST_F(ReportPageTest, PdfOfThePage)
 {
-    for (const char *tool : {"qpdf", "pdftotext"}) {
+    for (const char *tool : {"qpdf", "pdftotext", "pdftoppm"}) {
         if (!HaveTool(tool))
             GTEST_SKIP() << tool << " is not installed (scripts/setup installs it); the PDF checks were skipped";
     }
@@ -620,13 +629,9 @@ TEST_F(ReportPageTest, PdfOfThePage)
         TRecordedPage page;
         TReportSource source = SampleChild();
         Draw(page, *variant, source);
+        const plat::TMetafile &mf = page.Close();
         const std::string file = dir.filePath(QString::fromStdString(variant->headerPicture + ".pdf")).toStdString();
-        {
-            TPdfDocument doc;
-            doc.AddPage();
-            doc.Canvas().RenderMetaFile(page.Close(), 0, 0, 1.0);
-            ASSERT_TRUE(doc.SaveToFile(file));
-        }
+        page.Preview().SaveAsPDF(file);
         if (const char *keep = std::getenv("ZIBOR_REPORT_PNG"))
             QFile::copy(QString::fromStdString(file), QString(keep) + "/report_" +
                                                           QString::fromStdString(variant->headerPicture) + ".pdf");
@@ -644,17 +649,49 @@ TEST_F(ReportPageTest, PdfOfThePage)
         const double mm = 72.0 / 25.4;
         const double lift = 1950.0 / 2048 - 0.75;
         struct Box { double x, top; };
+        struct Word { std::string text; double left, right, top; };  // mm, as the tool boxes it
         std::map<std::string, Box> words;
+        std::vector<Word> inOrder;
         std::istringstream lines(html);
         for (std::string line; std::getline(lines, line);) {
-            const size_t xMin = line.find("xMin=\""), yMin = line.find("yMin=\""), yMax = line.find("yMax=\"");
+            const size_t xMin = line.find("xMin=\""), yMin = line.find("yMin=\""), xMax = line.find("xMax=\""),
+                         yMax = line.find("yMax=\"");
             const size_t gt = line.find('>'), end = line.find("</word>");
-            if (xMin == std::string::npos || yMin == std::string::npos || yMax == std::string::npos ||
-                end == std::string::npos)
+            if (xMin == std::string::npos || yMin == std::string::npos || xMax == std::string::npos ||
+                yMax == std::string::npos || end == std::string::npos)
                 continue;
             const double top = std::stod(line.substr(yMin + 6)), bottom = std::stod(line.substr(yMax + 6));
-            words.emplace(line.substr(gt + 1, end - gt - 1),
-                          Box{std::stod(line.substr(xMin + 6)) / mm, (top - lift * (bottom - top)) / mm});
+            const std::string text = line.substr(gt + 1, end - gt - 1);
+            words.emplace(text, Box{std::stod(line.substr(xMin + 6)) / mm, (top - lift * (bottom - top)) / mm});
+            inOrder.push_back({text, std::stod(line.substr(xMin + 6)) / mm, std::stod(line.substr(xMax + 6)) / mm,
+                               top / mm});
+        }
+        // Each personalia row reads as its whole label, then its colon, the
+        // label's last word ending before the colon.
+        const char *const labels[] = {"Code / Naam", "Geslacht", "Geboortedatum [dd-mm-jjjj]",
+                                      "Leeftijd [jaar;maand]", "Afnamedatum [dd-mm-jjjj]", "Testleider", "Naam",
+                                      "Groep"};
+        std::vector<const Word *> colons;
+        for (const Word &w : inOrder)
+            if (w.text == ":" && w.top > 71 && w.top < 141)
+                colons.push_back(&w);
+        ASSERT_EQ(colons.size(), std::size(labels)) << "a colon run into its label";
+        std::sort(colons.begin(), colons.end(), [](const Word *a, const Word *b) { return a->top < b->top; });
+        for (size_t row = 0; row < colons.size(); ++row) {
+            const Word &colon = *colons[row];
+            std::vector<const Word *> before;
+            for (const Word &w : inOrder)
+                if (std::abs(w.top - colon.top) < 1.0 && w.left < colon.left)
+                    before.push_back(&w);
+            std::sort(before.begin(), before.end(), [](const Word *a, const Word *b) { return a->left < b->left; });
+            std::string label;
+            double end = 0;
+            for (const Word *w : before) {
+                label += (label.empty() ? "" : " ") + w->text;
+                end = std::max(end, w->right);
+            }
+            EXPECT_EQ(label, labels[row]);
+            EXPECT_LT(end, colon.left - 1.0) << labels[row] << " runs into its colon";
         }
         // In mm. A heading's line starts 1 mm above its frame and moves down
         // half the 16-point line (16 pt x 2500/2048 = 6.89 mm).
@@ -674,6 +711,26 @@ TEST_F(ReportPageTest, PdfOfThePage)
         // The index row lies inside the scores frame, below the T-scores.
         EXPECT_GT(words["ZIBOR-Index"].top, words["Subtest"].top + 10);
         EXPECT_LT(words["ZIBOR-Index"].top, 216.0);
+
+        // The same ink as in the preview, dark pixel against ink at 96 dpi,
+        // also where a text's opaque cell lies: on screen the cell covers
+        // what it overlaps, in the PDF it does not, so an overlap shows.
+        // Within 3 pixels: the player and the PDF's reader put a line of
+        // text up to 3 pixels apart vertically.
+        const QImage pdf =
+            pdftest::RenderPdf(file, dir.filePath("page").toStdString(), 96).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(pdf.size(), QSize(TRecordedPage::kPixelsW, TRecordedPage::kPixelsH));
+        QImage screen(pdf.size(), QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        {
+            plat::TCanvas canvas(&screen);
+            plat::PlayMetafile(canvas, mf, {0, 0, TRecordedPage::kPixelsW, TRecordedPage::kPixelsH});
+        }
+        const pdftest::TLookDifference d = pdftest::CompareLooks(mf, pdf, screen, false, 3);
+        EXPECT_EQ(d.Pictures, 2);
+        EXPECT_EQ(d.PictureBlock, "") << "a picture block differs in colour";
+        EXPECT_EQ(d.PdfOnly, 0) << "dark in the PDF only, first at " << pdftest::Where(d.FirstPdfOnly);
+        EXPECT_EQ(d.ScreenOnly, 0) << "dark in the preview only, first at " << pdftest::Where(d.FirstScreenOnly);
     }
 }
 

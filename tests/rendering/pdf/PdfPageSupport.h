@@ -186,8 +186,12 @@ struct TLookDifference {
 // thin lines inside them differ in darkness; they are compared by their
 // colour in blocks of 8 x 8 instead. Text in the opaque background mode
 // paints its cell white on screen over whatever lay there; the conversion
-// leaves background modes alone, so in those cells the PDF may show more.
-inline TLookDifference CompareLooks(const plat::TMetafile &page, const QImage &pdf, const QImage &screen)
+// leaves background modes alone, so in those cells the PDF may show more:
+// unless maskOpaqueText is off, what the PDF shows there is not counted. A
+// page whose text cells never cover other ink compares with it off. radius
+// is how far from a dark pixel the other rendering's ink may lie.
+inline TLookDifference CompareLooks(const plat::TMetafile &page, const QImage &pdf, const QImage &screen,
+                                    bool maskOpaqueText = true, int radius = 2)
 {
     namespace emf = plat::emf;
     std::vector<QRect> pictures, opaqueCells;
@@ -231,9 +235,10 @@ inline TLookDifference CompareLooks(const plat::TMetafile &page, const QImage &p
     blank(pdfLines, pictures);
     blank(screenLines, pictures);
     QImage pdfOutsideCells = pdfLines;
-    blank(pdfOutsideCells, opaqueCells);
-    d.PdfOnly = UnmatchedDark(pdfOutsideCells, screenLines, 2, &d.FirstPdfOnly);
-    d.ScreenOnly = UnmatchedDark(screenLines, pdfLines, 2, &d.FirstScreenOnly);
+    if (maskOpaqueText)
+        blank(pdfOutsideCells, opaqueCells);
+    d.PdfOnly = UnmatchedDark(pdfOutsideCells, screenLines, radius, &d.FirstPdfOnly);
+    d.ScreenOnly = UnmatchedDark(screenLines, pdfLines, radius, &d.FirstScreenOnly);
     return d;
 }
 
