@@ -45,10 +45,15 @@ TTRO::TTRO(TComponent *owner) : TPP(owner, TReportWindowLook{"TRO", false, ofHid
         b->SetCursor(crHandPoint);
     TZIBMAINForm::SetButtonImage(CORRbtn, "BtnWZNoff");
     CORRbtn->SetVisible(false);
-    UiButton1 = Add<TUiButton>(*this, *Toolbar, "UiButton1", 577, 17, 108, 36);
+    UiButton1 = Add<TUiButton>(*this, *Toolbar, "UiButton1", 577, 10, 110, 50);
     UiButton1->SetCaption("Testrapport.PDF  KLIK HIER");
-    UiButton1->Font().SetColor(clAqua);
+    // The grey face is what makes the aqua caption readable.
+    UiButton1->SetColor(clAppWorkSpace);
+    UiButton1->Font().SetName("Arial");
     UiButton1->Font().SetStyle(fsBold);
+    UiButton1->Font().SetHeight(-11);
+    UiButton1->Font().SetColor(clAqua);
+    UiButton1->SetHighlightColor(clActiveCaption);
     UiButton1->SetHotTrack(true);
     UiButton1->SetCursor(crHandPoint);
     Image3 = Add<TImage>(*this, "Image3", 0, 0, 100, 100);

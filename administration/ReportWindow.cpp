@@ -68,6 +68,7 @@ TPP::TPP(TComponent *owner, const TReportWindowLook &look) : TForm(owner), look_
     PrintPreview->SetParent(Panel1);
     if (look.blackSurround)
         PrintPreview->SetColor(clBlack);
+    PrintPreview->PaperView().SetShadowColor(clBackground);
     PrintPreview->SetPrintJobTitle("Afdrukken ZIB-rapport");
     for (TControlScrollBar *bar : {&PrintPreview->HorzScrollBar(), &PrintPreview->VertScrollBar()}) {
         bar->SetMargin(10);

@@ -172,11 +172,11 @@ TEST_F(ButtonWindow, ADisabledButtonLosesTheFocusAndGreysItsCaption)
     EXPECT_TRUE(captionColours(RGB(112, 112, 112)).count(ColorToRGB(cl3DDkShadow))) << "on a face near that grey";
 }
 
-// UiButton1 of the report windows, on a parent of another colour.
-TUiButton *ReportButton(TPlainWindow &w)
+// A hot-tracking button with a grey face, on a parent of another colour.
+TUiButton *HotTrackingButton(TPlainWindow &w)
 {
     auto *b = w.Place<TUiButton>(20, 20, 110, 50);
-    b->SetCaption("Testrapport.PDF  KLIK HIER");
+    b->SetCaption("Map openen");
     b->SetCursor(crHandPoint);
     b->SetColor(clAppWorkSpace);
     b->Font().SetName("Arial");
@@ -188,9 +188,9 @@ TUiButton *ReportButton(TPlainWindow &w)
     return b;
 }
 
-TEST_F(ButtonWindow, ReportButtonHotTrackingLook)
+TEST_F(ButtonWindow, HotTrackingLookPixelByPixel)
 {
-    TUiButton *b = ReportButton(window);
+    TUiButton *b = HotTrackingButton(window);
     const TColor parent = ColorToRGB(clBtnFace), a = 0xDBDBDB /* ShadeDown(p, 20) */, bb = 0xFFFFFF /* ShadeUp(p, 20) */;
     const TColor frame = ColorToRGB(cl3DDkShadow);
     QImage img = PaintOffscreen(*b);

@@ -7,7 +7,7 @@
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
 #include "platform/Colors.h"
-#include "tests/controls/ProgramLooks.h"
+#include "tests/controls/SampleSetups.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
@@ -272,11 +272,11 @@ private:
                 g->SetBorderOuter(fsRaised);
         }
 
-        Caption(10, 865, "TUiGridPanel as the correction window's FWaccGrid");
+        Caption(10, 865, "TUiGridPanel: twelve columns in a flat purple border");
         auto *acc = new TUiGridPanel(this);
         acc->SetParent(this);
         acc->SetBounds(10, 885, 671, 66);
-        SetUpAsAccGrid(*acc);
+        SetUpBorderedGrid(*acc);
         for (int col = 0; col < 12; ++col) {
             auto *l = new TLabel(this);
             l->SetCaption(std::to_string(col + 1));
@@ -290,7 +290,7 @@ private:
             acc->AddControl(list, col, 1);
         }
 
-        Caption(700, 865, "ZIBversion over a picture, the mouse over B");
+        Caption(700, 865, "TUiRadioGroup: a gradient choice over a picture, the mouse over B");
         auto *picture = new TImage(this);
         picture->SetParent(this);
         picture->SetBounds(700, 880, 300, 110);
@@ -300,7 +300,7 @@ private:
         version = new TUiRadioGroup(this);
         version->SetParent(this);
         version->SetBounds(720, 895, 138, 72);
-        SetUpAsZIBversion(*version);
+        SetUpGradientChoice(*version);
     }
 
 public:

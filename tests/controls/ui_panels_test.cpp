@@ -2,7 +2,7 @@
 // states, and their looks pixel by pixel.
 #include "controls/UiPanels.h"
 #include "platform/Colors.h"
-#include "tests/controls/ProgramLooks.h"
+#include "tests/controls/SampleSetups.h"
 #include "platform/ExtCtrls.h"
 #include "platform/StdCtrls.h"
 #include "tests/support/PixelCheck.h"
@@ -182,11 +182,11 @@ TEST_F(PanelWindow, PanelBordersPixelByPixel)
     EXPECT_EQ(PixelOf(img, 2, 5), ColorToRGB(clYellow)) << "fill under the line's inside";
 }
 
-TEST_F(PanelWindow, GridPanelSetUpAsTheCorrectionGrid)
+TEST_F(PanelWindow, GridPanelInAFlatBorder)
 {
     SetDeepColorScreenForTesting(true);
     auto *g = window.Place<TUiGridPanel>(0, 0, 671, 66);
-    SetUpAsAccGrid(*g);
+    SetUpBorderedGrid(*g);
     auto *label = new TLabel(&window.Form());
     g->AddControl(label, 0, 0);
     label->SetAlign(TAlign::alClient);

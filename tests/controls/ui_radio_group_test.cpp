@@ -3,7 +3,7 @@
 // the form choice's look over a picture.
 #include "controls/UiRadioGroup.h"
 #include "platform/Colors.h"
-#include "tests/controls/ProgramLooks.h"
+#include "tests/controls/SampleSetups.h"
 #include "platform/ExtCtrls.h"
 #include "platform/StdCtrls.h"
 #include "tests/support/MouseKeys.h"
@@ -197,7 +197,7 @@ TEST_F(GroupWindow, EnabledFontAndEnter)
     EXPECT_NE(window.Form().ActiveControl(), g->ItemAt(0)) << "Enter moves on like Tab";
 }
 
-TEST_F(GroupWindow, TheFormChoiceOverAPicture)
+TEST_F(GroupWindow, AGradientChoiceOverAPicture)
 {
     SetDeepColorScreenForTesting(true);
     auto *picture = window.Place<TImage>(0, 0, 400, 300);
@@ -206,14 +206,10 @@ TEST_F(GroupWindow, TheFormChoiceOverAPicture)
     red.Canvas()->FillRect(Rect(0, 0, 400, 300));
     picture->Picture().SetGraphic(&red);
     auto *g = window.Place<TUiRadioGroup>(20, 20, 138, 72);
-    SetUpAsZIBversion(*g);
+    SetUpGradientChoice(*g);
 
     const QImage img = PaintOffscreen(*g);
-    bool yellow = false;
-    for (int y = 0; y < 24 && !yellow; ++y)
-        for (int x = 8; x < 100 && !yellow; ++x)
-            yellow = PixelOf(img, x, y) == clYellow;
-    EXPECT_TRUE(yellow) << "the yellow caption";
+    EXPECT_TRUE(Shows(img, {8, 0, 100, 24}, clYellow)) << "the yellow caption";
     const int frameTop = 24 / 2 - 1;  // text height of "Pp" in a cell-height 24 font, halved, less 1
     EXPECT_EQ(PixelOf(img, 0, frameTop + 20), ColorToRGB(clBtnShadow)) << "groove, dark line";
     EXPECT_EQ(PixelOf(img, 1, frameTop + 20), ColorToRGB(clBtnHighlight)) << "groove, light line";

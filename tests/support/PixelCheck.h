@@ -42,6 +42,9 @@ QImage PaintOffscreen(plat::TControl &control);
 // The pixel as a plain colour (0x00BBGGRR); CLR_INVALID outside the image.
 plat::TColor PixelOf(const QImage &image, int x, int y);
 
+// Whether some pixel of area (clipped to the image) has the colour.
+bool Shows(const QImage &image, const plat::TRect &area, plat::TColor color);
+
 // "x,y" for failure messages.
 std::string At(int x, int y);
 

@@ -1,13 +1,14 @@
-// The two custom-drawn controls as the program's windows set them up, so that
-// the pixel checks and the demo window look at what a test leader sees.
+// Two custom-drawn controls with many of their properties set at once, for
+// the pixel checks and the demo window. The program's own windows are read
+// in tests/administration/program_looks_test.cpp.
 #pragma once
 
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
 #include "platform/Colors.h"
 
-// The form choice of the particulars window.
-inline void SetUpAsZIBversion(TUiRadioGroup &g)
+// A transparent two-column choice in the gradient style, hot-tracking its items.
+inline void SetUpGradientChoice(TUiRadioGroup &g)
 {
     g.SetCaption("ZIB-versie");
     g.Items().Add("A");
@@ -36,8 +37,8 @@ inline void SetUpAsZIBversion(TUiRadioGroup &g)
     g.SetItemIndex(0);
 }
 
-// An item grid of the correction window (FWaccGrid, FVaccGrid), bounds apart.
-inline void SetUpAsAccGrid(TUiGridPanel &g)
+// Twelve fixed columns over two rows, within a flat purple inner border.
+inline void SetUpBorderedGrid(TUiGridPanel &g)
 {
     g.ColumnCollection().assign(12, plat::TCellItem{plat::TSizeStyle::ssAbsolute, 55});
     g.RowCollection() = {plat::TCellItem{plat::TSizeStyle::ssPercent, 50},
