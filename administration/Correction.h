@@ -46,6 +46,9 @@ constexpr const char *kMsgCorrVraag =
     "datafiles worden als nieuw bestand opgeslagen onder dezelfde danwel aangepaste naam met toevoeging van "
     "het label \"_gecorrigeerd\". Doorgaan?";
 constexpr const char *kMsgCorrNietOpgeslagen = "Gecorrigeerde data niet opgeslagen: ";
+// Confirming when the data files of the report could not be read.
+constexpr const char *kMsgCorrNietGelezen =
+    "De gegevens van deze testafname konden niet worden gelezen; er valt niets te wijzigen.";
 
 // School and test leader are kept to this many characters when typed or
 // pasted; a loaded text stays whole.

@@ -201,8 +201,6 @@ void Tcorrect::ShowCorrection()
     const adm::TParticulars &p = Corr.P;
     syncing_ = true;
     Edits().Show(p);
-    schoolLimit_ = std::max<size_t>(adm::kCorrTextLength, formparts::Characters(p.school));
-    tlLimit_ = std::max<size_t>(adm::kCorrTextLength, formparts::Characters(p.tl));
     RGsekse->SetItemIndex(p.sex);
     ZIBversion->SetItemIndex(p.form);
     ZIBvorm->SetText(p.form == 1 ? "B-vorm" : p.form == 0 ? "A-vorm" : "");
@@ -252,14 +250,25 @@ void Tcorrect::EditChange(TObject *Sender)
 
 void Tcorrect::LimitText(TEdit *edit)
 {
-    const size_t limit = edit == Eschool ? schoolLimit_ : tlLimit_;
+    // The text before this change: the field follows the edit on every change.
+    const std::string before = edit == Eschool ? Corr.P.school : Corr.P.tl;
     const std::u32string text = Utf8ToUtf32(edit->Text());
-    if (text.size() <= limit)
+    const size_t limit = adm::kCorrTextLength, had = formparts::Characters(before);
+    // Shortening is always let through, so a loaded longer text can be cut.
+    if (text.size() <= limit || text.size() <= had)
         return;
     syncing_ = true;
-    // Text fields hold only characters of the basic plane.
-    edit->SetText(Utf16ToUtf8(std::u16string(text.begin(), text.begin() + static_cast<long>(limit))));
-    edit->SetSelStart(static_cast<int>(limit));
+    if (had > limit) {
+        // A loaded longer text stays as it was and takes no more.
+        const int caret = edit->SelStart() - static_cast<int>(text.size() - had);
+        edit->SetText(before);
+        edit->SetSelStart(std::max(0, caret));
+    } else {
+        // Typed or pasted: the characters past the twelfth go. Text fields
+        // hold only characters of the basic plane.
+        edit->SetText(Utf16ToUtf8(std::u16string(text.begin(), text.begin() + static_cast<long>(limit))));
+        edit->SetSelStart(static_cast<int>(limit));
+    }
     syncing_ = false;
 }
 
@@ -307,9 +316,15 @@ void Tcorrect::CORRbtnClick(TObject *)
     if (ZIBMAINForm)
         ZIBMAINForm->PlayClickSound();
     TZIBMAINForm::SetButtonImage(CORRbtn, "BtnWZNon");
-    // Only both records read make a correction.
-    if (!Corr.Loaded())
+    // Only both records read make a correction. After a failed load the
+    // window is empty: first the code is asked for, as for any empty code;
+    // with a code typed in, that the data could not be read.
+    if (!Corr.Loaded()) {
+        Confirm(Corr.P.code.empty() ? adm::kMsgCorrGeenNaam : adm::kMsgCorrNietGelezen);
+        if (Ecode->CanFocus())
+            Ecode->SetFocus();
         return;
+    }
     const adm::TCorrection::TCheck check = Corr.CheckEdits(Date());
     if (!check.ok()) {
         Confirm(check.message);

@@ -75,13 +75,13 @@ private:
     void AccuColor(plat::TComboBox *list);
     formparts::TParticularEdits Edits() const;
     void FieldChanged(plat::TEdit *edit, adm::TFieldKind kind);
+    // School and test leader: a change that lengthens the text keeps it to
+    // twelve characters; a loaded longer text stays whole but takes no more.
     void LimitText(plat::TEdit *edit);
     bool syncing_ = false;
     // The correction as loaded: closing without confirming drops the edits.
     adm::TCorrection asLoaded_;
     bool confirmedShowing_ = false;
-    // School and test leader: a loaded text longer than the limit stays.
-    size_t schoolLimit_ = adm::kCorrTextLength, tlLimit_ = adm::kCorrTextLength;
 };
 
 extern Tcorrect *correct;

@@ -151,11 +151,13 @@ void TMemoryStream::LoadFromFile(const std::string &fileName)
 
 TFileStream::TFileStream(const std::string &fileName, uint16_t mode) : name_(fileName)
 {
+    // The messages name the file as the file system knows it: the user never
+    // sees the program's "\" paths.
     const std::string path = MapPath(fileName);
     if ((mode & fmCreate) == fmCreate) {
         fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+            throw EFCreateError("Cannot create file \"" + path + "\". " + std::strerror(errno));
         return;
     }
     const int access = (mode & 3) == fmOpenRead ? O_RDONLY : (mode & 3) == fmOpenWrite ? O_WRONLY : O_RDWR;
@@ -168,7 +170,7 @@ TFileStream::TFileStream(const std::string &fileName, uint16_t mode) : name_(fil
         err = EISDIR;
     }
     if (fd_ < 0)
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(err));
+        throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(err));
 }
 
 TFileStream::~TFileStream()

@@ -196,24 +196,80 @@ TEST_F(CorrectionWindow, ASecondChildsListsForItemsNotAdministeredStayEmpty)
     EXPECT_EQ(drv.PendingSteps(), 0u);
 }
 
-TEST_F(CorrectionWindow, DamagedAndMissingFilesAreSaidAndNothingCanBeConfirmed)
+// A failed load is said as the file system names the file, and "Wijzigen"
+// then says why nothing happens: first the code, as for any empty code, then
+// with a code typed in that the data could not be read.
+TEST_F(CorrectionWindow, AFailedLoadIsSaidAndWijzigenSaysWhyItDoesNothing)
 {
-    Store(Record("XX", "De Eik", "15", 7, kFWPairs), Record("FVR", "De Eik", "12", 7, kFVPairs));
-    drv.Dialogs().Answer(mrOk, "Data foutief of niet van FoneemWeglating!");
+    struct Case {
+        const char *name;
+        const char *fwTag;     // nullptr: no deletion file
+        const char *loadText;  // part of the load's message
+    };
+    const Case cases[] = {
+        {"the deletion file missing", nullptr, "Data/Jan_05-03-2024_FW.wda"},
+        {"the deletion record's tag changed", "XYZ", "Data foutief of niet van FoneemWeglating!"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        StoreComplete();
+        if (c.fwTag)
+            Store(Record(c.fwTag, "De Eik", "15", 7, kFWPairs), Record("FVR", "De Eik", "12", 7, kFVPairs));
+        else
+            fs::remove(dir_ / "Data" / "Jan_05-03-2024_FW.wda");
+        auto &d = drv.Dialogs();
+        d.Answer(mrOk, c.loadText);
+        drv.Then([&] {
+            Tcorrect &w = *correct;
+            const std::string said = d.LastText();
+            EXPECT_EQ(said.find('\\'), std::string::npos) << said;
+            if (!c.fwTag) {
+                EXPECT_NE(said.find(dir_.string()), std::string::npos) << said;
+            }
+            EXPECT_EQ(w.Ecode->Text(), "") << "the window is cleared";
+            EXPECT_EQ(w.Eschool->Text(), "");
+            d.Answer(mrOk, "Type eerst een proefpersoonnaam");
+            EXPECT_TRUE(drv.Click(w, "CORRbtn"));
+            EXPECT_TRUE(w.Ecode->Focused());
+            drv.Type(*w.Ecode, "Jan");
+            d.Answer(mrOk, "konden niet worden gelezen");
+            EXPECT_TRUE(drv.Click(w, "CORRbtn"));
+            EXPECT_TRUE(w.Modal()) << "no correction";
+            w.SetModalResult(mrCancel);
+        });
+        correct->ShowModal();
+        d.VerifyAllUsed();
+        EXPECT_EQ(drv.PendingSteps(), 0u);
+        EXPECT_FALSE(Exists("Jan_05-03-2024_gecorrigeerd_FW.wda"));
+    }
+}
+
+// School and test leader keep to twelve characters however the text comes
+// in, also after a longer text was loaded and then cleared.
+TEST_F(CorrectionWindow, TheTwelveCharacterLimitOutlivesALongerLoadedText)
+{
+    StoreComplete("Basisschool De Eik 2"); // 20 characters
     drv.Then([&] {
         Tcorrect &w = *correct;
-        EXPECT_EQ(w.Ecode->Text(), "") << "the window is cleared";
-        EXPECT_EQ(w.Eschool->Text(), "");
-        EXPECT_TRUE(drv.Click(w, "CORRbtn")); // refused without a word
+        EXPECT_EQ(w.Eschool->Text(), "Basisschool De Eik 2") << "a loaded school stays whole";
+        w.Eschool->SetSelStart(3);
+        drv.Type(*w.Eschool, "x");
+        EXPECT_EQ(w.Eschool->Text(), "Basisschool De Eik 2") << "and takes no more";
+        EXPECT_EQ(w.Eschool->SelStart(), 3) << "the caret stays where it was";
+        w.Eschool->SetSelStart(20);
+        drv.Key(*w.Eschool, VK_BACK);
+        EXPECT_EQ(w.Eschool->Text(), "Basisschool De Eik ") << "shortening is let through";
+
+        w.Eschool->SetText("");
+        drv.Type(*w.Eschool, "ABCDEFGHIJKLMNO");
+        EXPECT_EQ(w.Eschool->Text(), "ABCDEFGHIJKL");
+        EXPECT_EQ(w.Corr.P.school, "ABCDEFGHIJKL");
+        w.Eschool->SetText("");
+        Paste(*w.Eschool, "Openbare school Zuid");
+        EXPECT_EQ(w.Eschool->Text(), "Openbare sch");
         w.SetModalResult(mrCancel);
     });
     correct->ShowModal();
-
-    correct->ViewerKey = "Piet_05-03-2024";
-    drv.Dialogs().Answer(mrOk, "Piet_05-03-2024_FW.wda");
-    drv.Then([&] { correct->SetModalResult(mrCancel); });
-    correct->ShowModal();
-    drv.Dialogs().VerifyAllUsed();
     EXPECT_EQ(drv.PendingSteps(), 0u);
 }
 
