@@ -111,21 +111,31 @@ TZIBMAINForm::~TZIBMAINForm()
 // ---------------------------------------------------------------------------
 // Shared operations
 
-void TZIBMAINForm::SetButtonImage(TImage *image, const String &name)
+// Every window shows the program's own pictures, many of them the same one.
+template <class Graphic>
+void SetResourceImage(TImage *image, const char *type, const String &name)
 {
-    TResourceStream stream("gif", name);
-    auto gif = std::make_unique<TGIFImage>();
-    gif->LoadFromStream(stream);
-    image->Picture().SetGraphic(std::move(gif));
+    const auto load = [&] {
+        TResourceStream stream(type, name);
+        auto graphic = std::make_unique<Graphic>();
+        graphic->LoadFromStream(stream);
+        return graphic;
+    };
+    if (!ZIBMAINForm) {
+        image->Picture().SetGraphic(load());
+        return;
+    }
+    auto &loaded = ZIBMAINForm->pictures_;
+    const String key = String(type) + "/" + name;
+    auto it = loaded.find(key);
+    if (it == loaded.end())
+        it = loaded.emplace(key, load()).first;
+    image->Picture().SetGraphic(it->second.get());
 }
 
-void TZIBMAINForm::SetJpegImage(TImage *image, const String &name)
-{
-    TResourceStream stream("jpg", name);
-    auto jpeg = std::make_unique<TJPEGImage>();
-    jpeg->LoadFromStream(stream);
-    image->Picture().SetGraphic(std::move(jpeg));
-}
+void TZIBMAINForm::SetButtonImage(TImage *image, const String &name) { SetResourceImage<TGIFImage>(image, "gif", name); }
+
+void TZIBMAINForm::SetJpegImage(TImage *image, const String &name) { SetResourceImage<TJPEGImage>(image, "jpg", name); }
 
 void TZIBMAINForm::PlayClickSound()
 {

@@ -13,6 +13,7 @@
 #include "platform/Timers.h"
 #include "platform/TrayIcon.h"
 
+#include <map>
 #include <memory>
 
 class TStockAudioPlayer;
@@ -22,7 +23,9 @@ public:
     explicit TZIBMAINForm(plat::TComponent *owner);
     ~TZIBMAINForm() override;
 
-    // Shared operations.
+    // Shared operations. While the main window exists, each picture is loaded
+    // from the resources once and every control gets a copy that shares its
+    // pixels; a JPEG is decoded when the first control that shows it paints.
     static void SetButtonImage(plat::TImage *image, const plat::String &name);
     static void SetJpegImage(plat::TImage *image, const plat::String &name);
     void PlayClickSound();
@@ -82,6 +85,10 @@ private:
     void RunPendingAction();
     void OpenResumeDialog();
     std::unique_ptr<plat::TResourceStream> clickStream_;
+    // The pictures loaded so far, by resource type and name.
+    std::map<plat::String, std::unique_ptr<plat::TGraphic>> pictures_;
+    template <class Graphic>
+    friend void SetResourceImage(plat::TImage *image, const char *type, const plat::String &name);
 };
 
 extern TZIBMAINForm *ZIBMAINForm;

@@ -248,7 +248,8 @@ void TForm::UpdateShape()
         w->clearMask();
         return;
     }
-    if (Width() <= 0 || Height() <= 0)
+    // A window being built has nothing to cut yet; showing it cuts the shape.
+    if (Width() <= 0 || Height() <= 0 || Loading())
         return;
     w->clearMask();
     // Where the window shows the key colour, there is no window.

@@ -353,8 +353,9 @@ void TRasterGraphic::Draw(TCanvas &canvas, const TRect &rect) const
     // Set on every draw, as the framework does, so a recorded page carries
     // the mode in front of each picture.
     canvas.SetStretchBltMode(COLORONCOLOR);
-    const TColor key = (transparent_ && !image_.hasAlphaChannel()) ? DrawTransparentColor() : clNone;
-    canvas.StretchDrawImage(rect, image_, Rect(0, 0, Width(), Height()), key);
+    const QImage &image = Pixels();
+    const TColor key = (transparent_ && !image.hasAlphaChannel()) ? DrawTransparentColor() : clNone;
+    canvas.StretchDrawImage(rect, image, Rect(0, 0, Width(), Height()), key);
 }
 
 // ---------------------------------------------------------------- bitmap

@@ -187,16 +187,19 @@ protected:
 // A graphic whose content is one raster image.
 class TRasterGraphic : public TGraphic {
 public:
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    int Width() const override { return Pixels().width(); }
+    int Height() const override { return Pixels().height(); }
     void Draw(TCanvas &canvas, const TRect &rect) const override;
-    QImage ToImage() const override { return image_; }
-    const QImage &Image() const { return image_; }
+    QImage ToImage() const override { return Pixels(); }
+    const QImage &Image() const { return Pixels(); }
 
 protected:
     // The colour drawn transparent when Transparent is on and the image has no
     // alpha channel; clNone for none.
     virtual TColor DrawTransparentColor() const { return clNone; }
+    // The image every reader goes through: a graphic that decodes on first
+    // use gives its decoded pixels here.
+    virtual const QImage &Pixels() const { return image_; }
     QImage image_;
 };
 
@@ -255,6 +258,11 @@ private:
 
 // JPEG pictures, decoded through libjpeg. The original bytes are kept and
 // written back unchanged by SaveToStream until the picture is changed.
+//
+// Loading only keeps the bytes: they are decoded when the picture is first
+// measured, drawn or read, and copies of a loaded picture (Clone, Assign)
+// share both the bytes and the decoded pixels, so a picture that many
+// windows show is decoded once, when the first of them shows it.
 class TJPEGImage : public TRasterGraphic {
 public:
     TJPEGImage() = default;
@@ -266,11 +274,22 @@ public:
     void Assign(const TGraphic &source);
     int CompressionQuality() const { return quality_; }
     void SetCompressionQuality(int quality);
-    bool Grayscale() const { return grayscale_; }
-    // The JPEG file bytes (encoded on demand when there are none).
+    bool Grayscale() const;
+    // The JPEG file bytes (encoded on demand when there are none); empty
+    // when the loaded bytes do not decode.
     const std::vector<uint8_t> &Data() const;
+    // Whether the loaded bytes have been decoded yet (by this picture or a
+    // copy of it).
+    bool Decoded() const;
+
+protected:
+    const QImage &Pixels() const override;
 
 private:
+    struct Source;
+    // The loaded file, shared with copies; null once the pixels were set
+    // from another graphic.
+    std::shared_ptr<Source> source_;
     int quality_ = 90;
     bool grayscale_ = false;
     mutable std::vector<uint8_t> data_;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -169,18 +170,60 @@ std::vector<uint8_t> EncodeJpeg(const QImage &source, int quality)
 
 // ---------------------------------------------------------------- TJPEGImage
 
+// Pictures are drawn on the interface thread, but a recorder or the PDF
+// writer may read a copy elsewhere: the first decode is guarded.
+struct TJPEGImage::Source {
+    explicit Source(std::vector<uint8_t> b) : bytes(std::move(b)) {}
+    const QImage &Image()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (!decoded) {
+            bool gray = false;
+            image = DecodeJpeg(bytes.data(), bytes.size(), &gray);
+            grayscale = !image.isNull() && gray;
+            decoded = true;
+        }
+        return image;
+    }
+    bool Decoded()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return decoded;
+    }
+    const std::vector<uint8_t> bytes;
+    std::mutex mutex;
+    bool decoded = false;
+    QImage image;
+    bool grayscale = false;
+};
+
 void TJPEGImage::LoadFromStream(TStream &stream)
 {
-    std::vector<uint8_t> bytes = ReadRest(stream);
-    bool gray = false;
-    image_ = DecodeJpeg(bytes.data(), bytes.size(), &gray);
-    grayscale_ = !image_.isNull() && gray;
-    data_ = image_.isNull() ? std::vector<uint8_t>() : std::move(bytes);
+    source_ = std::make_shared<Source>(ReadRest(stream));
+    image_ = QImage();
+    data_.clear();
+    grayscale_ = false;
     Changed();
+}
+
+const QImage &TJPEGImage::Pixels() const { return source_ ? source_->Image() : image_; }
+
+bool TJPEGImage::Decoded() const { return !source_ || source_->Decoded(); }
+
+bool TJPEGImage::Grayscale() const
+{
+    if (!source_)
+        return grayscale_;
+    source_->Image();
+    return source_->grayscale;
 }
 
 const std::vector<uint8_t> &TJPEGImage::Data() const
 {
+    if (source_) {
+        static const std::vector<uint8_t> none;
+        return source_->Image().isNull() ? none : source_->bytes;
+    }
     if (data_.empty() && !image_.isNull())
         data_ = EncodeJpeg(image_, quality_);
     return data_;
@@ -198,6 +241,7 @@ void TJPEGImage::Assign(const TGraphic &source)
     if (&source == this)
         return;
     if (auto *j = dynamic_cast<const TJPEGImage *>(&source)) {
+        source_ = j->source_;
         image_ = j->image_;
         data_ = j->data_;
         grayscale_ = j->grayscale_;
@@ -213,6 +257,7 @@ void TJPEGImage::Assign(const TGraphic &source)
             p.end();
             img = flat;
         }
+        source_.reset();
         image_ = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
         data_.clear();
         grayscale_ = false;

@@ -290,11 +290,13 @@ void TCheckBox::TextChanged() { box_->setText(Q(text_)); }
 TComboBox::TComboBox(TComponent *owner)
     : TWinControl(owner), combo_(new QComboBox), items_(std::make_unique<TControlStrings>([this] { Reload(); }))
 {
-    combo_->setEditable(true);
     combo_->setInsertPolicy(QComboBox::NoInsert);
     AttachWidget(combo_);
-    if (combo_->lineEdit())
-        Bridge()->Watch(combo_->lineEdit());
+    // A window's description mostly turns its lists into drop-down lists:
+    // the editing field is made once the style is settled, instead of being
+    // made for the default style and thrown away.
+    if (!Loading())
+        ApplyStyle();
     SetColor(clWindow);
     SetBounds(0, 0, 145, 21);
     SetTabStop(true);
@@ -361,6 +363,7 @@ void TComboBox::SetItemIndex(int i)
 {
     if (i < -1 || i >= items_->Count())
         i = -1;
+    Settle();
     itemIndex_ = i;
     updating_ = true;
     combo_->setCurrentIndex(i);
@@ -373,11 +376,33 @@ void TComboBox::SetItemIndex(int i)
 void TComboBox::SetStyle(TComboBoxStyle s)
 {
     style_ = s;
+    if (styled_ || !Loading())
+        ApplyStyle();
+}
+
+void TComboBox::Loaded()
+{
+    TWinControl::Loaded();
+    if (!styled_)
+        ApplyStyle();
+}
+
+void TComboBox::Settle() const
+{
+    if (!styled_)
+        const_cast<TComboBox *>(this)->ApplyStyle();
+}
+
+void TComboBox::ApplyStyle()
+{
+    styled_ = true;
     updating_ = true;
-    const bool editable = s == TComboBoxStyle::csDropDown || s == TComboBoxStyle::csSimple;
-    combo_->setEditable(editable);
-    if (editable && combo_->lineEdit())
-        Bridge()->Watch(combo_->lineEdit());
+    const bool editable = style_ == TComboBoxStyle::csDropDown || style_ == TComboBoxStyle::csSimple;
+    if (editable != combo_->isEditable()) {
+        combo_->setEditable(editable);
+        if (editable && combo_->lineEdit())
+            Bridge()->Watch(combo_->lineEdit());
+    }
     combo_->setCurrentIndex(itemIndex_);
     updating_ = false;
     ShowItemColor();
@@ -385,6 +410,7 @@ void TComboBox::SetStyle(TComboBoxStyle s)
 
 String TComboBox::GetTextValue() const
 {
+    Settle();
     if (combo_->isEditable())
         return combo_->currentText().toStdString();
     return itemIndex_ >= 0 ? items_->Strings(itemIndex_) : String();
@@ -392,6 +418,7 @@ String TComboBox::GetTextValue() const
 
 void TComboBox::SetTextValue(const String &s)
 {
+    Settle();
     const int i = items_->IndexOf(s);
     if (!combo_->isEditable()) {
         // A drop-down list only shows its items.

@@ -159,16 +159,22 @@ protected:
     void SetTextValue(const String &s) override;
     void ColorChanged() override;
     void FontChanged() override;
+    void Loaded() override;
 
 private:
     void Reload();
     void Picked(int index);
     void ShowItemColor();
+    // Makes the widget editable or not after Style; while the window loads it
+    // waits for the style to settle, unless the text is wanted first.
+    void ApplyStyle();
+    void Settle() const;
     QComboBox *combo_;
     std::unique_ptr<TControlStrings> items_;
     std::vector<std::pair<int, TColor>> itemColors_;
     int itemIndex_ = -1;
     TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
+    bool styled_ = false;
     bool updating_ = false;
 };
 

@@ -10,8 +10,13 @@
 #include "administration/SavedNoticeWindow.h"
 #include "administration/SplashWindow.h"
 #include "platform/Application.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Graphics.h"
+#include "platform/Streams.h"
 #include "tests/administration/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -96,4 +101,37 @@ TEST(StartUp, WholeRunFromSplashToGoodbye)
     EXPECT_FALSE(ZIBMAINForm->Visible());
     zibor::test::FreeProgramWindows();
     app.CancelTerminate();
+}
+
+// The windows' pictures are decoded when a window first shows them, once for
+// every window with the same picture, and show what a decode on loading gave.
+class StartUpPictures : public zibor::test::ProgramWindows {};
+
+TEST_F(StartUpPictures, ABackgroundIsDecodedWhenAWindowFirstShowsIt)
+{
+    const auto jpegOf = [](TImage *image) { return dynamic_cast<const TJPEGImage *>(image->Picture().Graphic()); };
+    const TJPEGImage *before = jpegOf(ZIBMAINForm->Background); // "blk", until the window shows
+    const TJPEGImage *choice = jpegOf(ZIBkeuze->Background);
+    ASSERT_TRUE(before && choice);
+    EXPECT_FALSE(before->Decoded());
+    EXPECT_FALSE(choice->Decoded()) << "building the windows decodes none of their backgrounds";
+
+    TResourceStream stream("jpg", "ZIBbckgr1");
+    const std::vector<uint8_t> bytes = ReadRest(stream);
+    const QImage reference = DecodeJpeg(bytes.data(), bytes.size());
+    ASSERT_FALSE(reference.isNull());
+
+    ZIBMAINForm->Show();
+    // The window system's expose comes through the event loop; so does the paint.
+    QCoreApplication::processEvents();
+    ZIBMAINForm->Repaint();
+    const TJPEGImage *shown = jpegOf(ZIBMAINForm->Background);
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(shown->Decoded()) << "painting the window decodes its picture";
+    EXPECT_TRUE(choice->Decoded()) << "and so every window's copy of it";
+    EXPECT_EQ(shown->Image().constBits(), choice->Image().constBits()) << "one set of pixels for all";
+    EXPECT_EQ(shown->Image(), reference);
+    const QImage onScreen = ZIBMAINForm->Background->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(onScreen, reference) << "the window shows the pixels a decode on loading gave";
+    ZIBMAINForm->Hide();
 }

@@ -60,6 +60,51 @@ TEST(Pictures, JpegDecodesThroughLibjpeg)
     EXPECT_TRUE(gray.Grayscale());
 }
 
+// Loading keeps the bytes; the first use decodes them, once for every copy,
+// into the pixels a decode on loading gave. Bad bytes still make an empty
+// picture that saves nothing.
+TEST(Pictures, AJpegIsDecodedOnFirstUseOnceForAllItsCopies)
+{
+    const auto bytes = Fixture("halves.jpg");
+    const QImage reference = DecodeJpeg(bytes.data(), bytes.size());
+    ASSERT_FALSE(reference.isNull());
+    TJPEGImage jpeg;
+    BytesStream s(bytes);
+    jpeg.LoadFromStream(s);
+    EXPECT_FALSE(jpeg.Decoded());
+    const std::unique_ptr<TGraphic> clone = jpeg.Clone();
+    TJPEGImage assigned;
+    assigned.Assign(jpeg);
+    EXPECT_FALSE(jpeg.Decoded()) << "copying decodes nothing";
+
+    QImage target(16, 8, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    TCanvas canvas(&target);
+    clone->Draw(canvas, Rect(0, 0, 16, 8));
+    EXPECT_EQ(target, reference) << "drawing decodes, as it was drawn before";
+    EXPECT_TRUE(jpeg.Decoded()) << "the copy's decode serves the original";
+    EXPECT_TRUE(assigned.Decoded());
+    EXPECT_EQ(jpeg.Image().constBits(), assigned.Image().constBits()) << "one set of pixels";
+    EXPECT_EQ(jpeg.Image(), reference);
+
+    // Changing a copy leaves the others alone.
+    TBitmap blue(4, 4);
+    blue.Image().fill(Qt::blue);
+    assigned.Assign(blue);
+    EXPECT_EQ(assigned.Width(), 4);
+    EXPECT_EQ(jpeg.Image(), reference);
+    TMemoryStream out;
+    jpeg.SaveToStream(out);
+    EXPECT_EQ(out.Bytes(), bytes) << "the original bytes are written back";
+
+    std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2));
+    TJPEGImage bad;
+    BytesStream b(cut);
+    bad.LoadFromStream(b);
+    EXPECT_TRUE(bad.Empty());
+    EXPECT_TRUE(bad.Data().empty()) << "a picture that does not decode has no bytes to write";
+}
+
 TEST(Pictures, BadDataGivesAnEmptyPictureThatDrawsNothing)
 {
     const auto jpeg = Fixture("halves.jpg");

@@ -226,6 +226,34 @@ TEST_F(FormFixture, AnOwnerDrawnListShowsEachItemInItsOwnColour)
     EXPECT_EQ(q->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
 }
 
+// Lists made while a window builds take their style when it is settled: the
+// editable one gets its editing field and keeps a text set meanwhile; a
+// drop-down list never gets one.
+TEST_F(FormFixture, ListsBuiltWithTheWindowTakeTheirStyleOnceBuilt)
+{
+    TComboBox *editable = nullptr, *list = nullptr, *typed = nullptr;
+    {
+        TLoadingScope loading(*form);
+        editable = Place<TComboBox>(0, 0, 60, 21);
+        list = Place<TComboBox>(0, 30, 60, 21);
+        list->SetStyle(TComboBoxStyle::csDropDownList);
+        list->Items().Add("F");
+        list->Items().Add("G");
+        list->SetItemIndex(1);
+        typed = Place<TComboBox>(0, 60, 60, 21);
+        typed->SetText("vrij");
+    }
+    auto *e = static_cast<QComboBox *>(editable->Widget());
+    auto *l = static_cast<QComboBox *>(list->Widget());
+    EXPECT_TRUE(e->isEditable());
+    EXPECT_NE(e->lineEdit(), nullptr);
+    EXPECT_FALSE(l->isEditable());
+    EXPECT_EQ(l->currentIndex(), 1);
+    EXPECT_EQ(list->Text(), "G");
+    EXPECT_TRUE(static_cast<QComboBox *>(typed->Widget())->isEditable());
+    EXPECT_EQ(typed->Text(), "vrij") << "a text set while building is kept";
+}
+
 TEST_F(FormFixture, HintsShowWhereTheWindowOrTheControlAsksForThem)
 {
     auto *about = Place<TImage>(0, 0, 10, 10);
