@@ -92,10 +92,16 @@ void Pacing()
     TAudioDeviceScope scope(MakeNullAudioDevice());
     WAVEFORMATEX f{};
     SetPCMFormat(f, TPCMChannel::cMono, TPCMSamplesPerSec::ss22050Hz, TPCMBitsPerSample::bs16Bit);
-    TEvent done(false, false);
+    // Every finished buffer posts a message to this thread, and the queue
+    // keeps each one: an auto-reset event folds two buffers that finish
+    // before this thread runs into one wake-up, and the last wait never ends.
+    TMsg msg;
+    PeekMessage(msg, false); // this thread's queue exists from here on
     HWAVEOUT h = 0;
-    waveOutOpen(&h, WAVE_MAPPER, &f, reinterpret_cast<uintptr_t>(&done), 0, CALLBACK_EVENT);
-    done.ResetEvent();
+    if (waveOutOpen(&h, WAVE_MAPPER, &f, GetCurrentThreadId(), 0, CALLBACK_THREAD) != MMSYSERR_NOERROR) {
+        std::printf("null device pacing: the device did not open\n");
+        return;
+    }
     const int buffers = 100; // 100 ms each: a 10 s stream
     const uint32_t bytes = MsToBytes(f, 100);
     std::vector<std::vector<char>> data(buffers, std::vector<char>(bytes));
@@ -108,10 +114,14 @@ void Pacing()
         waveOutWrite(h, &hdr[i], sizeof(WAVEHDR));
     }
     double worst = 0, last = 0;
-    for (int i = 0; i < buffers; ++i) {
-        done.Wait(INFINITE);
+    for (int i = 0; i < buffers;) {
+        if (!GetMessage(msg))
+            break;
+        if (msg.message != MM_WOM_DONE)
+            continue;
+        ++i;
         const double at = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-        const double error = at - 100.0 * (i + 1);
+        const double error = at - 100.0 * i;
         worst = std::max(worst, std::fabs(error));
         last = error;
     }

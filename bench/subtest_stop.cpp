@@ -11,6 +11,15 @@
 // offered, so an item takes a few ticks instead of the prompt's seconds,
 // and the moment the stopwatch reads the clock to stop is taken from the
 // steady clock itself.
+//
+// Three deliveries take turns: the click and the space key handed straight to
+// the window's widget (the handler alone), and, under an X server (Xvfb will
+// do: QT_QPA_PLATFORM=xcb), a real click through the server: the pointer is
+// moved over the stop button and pressed with XTest, and the release is timed
+// from the moment it is sent, through the server, Qt's event queue and the
+// interface thread's wake-up, to the stop's clock reading. The same click on
+// a plain Qt window, timed to its release handler, is the floor: what of the
+// server path is not the program's.
 #include "administration/DeletionWindow.h"
 #include "administration/ParticularsWindow.h"
 #include "administration/ProgramStart.h"
@@ -20,9 +29,13 @@
 #include "platform/AudioDeviceScripted.h"
 #include "platform/Clock.h"
 
+#include "bench/LoadAverage.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <atomic>
@@ -36,6 +49,15 @@
 
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Last: Xlib's macros would rename Qt's event types.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#undef KeyPress
+#undef KeyRelease
+#undef None
+#undef Bool
+#undef Status
 
 using namespace plat;
 using Steady = std::chrono::steady_clock;
@@ -79,6 +101,58 @@ void Click(QWidget *w)
     QApplication::sendEvent(w, &release);
 }
 
+// A click through the display server. The press goes first and is let
+// through; the release, timed from the moment it is sent, is the click's end.
+class ServerClick {
+public:
+    ServerClick() : display_(QGuiApplication::platformName() == "xcb" ? XOpenDisplay(nullptr) : nullptr)
+    {
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (display_ && !XTestQueryExtension(display_, &event, &error, &major, &minor)) {
+            XCloseDisplay(display_);
+            display_ = nullptr;
+        }
+    }
+    ~ServerClick()
+    {
+        if (display_)
+            XCloseDisplay(display_);
+    }
+    bool Available() const { return display_ != nullptr; }
+
+    // Moves the pointer over w and presses; returns when Qt has seen the press.
+    void PressOver(QWidget *w)
+    {
+        const QPoint at = w->mapToGlobal(QPoint(w->width() / 2, w->height() / 2));
+        XTestFakeMotionEvent(display_, -1, at.x(), at.y(), CurrentTime);
+        XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+        XSync(display_, False);
+        const auto end = Steady::now() + std::chrono::milliseconds(30);
+        while (Steady::now() < end)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    // Sends the release; the steady clock when it left.
+    int64_t Release()
+    {
+        const int64_t t0 = SteadyNs();
+        XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+        XFlush(display_);
+        return t0;
+    }
+
+private:
+    Display *display_;
+};
+
+// The floor: a plain Qt window that notes when its release handler runs.
+class PlainTarget : public QWidget {
+public:
+    std::atomic<int64_t> released{0};
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *) override { released = SteadyNs(); }
+};
+
 void Key(QWidget *w, int qtKey, const QString &text)
 {
     QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
@@ -105,7 +179,7 @@ void Report(const char *what, std::vector<double> v, const char *unit)
         return;
     std::sort(v.begin(), v.end());
     const auto at = [&](double q) { return v[std::min(v.size() - 1, static_cast<size_t>(q * (v.size() - 1) + 0.5))]; };
-    std::printf("%-34s n=%4zu  median %8.3f  p99 %8.3f  worst %8.3f %s\n", what, v.size(), at(0.5), at(0.99),
+    std::printf("%-36s n=%4zu  median %8.3f  p99 %8.3f  worst %8.3f %s\n", what, v.size(), at(0.5), at(0.99),
                 v.back(), unit);
 }
 
@@ -160,11 +234,24 @@ int main(int argc, char **argv)
         onTick(sender);
     };
 
+    ServerClick server;
+    // Through the server the stop's reading is the first after the handler
+    // starts: a tick may read the clock while the release is on its way.
+    const auto onStop = w.ButtonStptime->OnClick;
+    bool armAtHandler = false;
+    w.ButtonStptime->OnClick = [&](TObject *sender) {
+        if (armAtHandler)
+            clock.Arm();
+        onStop(sender);
+    };
+
+    const double loadBefore = LoadAverage();
     const pid_t loader = StartLoad(load);
-    std::vector<double> clickStop, keyStop;
+    std::vector<double> clickStop, keyStop, serverStop, serverFloor;
     w.StartAt(1, 0);
     w.Show();
     int done = 0;
+    const int deliveries = server.Available() ? 3 : 2;
     for (int item = 0; item < items; ++item) {
         if (w.Loop.IsLastEntryDone())
             w.StartAt(1, 0);
@@ -179,36 +266,71 @@ int main(int argc, char **argv)
         clock.Skip(static_cast<int64_t>(w.Loop.Params().stopOfferedAfterTenths + 12) * 100'000'000);
         if (!RunUntil([&] { return w.ButtonStptime->Enabled(); }))
             break;
-        const bool byKey = item % 2 == 1;
-        clock.Arm();
-        const int64_t t0 = SteadyNs();
-        if (byKey)
-            Key(w.Widget(), Qt::Key_Space, " ");
-        else
-            Click(w.ButtonStptime->Widget());
-        if (w.Loop.CurrentPhase() != TItemLoop::Stopped)
-            break;
-        (byKey ? keyStop : clickStop).push_back(static_cast<double>(clock.FirstRead() - t0) / 1e3);
+        const int delivery = item % deliveries;
+        if (delivery == 2) {
+            server.PressOver(w.ButtonStptime->Widget());
+            armAtHandler = true;
+            clock.Arm();
+            const int64_t t0 = server.Release();
+            const bool stopped = RunUntil([&] { return w.Loop.CurrentPhase() == TItemLoop::Stopped; });
+            armAtHandler = false;
+            if (!stopped)
+                break;
+            serverStop.push_back(static_cast<double>(clock.FirstRead() - t0) / 1e3);
+        } else {
+            clock.Arm();
+            const int64_t t0 = SteadyNs();
+            if (delivery == 1)
+                Key(w.Widget(), Qt::Key_Space, " ");
+            else
+                Click(w.ButtonStptime->Widget());
+            if (w.Loop.CurrentPhase() != TItemLoop::Stopped)
+                break;
+            (delivery == 1 ? keyStop : clickStop).push_back(static_cast<double>(clock.FirstRead() - t0) / 1e3);
+        }
         Key(w.Widget(), Qt::Key_G, "g");
         ++done;
+    }
+    w.Hide();
+    if (server.Available()) {
+        // The same click, under the same load, on a window with nothing behind it.
+        PlainTarget plain;
+        plain.setWindowFlag(Qt::FramelessWindowHint);
+        plain.resize(160, 80);
+        plain.show();
+        RunUntil([&] { return plain.isVisible() && plain.windowHandle() && plain.windowHandle()->isExposed(); });
+        for (int i = 0; i < std::max(1, items / deliveries); ++i) {
+            server.PressOver(&plain);
+            plain.released = 0;
+            const int64_t t0 = server.Release();
+            if (!RunUntil([&] { return plain.released != 0; }))
+                break;
+            serverFloor.push_back(static_cast<double>(plain.released - t0) / 1e3);
+        }
     }
     if (loader > 0) {
         kill(loader, SIGKILL);
         waitpid(loader, nullptr, 0);
     }
-    std::printf("%s window, %d of %d items, %d busy threads in a second process; UI thread priority %s\n",
-                deletion ? "deletion" : "substitution", done, items, load,
+    std::printf("%s window, %d of %d items, %d busy threads in a second process; load average %.2f before the "
+                "busy threads, %.2f at the end; UI thread priority %s\n",
+                deletion ? "deletion" : "substitution", done, items, load, loadBefore, LoadAverage(),
                 subtestroad::PriorityRaised() == 1   ? "raised"
                 : subtestroad::PriorityRaised() == 0 ? "left (refused)"
                                                      : "not asked");
     Report("stop path, click delivered", clickStop, "us");
     Report("stop path, key delivered", keyStop, "us");
+    if (server.Available()) {
+        Report("stop path, click through X server", serverStop, "us");
+        Report("plain Qt window, same click (floor)", serverFloor, "us");
+    } else {
+        std::printf("click through the X server: not measured (needs QT_QPA_PLATFORM=xcb and an X server with XTest)\n");
+    }
     std::vector<double> jitter;
     for (double i : tickIntervals)
         jitter.push_back(std::abs(i - 100.0));
     Report("tick interval", tickIntervals, "ms");
     Report("tick jitter |interval - 100 ms|", jitter, "ms");
-    w.Hide();
     SetClock(nullptr);
     return done == items ? 0 : 1;
 }
