@@ -3,11 +3,12 @@
 // mapped, and to the main window's pixels being on the screen, for the real
 // program and, in turn, for a plain Qt window of the same size as the floor.
 //
-//   bench_start_up [rounds] [program]
+//   bench_start_up [rounds] [program...]
 //
-// The program defaults to the zibor beside the bench folder. Each round
-// starts the plain window and the program once, after one warm round of
-// each that is not counted; the figures are medians. The program is asked
+// The program defaults to the zibor beside the bench folder; given several
+// (two builds, say), they take turns. Each round starts the plain window and
+// each program once, after one warm round that is not counted; the figures
+// are medians. The program is asked
 // to wait 1000 ms (splash) and 100 ticks of 1 ms (progress window): those
 // 1100 ms are taken off its time to give its own overhead.
 //
@@ -199,7 +200,7 @@ void Print(const char *what, const std::vector<Run> &runs, double offset)
         cpu.push_back(r.cpuMs);
         peak.push_back(r.peakMiB);
     }
-    std::printf("%-14s splash %7.1f  progress %7.1f  main mapped %7.1f  shown %7.1f  | own time %7.1f ms"
+    std::printf("%s\n    splash %7.1f  progress %7.1f  main mapped %7.1f  shown %7.1f  | own time %7.1f ms"
                 "  cpu %6.1f ms  peak %5.1f MiB\n",
                 what, Median(splash), Median(progress), Median(mapped), Median(shown), Median(shown) - offset,
                 Median(cpu), Median(peak));
@@ -217,31 +218,36 @@ int main(int argc, char **argv)
     if (n <= 0)
         return 1;
     self[n] = 0;
-    std::string program = argc > 2 ? argv[2] : std::string(self);
-    if (argc <= 2)
-        program = program.substr(0, program.rfind('/')) + "/../zibor";
+    std::vector<std::string> programs(argv + std::min(argc, 2), argv + argc);
+    if (programs.empty())
+        programs.push_back(std::string(self).substr(0, std::string(self).rfind('/')) + "/../zibor");
     Display *d = XOpenDisplay(nullptr);
     if (!d) {
         std::fprintf(stderr, "no X display: start Xvfb and set DISPLAY\n");
         return 1;
     }
     const double loadBefore = LoadAverage();
-    std::vector<Run> plain, zibor;
+    std::vector<Run> plain;
+    std::vector<std::vector<Run>> runs(programs.size());
     for (int i = 0; i <= rounds; ++i) {
-        Run p = Measure(d, {self, "--plain-window"});
-        Run z = Measure(d, {program});
-        if (i == 0)
-            continue; // the warm round
-        plain.push_back(p);
-        zibor.push_back(z);
-        std::printf("round %d: plain shown %.1f ms; program splash %.1f, progress %.1f, mapped %.1f, shown %.1f ms\n",
-                    i, p.shown, z.splash, z.progress, z.mapped, z.shown);
+        const Run p = Measure(d, {self, "--plain-window"});
+        if (i > 0)
+            plain.push_back(p);
+        for (size_t k = 0; k < programs.size(); ++k) {
+            const Run z = Measure(d, {programs[k]});
+            if (i == 0)
+                continue; // the warm round
+            runs[k].push_back(z);
+            std::printf("round %d: plain shown %.1f ms; %s splash %.1f, progress %.1f, mapped %.1f, shown %.1f ms\n",
+                        i, p.shown, programs[k].c_str(), z.splash, z.progress, z.mapped, z.shown);
+        }
     }
     std::printf("medians of %d rounds, ms from exec (load average %.2f before, %.2f after):\n", rounds, loadBefore,
                 LoadAverage());
     Print("plain Qt", plain, 0);
-    Print("program", zibor, kAskedWaitsMs);
-    std::printf("program's own time: shown minus the asked-for %.0f ms of waits\n", kAskedWaitsMs);
+    for (size_t k = 0; k < programs.size(); ++k)
+        Print(programs[k].c_str(), runs[k], kAskedWaitsMs);
+    std::printf("own time of a program: shown minus the asked-for %.0f ms of waits\n", kAskedWaitsMs);
     XCloseDisplay(d);
     return 0;
 }
