@@ -246,7 +246,7 @@ int main(int argc, char **argv)
     };
 
     // The floor's window sits beside the subtest window and takes its click
-    // right after each server click on the stop button, so both see the same load.
+    // just before each server click on the stop button, so both see the same load.
     PlainTarget plain;
     if (server.Available()) {
         // It never takes the activation from the subtest window.
@@ -279,6 +279,14 @@ int main(int argc, char **argv)
             break;
         const int delivery = item % deliveries;
         if (delivery == 2) {
+            // The floor first, while the window only ticks: after the stop the
+            // window repaints, and a click then would wait for that.
+            server.PressOver(&plain);
+            plain.released = 0;
+            const int64_t f0 = server.Release();
+            if (!RunUntil([&] { return plain.released != 0; }))
+                break;
+            serverFloor.push_back(static_cast<double>(plain.released - f0) / 1e3);
             server.PressOver(w.ButtonStptime->Widget());
             armAtHandler = true;
             clock.Arm();
@@ -288,12 +296,6 @@ int main(int argc, char **argv)
             if (!stopped)
                 break;
             serverStop.push_back(static_cast<double>(clock.FirstRead() - t0) / 1e3);
-            server.PressOver(&plain);
-            plain.released = 0;
-            const int64_t f0 = server.Release();
-            if (!RunUntil([&] { return plain.released != 0; }))
-                break;
-            serverFloor.push_back(static_cast<double>(plain.released - f0) / 1e3);
         } else {
             clock.Arm();
             const int64_t t0 = SteadyNs();
