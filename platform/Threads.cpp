@@ -521,33 +521,66 @@ uint32_t WaitPumping(TWaitable &object, uint32_t timeoutMs)
 
 namespace {
 
-std::mutex errorMutex;
-TThreadErrorHandler &ErrorHandler()
+// The texts travel in this queue, under its mutex, and the queued call only
+// wakes the user-interface thread. The call is posted under the mutex as well
+// and its drain takes the mutex first: so whatever the sending thread wrote
+// before, the call's own record included, is ordered before the drain by a lock
+// that the thread sanitizer sees (Qt's event queue locks where it cannot look).
+// Leaked on purpose: a detached thread may still report while statics go.
+struct ThreadErrors {
+    std::mutex m;
+    TThreadErrorHandler handler;
+    std::deque<std::string> pending;
+};
+ThreadErrors &Errors()
 {
-    static TThreadErrorHandler handler;
-    return handler;
+    static auto *e = new ThreadErrors;
+    return *e;
 }
 
-void RunErrorHandler(const std::string &message)
+void Show(const TThreadErrorHandler &h, const std::string &message)
 {
-    TThreadErrorHandler h;
-    {
-        std::lock_guard g(errorMutex);
-        h = ErrorHandler();
-    }
     if (h)
         h(message);
     else
         std::fprintf(stderr, "%s\n", message.c_str());
 }
 
+TThreadErrorHandler CurrentHandler()
+{
+    auto &e = Errors();
+    std::lock_guard g(e.m);
+    return e.handler;
+}
+
+// One text at a time, the lock released while it is shown: a handler that runs
+// a message box's own loop shows the next texts from there, still in order.
+void ShowPendingErrors()
+{
+    auto &e = Errors();
+    for (;;) {
+        std::string message;
+        TThreadErrorHandler h;
+        {
+            std::lock_guard g(e.m);
+            if (e.pending.empty())
+                return;
+            message = std::move(e.pending.front());
+            e.pending.pop_front();
+            h = e.handler;
+        }
+        Show(h, message);
+    }
+}
+
 } // namespace
 
 TThreadErrorHandler SetThreadErrorHandler(TThreadErrorHandler handler)
 {
-    std::lock_guard g(errorMutex);
-    TThreadErrorHandler old = std::move(ErrorHandler());
-    ErrorHandler() = std::move(handler);
+    auto &e = Errors();
+    std::lock_guard g(e.m);
+    TThreadErrorHandler old = std::move(e.handler);
+    e.handler = std::move(handler);
     return old;
 }
 
@@ -555,10 +588,13 @@ void ShowThreadError(const std::string &message)
 {
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread()) {
-        RunErrorHandler(message);
+        Show(CurrentHandler(), message);
         return;
     }
-    QMetaObject::invokeMethod(app, [message] { RunErrorHandler(message); }, Qt::QueuedConnection);
+    auto &e = Errors();
+    std::lock_guard g(e.m);
+    e.pending.push_back(message);
+    QMetaObject::invokeMethod(app, &ShowPendingErrors, Qt::QueuedConnection);
 }
 
 } // namespace plat

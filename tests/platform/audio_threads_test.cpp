@@ -142,3 +142,50 @@ TEST(ThreadErrors, ShownOnTheMainThreadWithoutBlocking)
     EXPECT_TRUE(onMain);
     SetThreadErrorHandler(previous);
 }
+
+// The senders keep running until every text is shown, so that nothing but the
+// hand-off itself orders what they wrote before what the main thread reads:
+// under the thread sanitizer a hand-off it cannot follow is reported here.
+TEST(ThreadErrors, TextsOfRunningThreadsArriveWholeAndInOrder)
+{
+    constexpr int kThreads = 4, kEach = 25;
+    const auto text = [](int thread, int k) {
+        return "device " + std::to_string(thread) + " failed with error " + std::to_string(k);
+    };
+    std::vector<std::string> shown;
+    bool onMain = true;
+    const auto previous = SetThreadErrorHandler([&](const std::string &m) {
+        onMain = onMain && QThread::currentThread() == qApp->thread();
+        shown.push_back(m);
+    });
+    TEvent allShown(true, false);
+    std::vector<std::thread> senders;
+    for (int t = 0; t < kThreads; ++t)
+        senders.emplace_back([&, t] {
+            for (int k = 0; k < kEach; ++k)
+                ShowThreadError(text(t, k));
+            allShown.Wait(INFINITE);
+        });
+    QTimer hang; // only a lost text ever reaches it
+    hang.setSingleShot(true);
+    hang.start(60000);
+    while (shown.size() < size_t{kThreads * kEach} && hang.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    allShown.SetEvent();
+    for (auto &s : senders)
+        s.join();
+    SetThreadErrorHandler(previous);
+
+    EXPECT_EQ(shown.size(), size_t{kThreads * kEach});
+    EXPECT_TRUE(onMain);
+    for (int t = 0; t < kThreads; ++t) {
+        std::vector<std::string> mine, expected;
+        const std::string prefix = "device " + std::to_string(t) + " ";
+        for (const auto &m : shown)
+            if (m.rfind(prefix, 0) == 0)
+                mine.push_back(m);
+        for (int k = 0; k < kEach; ++k)
+            expected.push_back(text(t, k));
+        EXPECT_EQ(mine, expected) << "thread " << t;
+    }
+}
