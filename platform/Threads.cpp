@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <thread>
+#include <utility>
 
 namespace plat {
 
@@ -261,11 +262,53 @@ void TThread::Run(TThread *self)
     done->SetEvent();
 }
 
-// ---- hidden message windows ---------------------------------------------------
+// ---- waking an object of another thread -----------------------------------------
 
 namespace {
 
-const QEvent::Type kWindowMessageEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// What one thread hands to an object of another (a window's messages, error
+// texts) waits in a queue under the sender's mutex; a posted event only wakes
+// the object, and at most one is on its way. That event is made on the
+// object's own thread: so that thread never reads memory another thread wrote,
+// not even in an event filter before the mutex is taken, and the thread
+// sanitizer, which cannot see the locks of Qt's event queue, can follow the
+// hand-off by the mutex alone. All three calls with the sender's mutex held.
+class TWake {
+public:
+    TWake() = default;
+    TWake(const TWake &) = delete;
+    TWake &operator=(const TWake &) = delete;
+    ~TWake() { delete spare_; }
+    // On the object's thread: the next Post may wake it again.
+    void Arm()
+    {
+        if (!spare_)
+            spare_ = new QEvent(kWakeEvent);
+    }
+    // Any thread; nothing when a wake is on its way already.
+    void Post(QObject *receiver)
+    {
+        if (spare_)
+            QCoreApplication::postEvent(receiver, std::exchange(spare_, nullptr));
+    }
+    // On the object's thread, when it goes.
+    void Drop()
+    {
+        delete spare_;
+        spare_ = nullptr;
+    }
+
+private:
+    QEvent *spare_ = nullptr;
+};
+
+} // namespace
+
+// ---- hidden message windows ---------------------------------------------------
+
+namespace {
 
 struct MessageWindow;
 
@@ -287,14 +330,22 @@ struct MessageWindow {
     bool alive = true;
     int dispatching = 0; // only touched on the owner thread
     WindowReceiver *receiver = nullptr;
+    TWake wake;
 
+    // On the owner thread, woken: one message per wake-up, as the platform
+    // dispatches them between the thread's other events.
     bool TakeOne(TMsg &msg)
     {
         std::lock_guard g(m);
-        if (!alive || messages.empty())
+        if (!alive)
+            return false;
+        wake.Arm();
+        if (messages.empty())
             return false;
         msg = messages.front();
         messages.pop_front();
+        if (!messages.empty())
+            wake.Post(receiver);
         return true;
     }
 };
@@ -320,7 +371,7 @@ std::shared_ptr<MessageWindow> FindWindow(HWND wnd)
 
 bool WindowReceiver::event(QEvent *e)
 {
-    if (e->type() != kWindowMessageEvent)
+    if (e->type() != kWakeEvent)
         return QObject::event(e);
     if (auto w = w_.lock()) {
         TMsg msg;
@@ -340,6 +391,7 @@ HWND AllocateHWnd(std::function<void(TMsg &)> proc)
     auto w = std::make_shared<MessageWindow>();
     w->proc = std::move(proc);
     w->receiver = new WindowReceiver(w);
+    w->wake.Arm();
     auto &r = Windows();
     std::lock_guard g(r.m);
     w->handle = r.next++;
@@ -362,6 +414,7 @@ void DeallocateHWnd(HWND wnd)
     std::lock_guard g(w->m);
     w->alive = false;
     w->messages.clear();
+    w->wake.Drop();
     // Inside its own procedure the receiver is still on the call stack.
     if (w->dispatching == 0 && QThread::currentThread() == w->receiver->thread())
         delete w->receiver;
@@ -382,7 +435,7 @@ bool PostMessage(HWND wnd, uint32_t message, uintptr_t wParam, intptr_t lParam)
     if (!w->alive)
         return false;
     w->messages.push_back(TMsg{wnd, message, wParam, lParam});
-    QCoreApplication::postEvent(w->receiver, new QEvent(kWindowMessageEvent));
+    w->wake.Post(w->receiver);
     w->cv.notify_all();
     return true;
 }
@@ -521,16 +574,16 @@ uint32_t WaitPumping(TWaitable &object, uint32_t timeoutMs)
 
 namespace {
 
-// The texts travel in this queue, under its mutex, and the queued call only
-// wakes the user-interface thread. The call is posted under the mutex as well
-// and its drain takes the mutex first: so whatever the sending thread wrote
-// before, the call's own record included, is ordered before the drain by a lock
-// that the thread sanitizer sees (Qt's event queue locks where it cannot look).
+// The texts wait here until the receiver, an object of the user-interface
+// thread made with the application object, is woken (see TWake).
 // Leaked on purpose: a detached thread may still report while statics go.
+class ErrorReceiver;
 struct ThreadErrors {
     std::mutex m;
     TThreadErrorHandler handler;
     std::deque<std::string> pending;
+    ErrorReceiver *receiver = nullptr;
+    TWake wake;
 };
 ThreadErrors &Errors()
 {
@@ -573,6 +626,45 @@ void ShowPendingErrors()
     }
 }
 
+class ErrorReceiver : public QObject {
+public:
+    ~ErrorReceiver() override
+    {
+        auto &e = Errors();
+        std::lock_guard g(e.m);
+        if (e.receiver == this) {
+            e.receiver = nullptr;
+            e.wake.Drop();
+        }
+    }
+    bool event(QEvent *ev) override
+    {
+        if (ev->type() != kWakeEvent)
+            return QObject::event(ev);
+        {
+            // Armed before the texts are taken: a text that comes meanwhile wakes it again.
+            auto &e = Errors();
+            std::lock_guard g(e.m);
+            e.wake.Arm();
+        }
+        ShowPendingErrors();
+        return true;
+    }
+};
+
+// Run by every application object as it is made, on its thread.
+void MakeErrorReceiver()
+{
+    auto *r = new ErrorReceiver;
+    r->setParent(QCoreApplication::instance());
+    auto &e = Errors();
+    std::lock_guard g(e.m);
+    e.receiver = r;
+    e.wake.Drop(); // one of an earlier application object
+    e.wake.Arm();
+}
+Q_COREAPP_STARTUP_FUNCTION(MakeErrorReceiver)
+
 } // namespace
 
 TThreadErrorHandler SetThreadErrorHandler(TThreadErrorHandler handler)
@@ -592,9 +684,15 @@ void ShowThreadError(const std::string &message)
         return;
     }
     auto &e = Errors();
-    std::lock_guard g(e.m);
-    e.pending.push_back(message);
-    QMetaObject::invokeMethod(app, &ShowPendingErrors, Qt::QueuedConnection);
+    {
+        std::lock_guard g(e.m);
+        if (e.receiver) {
+            e.pending.push_back(message);
+            e.wake.Post(e.receiver);
+            return;
+        }
+    }
+    Show(CurrentHandler(), message); // the application object is going
 }
 
 } // namespace plat

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <numeric>
 #include <thread>
 
 using namespace plat;
@@ -123,6 +124,44 @@ TEST(HiddenWindow, MessagesRunOnTheOwnerThread)
     EXPECT_EQ(got, (std::vector<uint32_t>{WM_USER + 1, WM_USER + 2}));
     EXPECT_FALSE(IsWindow(w));
     EXPECT_FALSE(PostMessage(w, WM_USER, 0, 0));
+}
+
+// The owner thread waits in a pumping wait, whose input filter sees every
+// event, while the sender runs on. Either all messages are posted at once, or
+// each while the owner is still busy with the one before; the counter that
+// paces them is relaxed on purpose, so that only the hand-off itself orders
+// the two threads and the thread sanitizer reports one it cannot follow.
+TEST(HiddenWindow, MessagesOfARunningThreadArriveInOrderDuringAPumpingWait)
+{
+    constexpr uintptr_t kCount = 50;
+    for (const bool paced : {false, true}) {
+        SCOPED_TRACE(paced ? "each posted while the one before runs" : "all posted at once");
+        std::vector<uintptr_t> got;
+        std::atomic<uintptr_t> posted{0};
+        TEvent allGot(true, false), release(true, false);
+        const HWND w = AllocateHWnd([&](TMsg &m) {
+            got.push_back(m.wParam);
+            if (got.size() == kCount)
+                allGot.SetEvent();
+            else if (paced)
+                while (posted.load(std::memory_order_relaxed) <= got.size())
+                    std::this_thread::yield();
+        });
+        std::thread t([&] {
+            for (uintptr_t i = 0; i < kCount; ++i) {
+                PostMessage(w, WM_USER, i, 0);
+                posted.store(i + 1, std::memory_order_relaxed);
+            }
+            release.Wait(INFINITE);
+        });
+        EXPECT_EQ(WaitPumping(allGot, 60000), WAIT_OBJECT_0); // only a lost message reaches the limit
+        release.SetEvent();
+        t.join();
+        DeallocateHWnd(w);
+        std::vector<uintptr_t> expected(kCount);
+        std::iota(expected.begin(), expected.end(), uintptr_t{0});
+        EXPECT_EQ(got, expected);
+    }
 }
 
 TEST(ThreadErrors, ShownOnTheMainThreadWithoutBlocking)
