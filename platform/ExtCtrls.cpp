@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionProgressBar>
 #include <QTabBar>
 #include <algorithm>
 
@@ -204,10 +206,45 @@ TProgressBar::TProgressBar(TComponent *owner) : TWinControl(owner), bar_(new QPr
     Apply();
 }
 
+namespace {
+// The filled part's width in the bar's contents, as the style draws it.
+int FilledWidth(const QProgressBar &bar, const QRect &contents)
+{
+    const qint64 span = qint64(bar.maximum()) - bar.minimum();
+    if (span <= 0)
+        return contents.width();
+    return int(qint64(contents.width()) * (qint64(bar.value()) - bar.minimum()) / span);
+}
+} // namespace
+
 void TProgressBar::Apply()
 {
-    bar_->setRange(min_, max_);
+    // QProgressBar repaints itself at once on every new value, the whole
+    // bar; the progress window steps it a hundred times in a second.
+    // Setting the value with updates held back and asking for the strip
+    // between the old and the new end leaves the painting to the next
+    // pass of the event loop and to what changed.
+    if (bar_->minimum() != min_ || bar_->maximum() != max_ || !bar_->isVisible()) {
+        bar_->setRange(min_, max_);
+        bar_->setValue(position_);
+        return;
+    }
+    if (bar_->value() == position_)
+        return;
+    QStyleOptionProgressBar opt;
+    opt.initFrom(bar_);
+    const QRect contents = bar_->style()->subElementRect(QStyle::SE_ProgressBarContents, &opt, bar_);
+    const int before = FilledWidth(*bar_, contents);
+    const bool held = bar_->testAttribute(Qt::WA_UpdatesDisabled);
+    bar_->setAttribute(Qt::WA_UpdatesDisabled, true);
     bar_->setValue(position_);
+    bar_->setAttribute(Qt::WA_UpdatesDisabled, held);
+    const int after = FilledWidth(*bar_, contents);
+    // The style rounds the chunk's end and draws a line beside it.
+    constexpr int kEdge = 4;
+    const int left = contents.left() + std::min(before, after) - kEdge;
+    const int right = contents.left() + std::max(before, after) + kEdge;
+    bar_->update(QRect(left, 0, right - left + 1, bar_->height()));
 }
 
 void TProgressBar::SetMin(int v)

@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QLayout>
 #include <QMenu>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QRadioButton>
 #include <QStyleOptionButton>
 #include <QAbstractButton>
@@ -468,6 +470,57 @@ TEST(GuiData, ProgressBarStaysInItsRange)
     EXPECT_EQ(bar.Position(), 100);
     bar.SetPosition(250);
     EXPECT_EQ(bar.Position(), 100);
+}
+
+// A shown bar is not painted while its position is set, but in the next pass
+// of the event loop and only over what changed; that strip painted over the
+// old bar must give the bar that a full paint of the new position gives.
+TEST_F(FormFixture, ProgressBarPaintsWhatChangedLater)
+{
+    struct PaintLog : QObject {
+        QRegion painted;
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint) {
+                painted += static_cast<QPaintEvent *>(e)->region();
+                ++count;
+            }
+            return false;
+        }
+    };
+    struct Case {
+        int from;
+        int to; // -1: StepIt
+        int step;
+        bool strip; // not the first step off the start, nor the wrap back to it
+    };
+    const Case cases[] = {{0, -1, 1, false},  {39, -1, 1, true},  {99, -1, 1, true}, {100, -1, 1, false},
+                          {10, 90, 1, false}, {90, 10, 1, false}, {50, -1, 7, true}};
+    auto *bar = Place<TProgressBar>(5, 5, 190, 20);
+    QWidget *w = bar->Widget();
+    for (const Case &c : cases) {
+        bar->SetStep(c.step);
+        bar->SetPosition(c.from);
+        QApplication::processEvents();
+        QImage shown = w->grab().toImage();
+        PaintLog log;
+        w->installEventFilter(&log);
+        if (c.to < 0)
+            bar->StepIt();
+        else
+            bar->SetPosition(c.to);
+        EXPECT_EQ(log.count, 0) << c.from;
+        QApplication::processEvents();
+        w->removeEventFilter(&log);
+        ASSERT_FALSE(log.painted.isEmpty()) << c.from;
+        if (c.strip)
+            EXPECT_LT(log.painted.boundingRect().width(), w->width() / 2) << c.from;
+        QPainter p(&shown);
+        w->render(&p, log.painted.boundingRect().topLeft(), log.painted);
+        p.end();
+        EXPECT_EQ(shown, w->grab().toImage()) << c.from << " -> " << bar->Position();
+    }
 }
 
 TEST(GuiMenus, ShortcutsAcceleratorsAndItemClicks)
