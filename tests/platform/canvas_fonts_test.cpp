@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -158,6 +160,30 @@ TEST(FontProvider, RawTablesAreTheFileBytes)
                   static_cast<uint8_t>(head[14]) << 8 | static_cast<uint8_t>(head[15]),
               0x5F0F3CF5);  // magic number
     EXPECT_TRUE(face->Table("nope").empty());
+}
+
+// A face read from its file holds the file's bytes, all of them; what is
+// not a readable font file gives no face.
+TEST(FontProvider, FacesReadTheirWholeFile)
+{
+    auto installed = TFontProvider::Instance().Resolve("Arial", true, false);
+    ASSERT_TRUE(installed);
+    auto face = TTrueTypeFace::LoadFromFile(installed->FileName());
+    ASSERT_TRUE(face);
+    std::ifstream in(installed->FileName(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const std::string file = bytes.str();
+    ASSERT_EQ(face->FileData().size(), file.size());
+    EXPECT_EQ(std::memcmp(face->FileData().data(), file.data(), file.size()), 0);
+
+    const std::string folder = ::testing::TempDir() + "faces_folder";
+    std::filesystem::create_directories(folder);
+    const std::string empty = ::testing::TempDir() + "faces_empty.ttf";
+    std::ofstream(empty, std::ios::binary).close();
+    for (const std::string &name : {folder, empty, ::testing::TempDir() + "faces_missing.ttf"}) {
+        EXPECT_EQ(TTrueTypeFace::LoadFromFile(name), nullptr) << name;
+    }
 }
 
 TEST(FontProvider, DamagedFontDataIsRefused)

@@ -514,8 +514,9 @@ TEST_F(FormFixture, ProgressBarPaintsWhatChangedLater)
         QApplication::processEvents();
         w->removeEventFilter(&log);
         ASSERT_FALSE(log.painted.isEmpty()) << c.from;
-        if (c.strip)
+        if (c.strip) {
             EXPECT_LT(log.painted.boundingRect().width(), w->width() / 2) << c.from;
+        }
         QPainter p(&shown);
         w->render(&p, log.painted.boundingRect().topLeft(), log.painted);
         p.end();
