@@ -20,11 +20,11 @@
 // interface thread's wake-up, to the stop's clock reading. The same click on
 // a plain Qt window, timed to its release handler, is the floor: what of the
 // server path is not the program's.
-#include "administration/DeletionWindow.h"
-#include "administration/ParticularsWindow.h"
-#include "administration/ProgramStart.h"
-#include "administration/SubstitutionWindow.h"
-#include "administration/SubtestRoad.h"
+#include "windows/DeletionWindow.h"
+#include "windows/ParticularsWindow.h"
+#include "windows/ProgramStart.h"
+#include "windows/SubstitutionWindow.h"
+#include "windows/SubtestRoad.h"
 #include "platform/Application.h"
 #include "platform/AudioDeviceScripted.h"
 #include "platform/Clock.h"

@@ -4,9 +4,9 @@
 // worked out by hand from U = 1000, V = 500, T = 7 and x0 = 76.
 #include "administration/Administration.h"
 #include "administration/ReportPage.h"
-#include "tests/administration/PdfTools.h"
+#include "tests/support/PdfTools.h"
 #include "tests/administration/RecordedPage.h"
-#include "tests/administration/ScoreGrids.h"
+#include "tests/support/ScoreGrids.h"
 #include "tests/rendering/pdf/PdfPageSupport.h"
 
 #include "platform/Clock.h"

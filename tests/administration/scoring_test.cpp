@@ -2,7 +2,7 @@
 // norms_reference.py (exact rational arithmetic); the rows of the tables
 // below are that script's output.
 #include "administration/Scoring.h"
-#include "tests/administration/ScoreGrids.h"
+#include "tests/support/ScoreGrids.h"
 
 #include <gtest/gtest.h>
 

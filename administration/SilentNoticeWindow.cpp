@@ -1,8 +1,0 @@
-#include "administration/SilentNoticeWindow.h"
-
-Tpmessage *pmessage = nullptr;
-
-Tpmessage::Tpmessage(plat::TComponent *owner) : TNoticeForm(owner, "pmessage", false)
-{
-    Image1->OnClick = [](plat::TObject *) {};
-}

@@ -1,0 +1,137 @@
+// One whole run of the program, headless and on virtual time: the start-up
+// sequence to the main window, a walk to the choice window and back, and out
+// through the exit button.
+#include "windows/BackdropWindow.h"
+#include "windows/ChoiceWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/ProgramStart.h"
+#include "windows/ProgressWindow.h"
+#include "windows/ReportWindow.h"
+#include "windows/SavedNoticeWindow.h"
+#include "windows/SplashWindow.h"
+#include "platform/Application.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Graphics.h"
+#include "platform/Streams.h"
+#include "tests/windows/ProgramWindows.h"
+#include "tests/support/WindowDriver.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace plat;
+using zibor::test::TWindowDriver;
+
+TEST(StartUp, WholeRunFromSplashToGoodbye)
+{
+    TWindowDriver drv;
+    TApplication &app = *Application();
+    app.SetTitle("");
+    std::map<std::string, int> created;
+    bool splashPictureShown = false;
+    int mainShows = 0;
+    drv.Then([&] {
+        // A main window that runs again would never let the program end:
+        // fail at once instead of hanging.
+        TNotifyEvent formShow = ZIBMAINForm->OnShow;
+        ZIBMAINForm->OnShow = [&, formShow](TObject *sender) {
+            if (++mainShows > 1) {
+                ADD_FAILURE() << "the main window runs again";
+                Backblack->OnActivate = nullptr;
+            }
+            formShow(sender);
+        };
+        // Halfway: the progress window runs modally; the first group of
+        // windows exists, the second not yet.
+        ASSERT_TRUE(Loader && Loader->Modal());
+        EXPECT_EQ(app.Title(), "Zibolka Test Revised");
+        EXPECT_NE(ZIBMAINForm, nullptr);
+        EXPECT_NE(message, nullptr);
+        EXPECT_EQ(ZIBkeuze, nullptr);
+        EXPECT_EQ(Loader->Label1->Caption(), "Laden... even geduld s.v.p.");
+        EXPECT_EQ(Loader->ProgressBar1->Position(), 1) << "the show handler took the first step";
+        splashPictureShown = ZIBsplash->Visible() && ZIBsplash->Image1->Visible();
+        drv.Advance(98);
+        EXPECT_EQ(Loader->ModalResult(), mrNone);
+        drv.Advance(2); // 100 reached, then the tick that closes
+        EXPECT_EQ(Loader->ModalResult(), mrCancel);
+        EXPECT_FALSE(ZIBsplash->Image1->Visible()) << "the splash picture goes on its third count";
+    });
+    drv.Then([&] {
+        // The whole run happens inside the backdrop's creation.
+        ASSERT_TRUE(ZIBMAINForm->Modal());
+        EXPECT_EQ(app.MainForm(), ZIBMAINForm);
+        EXPECT_NE(ZIBkeuze, nullptr);
+        EXPECT_EQ(ZIBMAINForm->FormStyle(), TFormStyle::fsStayOnTop);
+        EXPECT_EQ(ZIBMAINForm->TrayIcon->Hint(), "Zibolka Test Revised");
+        EXPECT_EQ(ZIBMAINForm->DataPath.back(), '\\');
+        EXPECT_EQ(ZIBMAINForm->EFase->Text(), "Startfase");
+        for (int i = 0; i < app.ComponentCount(); ++i)
+            ++created[dynamic_cast<TForm *>(app.Components(i)) ? typeid(*app.Components(i)).name() : "other"];
+        EXPECT_TRUE(drv.Click(*ZIBMAINForm, "ButtonNT"));
+        drv.Advance(500);
+    });
+    drv.Then([&] {
+        ASSERT_TRUE(ZIBkeuze->Modal());
+        EXPECT_TRUE(drv.Click(*ZIBkeuze, "ButtonExit"));
+    });
+    drv.Then([&] { EXPECT_TRUE(drv.Click(*ZIBMAINForm, "ButtonExit")); });
+
+    InitializeModules();
+    RunProgram();
+
+    EXPECT_TRUE(splashPictureShown);
+    EXPECT_EQ(mainShows, 1);
+    EXPECT_TRUE(app.Terminated());
+    ASSERT_NE(Backblack, nullptr);
+    EXPECT_EQ(Backblack->MainResult(), mrOk);
+    EXPECT_EQ(drv.Sleeps(), (std::vector<unsigned>{1000, 2000}));
+    EXPECT_EQ(Loader, nullptr);
+    EXPECT_EQ(ZIBsplash, nullptr);
+    EXPECT_TRUE(app.ModalStack().empty());
+    // Every window once; the splash and progress windows besides.
+    EXPECT_EQ(created.size(), 19u);
+    for (const auto &[name, n] : created)
+        EXPECT_EQ(n, 1) << name;
+    // Shown once the run is over, the backdrop does not run the main window again.
+    EXPECT_TRUE(Backblack->Visible());
+    EXPECT_FALSE(ZIBMAINForm->Visible());
+    zibor::test::FreeProgramWindows();
+    app.CancelTerminate();
+}
+
+// The windows' pictures are decoded when a window first shows them, once for
+// every window with the same picture, and show what a decode on loading gave.
+class StartUpPictures : public zibor::test::ProgramWindows {};
+
+TEST_F(StartUpPictures, ABackgroundIsDecodedWhenAWindowFirstShowsIt)
+{
+    const auto jpegOf = [](TImage *image) { return dynamic_cast<const TJPEGImage *>(image->Picture().Graphic()); };
+    const TJPEGImage *before = jpegOf(ZIBMAINForm->Background); // "blk", until the window shows
+    const TJPEGImage *choice = jpegOf(ZIBkeuze->Background);
+    ASSERT_TRUE(before && choice);
+    EXPECT_FALSE(before->Decoded());
+    EXPECT_FALSE(choice->Decoded()) << "building the windows decodes none of their backgrounds";
+
+    TResourceStream stream("jpg", "ZIBbckgr1");
+    const std::vector<uint8_t> bytes = ReadRest(stream);
+    const QImage reference = DecodeJpeg(bytes.data(), bytes.size());
+    ASSERT_FALSE(reference.isNull());
+
+    ZIBMAINForm->Show();
+    // The window system's expose comes through the event loop; so does the paint.
+    QCoreApplication::processEvents();
+    ZIBMAINForm->Repaint();
+    const TJPEGImage *shown = jpegOf(ZIBMAINForm->Background);
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(shown->Decoded()) << "painting the window decodes its picture";
+    EXPECT_TRUE(choice->Decoded()) << "and so every window's copy of it";
+    EXPECT_EQ(shown->Image().constBits(), choice->Image().constBits()) << "one set of pixels for all";
+    EXPECT_EQ(shown->Image(), reference);
+    const QImage onScreen = ZIBMAINForm->Background->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(onScreen, reference) << "the window shows the pixels a decode on loading gave";
+    ZIBMAINForm->Hide();
+}

@@ -1,0 +1,10 @@
+#include "windows/DeletionIntroWindow.h"
+
+#include "windows/DeletionWindow.h"
+
+TFWin *FWin = nullptr;
+
+TFWin::TFWin(plat::TComponent *owner) : TIntroWindow(owner, DeletionIntroParams())
+{
+    ShowSubtest = [] { FWtfase->ShowModal(); };
+}
