@@ -64,3 +64,20 @@ function(zibor_discover_cases name)
     "endforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
+
+# Keeps target's own sources off the headers of the given folders: every such
+# header gets a stand-in that stops the compiler, and the stand-ins come first
+# in the target's include path, so an include of one, direct or through
+# another header, fails the build with the reason. The target's users are not
+# affected.
+function(zibor_forbid_includes target)
+  set(guard ${CMAKE_CURRENT_BINARY_DIR}/${target}_forbidden)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+    foreach(header IN LISTS headers)
+      file(CONFIGURE OUTPUT ${guard}/${header} CONTENT
+        "#error \"${header} is above ${target}: ${target} must not include it\"\n")
+    endforeach()
+  endforeach()
+  target_include_directories(${target} BEFORE PRIVATE ${guard})
+endfunction()
