@@ -3,6 +3,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <QFontDatabase>
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -707,6 +709,29 @@ std::shared_ptr<const TTrueTypeFace> TFontProvider::Resolve(const String &faceNa
     }
     byRequest_[key] = face;
     return face;
+}
+
+TFontPreparation::TFontPreparation(std::vector<String> faceNames)
+    : thread_([names = std::move(faceNames)] {
+          // Only a head start: whatever fails here fails again, and is
+          // reported, where the interface thread asks for the same.
+          try {
+              QFontDatabase::families();
+              for (const String &name : names)
+                  for (const bool bold : {false, true})
+                      TFontProvider::Instance().Resolve(name, bold, false);
+          } catch (...) {
+          }
+      })
+{
+}
+
+TFontPreparation::~TFontPreparation() { Wait(); }
+
+void TFontPreparation::Wait()
+{
+    if (thread_.joinable())
+        thread_.join();
 }
 
 String TFontProvider::ResolvedFamily(const String &faceName)

@@ -31,6 +31,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace plat {
@@ -207,6 +208,24 @@ private:
     std::map<std::string, std::shared_ptr<const TTrueTypeFace>> byRequest_;
     std::map<std::string, std::shared_ptr<const TTrueTypeFace>> byFile_;
     std::vector<String> families_;
+};
+
+// Building the toolkit's list of installed fonts (the first time any text
+// is laid out) and finding and reading the faces the windows ask for costs
+// tens of milliseconds. Where the interface thread has to wait anyway, a
+// thread does that work meanwhile; the owner waits for it before the
+// interface thread touches text again (at the latest when the preparation
+// is destroyed), so the two never measure text at the same time.
+class TFontPreparation {
+public:
+    explicit TFontPreparation(std::vector<String> faceNames);
+    ~TFontPreparation();
+    TFontPreparation(const TFontPreparation &) = delete;
+    TFontPreparation &operator=(const TFontPreparation &) = delete;
+    void Wait();
+
+private:
+    std::thread thread_;
 };
 
 // The sum of text advances, held within +-2^30 whatever the font height and

@@ -21,6 +21,8 @@
 #include "windows/SubstitutionIntroWindow.h"
 #include "windows/SubstitutionWindow.h"
 #include "platform/Application.h"
+#include "platform/Fonts.h"
+#include "platform/Graphics.h"
 
 using namespace plat;
 
@@ -62,7 +64,12 @@ void RunProgram()
     ZIBsplash = MakeForm<TZIBsplash>(&app);
     ZIBsplash->Show();
     ZIBsplash->Repaint();
-    app.Sleep(1000);
+    {
+        // The splash's second passes whatever happens; the fonts the windows
+        // are about to be built with are prepared meanwhile.
+        TFontPreparation fonts({"Arial", TFont().Name()});
+        app.Sleep(1000);
+    }
     ZIBsplash->Repaint();
     Loader = MakeForm<TLoader>(&app);
     app.SetTitle("Zibolka Test Revised");
