@@ -281,6 +281,10 @@ public:
     // Whether the loaded bytes have been decoded yet (by this picture or a
     // copy of it).
     bool Decoded() const;
+    // Starts decoding the loaded bytes on another thread, for a picture that
+    // is about to be shown while the interface thread has other work; the
+    // first use of the pixels waits for that decode instead of doing its own.
+    void DecodeAhead() const;
 
 protected:
     const QImage &Pixels() const override;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -174,6 +175,19 @@ std::vector<uint8_t> EncodeJpeg(const QImage &source, int quality)
 // writer may read a copy elsewhere: the first decode is guarded.
 struct TJPEGImage::Source {
     explicit Source(std::vector<uint8_t> b) : bytes(std::move(b)) {}
+    ~Source()
+    {
+        if (ahead.joinable())
+            ahead.join();
+    }
+    void DecodeAhead()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        // The thread takes the mutex first thing, so whoever asks for the
+        // pixels meanwhile waits for its decode.
+        if (!decoded && !ahead.joinable())
+            ahead = std::thread([this] { Image(); });
+    }
     const QImage &Image()
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -195,6 +209,7 @@ struct TJPEGImage::Source {
     bool decoded = false;
     QImage image;
     bool grayscale = false;
+    std::thread ahead;
 };
 
 void TJPEGImage::LoadFromStream(TStream &stream)
@@ -209,6 +224,12 @@ void TJPEGImage::LoadFromStream(TStream &stream)
 const QImage &TJPEGImage::Pixels() const { return source_ ? source_->Image() : image_; }
 
 bool TJPEGImage::Decoded() const { return !source_ || source_->Decoded(); }
+
+void TJPEGImage::DecodeAhead() const
+{
+    if (source_)
+        source_->DecodeAhead();
+}
 
 bool TJPEGImage::Grayscale() const
 {

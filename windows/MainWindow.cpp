@@ -111,31 +111,48 @@ TZIBMAINForm::~TZIBMAINForm()
 // ---------------------------------------------------------------------------
 // Shared operations
 
+namespace {
+
+template <class Graphic>
+std::unique_ptr<Graphic> LoadResourcePicture(const char *type, const String &name)
+{
+    TResourceStream stream(type, name);
+    auto graphic = std::make_unique<Graphic>();
+    graphic->LoadFromStream(stream);
+    return graphic;
+}
+
+} // namespace
+
 // Every window shows the program's own pictures, many of them the same one.
+template <class Graphic>
+const TGraphic *TZIBMAINForm::LoadedPicture(const char *type, const String &name)
+{
+    const String key = String(type) + "/" + name;
+    auto it = pictures_.find(key);
+    if (it == pictures_.end())
+        it = pictures_.emplace(key, LoadResourcePicture<Graphic>(type, name)).first;
+    return it->second.get();
+}
+
 template <class Graphic>
 void SetResourceImage(TImage *image, const char *type, const String &name)
 {
-    const auto load = [&] {
-        TResourceStream stream(type, name);
-        auto graphic = std::make_unique<Graphic>();
-        graphic->LoadFromStream(stream);
-        return graphic;
-    };
-    if (!ZIBMAINForm) {
-        image->Picture().SetGraphic(load());
-        return;
-    }
-    auto &loaded = ZIBMAINForm->pictures_;
-    const String key = String(type) + "/" + name;
-    auto it = loaded.find(key);
-    if (it == loaded.end())
-        it = loaded.emplace(key, load()).first;
-    image->Picture().SetGraphic(it->second.get());
+    if (!ZIBMAINForm)
+        image->Picture().SetGraphic(LoadResourcePicture<Graphic>(type, name));
+    else
+        image->Picture().SetGraphic(ZIBMAINForm->LoadedPicture<Graphic>(type, name));
 }
 
 void TZIBMAINForm::SetButtonImage(TImage *image, const String &name) { SetResourceImage<TGIFImage>(image, "gif", name); }
 
 void TZIBMAINForm::SetJpegImage(TImage *image, const String &name) { SetResourceImage<TJPEGImage>(image, "jpg", name); }
+
+void TZIBMAINForm::DecodeJpegAhead(TImage *image)
+{
+    if (const auto *jpeg = dynamic_cast<const TJPEGImage *>(image->Picture().Graphic()))
+        jpeg->DecodeAhead();
+}
 
 void TZIBMAINForm::PlayClickSound()
 {
@@ -181,6 +198,9 @@ void TZIBMAINForm::Formcreate(TObject *)
     TrayIcon->SetVisible(true);
     ProgramFolder = plat::ProgramFolder();
     SetJpegImage(Background, "blk");
+    // The background the window shows first is ready by the time the other
+    // windows are built.
+    static_cast<const TJPEGImage *>(LoadedPicture<TJPEGImage>("jpg", "ZIBbckgr1"))->DecodeAhead();
     SetFormStyle(TFormStyle::fsStayOnTop);
     ZIBMainInitialize();
 }

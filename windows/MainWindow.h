@@ -28,6 +28,10 @@ public:
     // pixels; a JPEG is decoded when the first control that shows it paints.
     static void SetButtonImage(plat::TImage *image, const plat::String &name);
     static void SetJpegImage(plat::TImage *image, const plat::String &name);
+    // A picture shown soon while the interface thread has other work (the
+    // splash's, the main window's first background) is decoded meanwhile on
+    // another thread.
+    static void DecodeJpegAhead(plat::TImage *image);
     void PlayClickSound();
     void PlaySaveSound();
     void ZIBMainInitialize();
@@ -87,6 +91,8 @@ private:
     std::unique_ptr<plat::TResourceStream> clickStream_;
     // The pictures loaded so far, by resource type and name.
     std::map<plat::String, std::unique_ptr<plat::TGraphic>> pictures_;
+    template <class Graphic>
+    const plat::TGraphic *LoadedPicture(const char *type, const plat::String &name);
     template <class Graphic>
     friend void SetResourceImage(plat::TImage *image, const char *type, const plat::String &name);
 };

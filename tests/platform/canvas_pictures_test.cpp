@@ -29,6 +29,12 @@ struct BytesStream : TMemoryStream {
     }
 };
 
+void LoadBytes(TGraphic &picture, const std::vector<uint8_t> &bytes)
+{
+    BytesStream s(bytes);
+    picture.LoadFromStream(s);
+}
+
 bool Near(TColor a, TColor b, int tolerance = 24)
 {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
@@ -103,6 +109,43 @@ TEST(Pictures, AJpegIsDecodedOnFirstUseOnceForAllItsCopies)
     bad.LoadFromStream(b);
     EXPECT_TRUE(bad.Empty());
     EXPECT_TRUE(bad.Data().empty()) << "a picture that does not decode has no bytes to write";
+}
+
+// A picture about to be shown decodes on another thread; its first use waits
+// for that decode and gets the pixels a decode on loading gave. A picture
+// freed while its decode runs waits for it; bad bytes stay an empty picture.
+TEST(Pictures, AJpegDecodedAheadServesItsFirstUse)
+{
+    const auto bytes = Fixture("halves.jpg");
+    TJPEGImage jpeg;
+    LoadBytes(jpeg, bytes);
+    const std::unique_ptr<TGraphic> copy = jpeg.Clone();
+    jpeg.DecodeAhead();
+    jpeg.DecodeAhead();
+    const QImage &copied = static_cast<const TJPEGImage &>(*copy).Image();
+    EXPECT_EQ(copied, DecodeJpeg(bytes.data(), bytes.size())) << "a copy waits for the same decode";
+    EXPECT_FALSE(copied.isNull());
+    EXPECT_TRUE(jpeg.Decoded());
+    EXPECT_EQ(jpeg.Image().constBits(), copied.constBits());
+    jpeg.DecodeAhead(); // decoded already: nothing starts
+
+    for (int i = 0; i < 20; ++i) {
+        auto freed = std::make_unique<TJPEGImage>();
+        LoadBytes(*freed, bytes);
+        freed->DecodeAhead();
+    }
+
+    TJPEGImage bad;
+    LoadBytes(bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)));
+    bad.DecodeAhead();
+    EXPECT_TRUE(bad.Empty());
+    EXPECT_TRUE(bad.Data().empty());
+
+    TBitmap blue(4, 4);
+    TJPEGImage assigned;
+    assigned.Assign(blue);
+    assigned.DecodeAhead(); // pixels of its own: nothing to decode
+    EXPECT_EQ(assigned.Width(), 4);
 }
 
 TEST(Pictures, BadDataGivesAnEmptyPictureThatDrawsNothing)
