@@ -346,6 +346,46 @@ QImage To32Bit(const QImage &image)
 
 } // namespace
 
+TEncodedPixels::~TEncodedPixels()
+{
+    if (ahead_.joinable())
+        ahead_.join();
+}
+
+void TEncodedPixels::DecodeAhead()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    // The thread takes the mutex first thing, so whoever asks for the
+    // pixels meanwhile waits for its decode.
+    if (!decoded_ && !ahead_.joinable())
+        ahead_ = std::thread([this] { Image(); });
+}
+
+const QImage &TEncodedPixels::Image()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!decoded_) {
+        bool flag = false;
+        image_ = decoder_(bytes_, &flag);
+        flag_ = !image_.isNull() && flag;
+        decoded_ = true;
+    }
+    return image_;
+}
+
+bool TEncodedPixels::Flag()
+{
+    Image();
+    std::lock_guard<std::mutex> lock(mutex_);
+    return flag_;
+}
+
+bool TEncodedPixels::Decoded()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return decoded_;
+}
+
 void TRasterGraphic::Draw(TCanvas &canvas, const TRect &rect) const
 {
     if (Empty())
@@ -499,17 +539,109 @@ void TBitmap::SaveToStream(TStream &stream) const
 
 // ---------------------------------------------------------------- GIF and icon
 
+namespace {
+// Steps over a chain of data sub-blocks and its terminator; false when the
+// bytes end first.
+bool SkipSubBlocks(const uint8_t *data, size_t size, size_t &at, const std::function<void(const uint8_t *, size_t)> &first = {})
+{
+    bool isFirst = true;
+    for (;;) {
+        if (at >= size)
+            return false;
+        const size_t length = data[at++];
+        if (length == 0)
+            return true;
+        if (at + length > size)
+            return false;
+        if (isFirst && first)
+            first(data + at, length);
+        isFirst = false;
+        at += length;
+    }
+}
+} // namespace
+
+bool GifHasTransparency(const uint8_t *data, size_t size)
+{
+    // Header (6), logical screen (7), then the global colour table.
+    if (!data || size < 13 || std::memcmp(data, "GIF8", 4) != 0)
+        return false;
+    size_t at = 13;
+    if (data[10] & 0x80)
+        at += size_t(3) << ((data[10] & 0x07) + 1);
+    bool transparent = false;
+    // Extensions up to the first image; the last graphic control block in
+    // front of it holds for it.
+    while (at < size) {
+        const uint8_t introducer = data[at++];
+        if (introducer == 0x2C) {
+            // The descriptor (9) and its colour table. A frame cut short
+            // still decodes, as far as its data goes, once the code size,
+            // the first block's length and (unless that is 0) one byte of
+            // data are there.
+            if (at + 9 > size)
+                return false;
+            const uint8_t flags = data[at + 8];
+            at += 9;
+            if (flags & 0x80)
+                at += size_t(3) << ((flags & 0x07) + 1);
+            return transparent && at + 1 < size && (data[at + 1] == 0 || at + 2 < size);
+        }
+        if (introducer != 0x21 || at >= size)
+            return false;
+        const uint8_t label = data[at++];
+        const bool control = label == 0xF9;
+        if (!SkipSubBlocks(data, size, at, [&](const uint8_t *block, size_t length) {
+                if (control && length >= 4)
+                    transparent = (block[0] & 0x01) != 0;
+            }))
+            return false;
+    }
+    return false;
+}
+
+namespace {
+QImage DecodeGif(const std::vector<uint8_t> &bytes, bool *)
+{
+    return To32Bit(QtDecode(bytes, "GIF"));
+}
+} // namespace
+
 void TGIFImage::LoadFromStream(TStream &stream)
 {
-    data_ = ReadRest(stream);
-    image_ = To32Bit(QtDecode(data_, "GIF"));
-    if (image_.isNull())
-        data_.clear();
-    transparent_ = image_.hasAlphaChannel();
+    std::vector<uint8_t> bytes = ReadRest(stream);
+    transparent_ = GifHasTransparency(bytes.data(), bytes.size());
+    transparencySet_ = false;
+    source_ = std::make_shared<TEncodedPixels>(std::move(bytes), DecodeGif);
+    image_ = QImage();
     Changed();
 }
 
-void TGIFImage::SaveToStream(TStream &stream) const { WriteAll(stream, data_); }
+const QImage &TGIFImage::Pixels() const { return source_ ? source_->Image() : image_; }
+
+bool TGIFImage::Decoded() const { return !source_ || source_->Decoded(); }
+
+bool TGIFImage::Transparent() const
+{
+    if (!source_ || transparencySet_ || !source_->Decoded())
+        return transparent_;
+    return source_->Image().hasAlphaChannel();
+}
+
+void TGIFImage::SetTransparent(bool on)
+{
+    const bool was = Transparent();
+    transparencySet_ = true;
+    transparent_ = on;
+    if (on != was)
+        Changed();
+}
+
+void TGIFImage::SaveToStream(TStream &stream) const
+{
+    if (source_ && !source_->Image().isNull())
+        WriteAll(stream, source_->Bytes());
+}
 
 void TIcon::LoadFromStream(TStream &stream)
 {

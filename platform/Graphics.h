@@ -14,7 +14,9 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace plat {
@@ -174,7 +176,9 @@ public:
     // code that needs pixels: recorders, the PDF writer, grey previews.
     virtual QImage ToImage() const = 0;
 
-    bool Transparent() const { return transparent_; }
+    // A picture that decodes on first use may know its transparency only
+    // from its header until then.
+    virtual bool Transparent() const { return transparent_; }
     virtual void SetTransparent(bool on);
 
     TNotifyEvent OnChange;
@@ -201,6 +205,39 @@ protected:
     // use gives its decoded pixels here.
     virtual const QImage &Pixels() const { return image_; }
     QImage image_;
+};
+
+// The bytes of a loaded picture and the pixels they decode to, shared by the
+// picture's copies. The decode runs once, on the first call that needs the
+// pixels; pictures are drawn on the interface thread, but a recorder or the
+// PDF writer may read a copy elsewhere, so it runs under a lock.
+class TEncodedPixels {
+public:
+    // Decodes the bytes (a null image when they do not decode) and may set
+    // a flag of its own (JPEG: grayscale).
+    using TDecoder = QImage (*)(const std::vector<uint8_t> &bytes, bool *flag);
+    TEncodedPixels(std::vector<uint8_t> bytes, TDecoder decoder) : bytes_(std::move(bytes)), decoder_(decoder) {}
+    // Waits for a decode ahead that is still running.
+    ~TEncodedPixels();
+    TEncodedPixels(const TEncodedPixels &) = delete;
+    TEncodedPixels &operator=(const TEncodedPixels &) = delete;
+    const QImage &Image();
+    // Starts the decode on another thread, unless it ran or runs; the first
+    // use of the pixels waits for it instead of decoding.
+    void DecodeAhead();
+    // The decoder's flag; false when the bytes did not decode.
+    bool Flag();
+    bool Decoded();
+    const std::vector<uint8_t> &Bytes() const { return bytes_; }
+
+private:
+    const std::vector<uint8_t> bytes_;
+    const TDecoder decoder_;
+    std::mutex mutex_;
+    bool decoded_ = false;
+    bool flag_ = false;
+    QImage image_;
+    std::thread ahead_;
 };
 
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
@@ -290,10 +327,9 @@ protected:
     const QImage &Pixels() const override;
 
 private:
-    struct Source;
     // The loaded file, shared with copies; null once the pixels were set
     // from another graphic.
-    std::shared_ptr<Source> source_;
+    std::shared_ptr<TEncodedPixels> source_;
     int quality_ = 90;
     bool grayscale_ = false;
     mutable std::vector<uint8_t> data_;
@@ -301,16 +337,39 @@ private:
 
 // GIF pictures (first frame), decoded by Qt. A transparent palette entry
 // becomes alpha, so Draw leaves those pixels alone.
+//
+// Like a JPEG, a loaded GIF keeps its bytes and decodes them on first use,
+// once for all its copies. Its transparency is read from the file's header
+// (the first frame's graphic control block) on loading; once decoded, a
+// picture that was not told otherwise is transparent when its pixels have
+// alpha, so a damaged file is an empty picture without transparency.
 class TGIFImage : public TRasterGraphic {
 public:
     void LoadFromStream(TStream &stream) override;
+    // The loaded bytes; nothing when they do not decode.
     void SaveToStream(TStream &stream) const override;
     const char *ClassName() const override { return "TGIFImage"; }
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TGIFImage>(*this); }
+    bool Transparent() const override;
+    void SetTransparent(bool on) override;
+    // Whether the loaded bytes have been decoded yet (by this picture or a
+    // copy of it).
+    bool Decoded() const;
+
+protected:
+    const QImage &Pixels() const override;
 
 private:
-    std::vector<uint8_t> data_;
+    std::shared_ptr<TEncodedPixels> source_;
+    // Set when SetTransparent was called after loading: from then on the
+    // flag is what was set, whatever the pixels have.
+    bool transparencySet_ = false;
 };
+
+// Whether a GIF's first frame has a transparent colour, from the graphic
+// control block in front of it; nothing is decompressed. False for bytes
+// that are no GIF or end before the first frame's data does.
+bool GifHasTransparency(const uint8_t *data, size_t size);
 
 // Icons (.ico): the first image of the file, with its mask as alpha.
 class TIcon : public TRasterGraphic {

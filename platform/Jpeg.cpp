@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -45,7 +43,13 @@ struct DecodeJob {
     ErrorManager err;
     QImage image;
     std::vector<JSAMPLE> row;
+    std::vector<JSAMPROW> lines;
 };
+
+// Format_RGB32 is 0xffRRGGBB in a 32-bit word: B, G, R, 0xff in memory on a
+// little-endian machine. The alpha spaces set the fourth byte to 0xff; the
+// X spaces would leave it undefined.
+constexpr J_COLOR_SPACE kRgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
 
 struct EncodeJob {
     jpeg_compress_struct cinfo;
@@ -84,37 +88,44 @@ QImage DecodeJpeg(const uint8_t *data, size_t size, bool *grayscale)
     }
     const bool cmyk = j->cinfo.jpeg_color_space == JCS_CMYK || j->cinfo.jpeg_color_space == JCS_YCCK;
     const bool gray = j->cinfo.jpeg_color_space == JCS_GRAYSCALE;
-    j->cinfo.out_color_space = cmyk ? JCS_CMYK : gray ? JCS_GRAYSCALE : JCS_RGB;
+    // Colour and grey pictures come out of the library as Format_RGB32's
+    // own bytes, opaque alpha included, straight into the image's lines;
+    // only CMYK is converted here, a line at a time.
+    j->cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
     jpeg_start_decompress(&j->cinfo);
     const int w = static_cast<int>(j->cinfo.output_width), h = static_cast<int>(j->cinfo.output_height);
-    const int comps = j->cinfo.output_components;
-    // Adobe writes CMYK inverted.
-    const bool inverted = cmyk && j->cinfo.saw_Adobe_marker;
     j->image = QImage(w, h, QImage::Format_RGB32);
     if (j->image.isNull()) {
         jpeg_destroy_decompress(&j->cinfo);
         return {};
     }
-    j->row.resize(static_cast<size_t>(w) * static_cast<size_t>(comps));
-    while (j->cinfo.output_scanline < j->cinfo.output_height) {
-        JSAMPROW rows[1] = {j->row.data()};
-        const int y = static_cast<int>(j->cinfo.output_scanline);
-        if (jpeg_read_scanlines(&j->cinfo, rows, 1) != 1)
-            break;
-        auto *out = reinterpret_cast<QRgb *>(j->image.scanLine(y));
-        const JSAMPLE *in = j->row.data();
-        for (int x = 0; x < w; ++x, in += comps) {
-            if (comps == 1) {
-                out[x] = qRgb(in[0], in[0], in[0]);
-            } else if (comps == 4) {
+    if (cmyk) {
+        // Adobe writes CMYK inverted.
+        const bool inverted = j->cinfo.saw_Adobe_marker;
+        j->row.resize(static_cast<size_t>(w) * 4);
+        while (j->cinfo.output_scanline < j->cinfo.output_height) {
+            JSAMPROW rows[1] = {j->row.data()};
+            const int y = static_cast<int>(j->cinfo.output_scanline);
+            if (jpeg_read_scanlines(&j->cinfo, rows, 1) != 1)
+                break;
+            auto *out = reinterpret_cast<QRgb *>(j->image.scanLine(y));
+            const JSAMPLE *in = j->row.data();
+            for (int x = 0; x < w; ++x, in += 4) {
                 int c = in[0], m = in[1], yy = in[2], k = in[3];
                 if (!inverted) {
                     c = 255 - c; m = 255 - m; yy = 255 - yy; k = 255 - k;
                 }
                 out[x] = qRgb(c * k / 255, m * k / 255, yy * k / 255);
-            } else {
-                out[x] = qRgb(in[0], in[1], in[2]);
             }
+        }
+    } else {
+        j->lines.resize(static_cast<size_t>(h));
+        for (int y = 0; y < h; ++y)
+            j->lines[static_cast<size_t>(y)] = j->image.scanLine(y);
+        while (j->cinfo.output_scanline < j->cinfo.output_height) {
+            const JDIMENSION y = j->cinfo.output_scanline;
+            if (jpeg_read_scanlines(&j->cinfo, j->lines.data() + y, j->cinfo.output_height - y) == 0)
+                break;
         }
     }
     jpeg_finish_decompress(&j->cinfo);
@@ -171,50 +182,16 @@ std::vector<uint8_t> EncodeJpeg(const QImage &source, int quality)
 
 // ---------------------------------------------------------------- TJPEGImage
 
-// Pictures are drawn on the interface thread, but a recorder or the PDF
-// writer may read a copy elsewhere: the first decode is guarded.
-struct TJPEGImage::Source {
-    explicit Source(std::vector<uint8_t> b) : bytes(std::move(b)) {}
-    ~Source()
-    {
-        if (ahead.joinable())
-            ahead.join();
-    }
-    void DecodeAhead()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        // The thread takes the mutex first thing, so whoever asks for the
-        // pixels meanwhile waits for its decode.
-        if (!decoded && !ahead.joinable())
-            ahead = std::thread([this] { Image(); });
-    }
-    const QImage &Image()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        if (!decoded) {
-            bool gray = false;
-            image = DecodeJpeg(bytes.data(), bytes.size(), &gray);
-            grayscale = !image.isNull() && gray;
-            decoded = true;
-        }
-        return image;
-    }
-    bool Decoded()
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        return decoded;
-    }
-    const std::vector<uint8_t> bytes;
-    std::mutex mutex;
-    bool decoded = false;
-    QImage image;
-    bool grayscale = false;
-    std::thread ahead;
-};
+namespace {
+QImage DecodeJpegBytes(const std::vector<uint8_t> &bytes, bool *grayscale)
+{
+    return DecodeJpeg(bytes.data(), bytes.size(), grayscale);
+}
+} // namespace
 
 void TJPEGImage::LoadFromStream(TStream &stream)
 {
-    source_ = std::make_shared<Source>(ReadRest(stream));
+    source_ = std::make_shared<TEncodedPixels>(ReadRest(stream), DecodeJpegBytes);
     image_ = QImage();
     data_.clear();
     grayscale_ = false;
@@ -231,19 +208,17 @@ void TJPEGImage::DecodeAhead() const
         source_->DecodeAhead();
 }
 
+
 bool TJPEGImage::Grayscale() const
 {
-    if (!source_)
-        return grayscale_;
-    source_->Image();
-    return source_->grayscale;
+    return source_ ? source_->Flag() : grayscale_;
 }
 
 const std::vector<uint8_t> &TJPEGImage::Data() const
 {
     if (source_) {
         static const std::vector<uint8_t> none;
-        return source_->Image().isNull() ? none : source_->bytes;
+        return source_->Image().isNull() ? none : source_->Bytes();
     }
     if (data_.empty() && !image_.isNull())
         data_ = EncodeJpeg(image_, quality_);
