@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace plat;
@@ -136,5 +137,61 @@ TEST_F(StartUpPictures, ABackgroundIsDecodedWhenAWindowFirstShowsIt)
     EXPECT_EQ(shown->Image(), reference);
     const QImage onScreen = ZIBMAINForm->Background->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(onScreen, reference) << "the window shows the pixels a decode on loading gave";
+    ZIBMAINForm->Hide();
+}
+
+// A button picture is decoded when a window first shows it: building the
+// windows decodes none of the GIFs, showing the main window only its own.
+TEST_F(StartUpPictures, AButtonPictureIsDecodedWhenAWindowFirstShowsIt)
+{
+    struct Placed {
+        std::string where;
+        TImage *image;
+        const TGIFImage *gif;
+    };
+    std::vector<Placed> gifs;
+    TApplication &app = *Application();
+    for (int f = 0; f < app.ComponentCount(); ++f) {
+        auto *form = dynamic_cast<TForm *>(app.Components(f));
+        for (int c = 0; form && c < form->ComponentCount(); ++c)
+            if (auto *image = dynamic_cast<TImage *>(form->Components(c)))
+                if (auto *gif = dynamic_cast<const TGIFImage *>(image->Picture().Graphic()))
+                    gifs.push_back({form->Name() + "." + image->Name(), image, gif});
+    }
+    ASSERT_GT(gifs.size(), 3u);
+    for (const Placed &p : gifs)
+        EXPECT_FALSE(p.gif->Decoded()) << p.where << ": building the windows decodes no button picture";
+
+    ZIBMAINForm->Show();
+    QCoreApplication::processEvents();
+    ZIBMAINForm->Repaint();
+    size_t undecoded = 0;
+    const std::map<TImage *, const char *> shown = {
+        {ZIBMAINForm->ButtonNT, "BtnNToff"}, {ZIBMAINForm->ButtonTH, "BtnTHoff"}, {ZIBMAINForm->ButtonTRO, "BtnTROoff"}};
+    for (const Placed &p : gifs) {
+        SCOPED_TRACE(p.where);
+        const auto it = shown.find(p.image);
+        if (it == shown.end()) {
+            // Another window's picture is decoded only when it is a copy of
+            // one the main window shows.
+            const bool copyOfShown = p.gif->Decoded() && std::any_of(shown.begin(), shown.end(), [&](const auto &s) {
+                return dynamic_cast<const TGIFImage *>(s.first->Picture().Graphic())->Image().constBits() ==
+                       p.gif->Image().constBits();
+            });
+            EXPECT_EQ(p.gif->Decoded(), copyOfShown);
+            undecoded += !p.gif->Decoded();
+            continue;
+        }
+        ASSERT_TRUE(p.gif->Decoded()) << "painting the window decodes its buttons";
+        TResourceStream stream("gif", it->second);
+        const std::vector<uint8_t> bytes = ReadRest(stream);
+        QByteArray data(reinterpret_cast<const char *>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+        QImage reference = QImage::fromData(data, "GIF");
+        ASSERT_TRUE(reference.hasAlphaChannel());
+        reference = reference.convertToFormat(QImage::Format_ARGB32);
+        EXPECT_EQ(p.gif->Image(), reference) << "the pixels Qt's reader gives";
+        EXPECT_EQ(p.gif->Image().format(), QImage::Format_ARGB32);
+    }
+    EXPECT_GE(undecoded, gifs.size() / 2) << "the other windows' pictures wait for their windows";
     ZIBMAINForm->Hide();
 }
