@@ -368,7 +368,8 @@ private:
 
 // Whether a GIF's first frame has a transparent colour, from the graphic
 // control block in front of it; nothing is decompressed. False for bytes
-// that are no GIF or end before the first frame's data does.
+// that are no GIF or end before the first frame's data begins, which Qt's
+// reader refuses.
 bool GifHasTransparency(const uint8_t *data, size_t size);
 
 // Icons (.ico): the first image of the file, with its mask as alpha.
