@@ -95,7 +95,9 @@ TEST_F(ProgramLooks, BothReportWindowsShadowThePaperInTheDesktopColour)
         EXPECT_EQ(pp.PaperView().ShadowColor(), clBackground);
         zibor::preview::TPaperPreview &paper = pp.PaperControl();
         EXPECT_EQ(paper.ShadowColor(), clBackground);
-        pp.SetBounds(0, 0, 300, 400);
+        // Sized as the preview sizes it for a page: an unsized paper paints
+        // nothing, and its grab would be whatever the memory held.
+        paper.SetPaperSize(120, 170);
         const QImage img = PaintOffscreen(paper);
         const int s = paper.ShadowSize();
         ASSERT_GT(s, 0);
