@@ -424,30 +424,94 @@ void TControl::FontChanged()
                 w->Controls(i)->SetParentFont(true);
 }
 
+namespace {
+// Qt tells the widget and everything beneath it of every font or palette
+// set, changed or not: only a real change is written.
+void SetFontIfChanged(QWidget &w, const QFont &f)
+{
+    const QFont &now = w.font();
+    if (w.testAttribute(Qt::WA_SetFont) && now.resolveMask() == f.resolveMask() && now == f)
+        return;
+    w.setFont(f);
+}
+
+void SetPaletteIfChanged(QWidget &w, const QPalette &p)
+{
+    const QPalette &now = w.palette();
+    if (w.testAttribute(Qt::WA_SetPalette) && now.resolveMask() == p.resolveMask() && now == p)
+        return;
+    w.setPalette(p);
+}
+} // namespace
+
 void TControl::ApplyFont()
 {
     if (!widget_)
         return;
-    QFont f(QString::fromStdString(font_->Name()));
-    // The font's height is in pixels at 96 dpi: negative the em, positive the cell.
-    const int h = font_->Height();
-    f.setPixelSize(std::max(1, h < 0 ? -h : h * 4 / 5));
-    const TFontStyles st = font_->Style();
-    f.setBold(st & fsBold);
-    f.setItalic(st & fsItalic);
-    f.setUnderline(st & fsUnderline);
-    f.setStrikeOut(st & fsStrikeOut);
-    widget_->setFont(f);
+    if (Loading()) {
+        fontHeld_ = true;
+        return;
+    }
+    WriteFont();
+}
+
+void TControl::WriteHeld()
+{
+    if (widget_ && (fontHeld_ || colorHeld_))
+        WriteLook(fontHeld_, colorHeld_);
+}
+
+void TControl::WriteFont() { WriteLook(true, false); }
+
+void TControl::WriteColor() { WriteLook(false, true); }
+
+void TControl::WriteLook(bool font, bool color)
+{
     QPalette pal = widget_->palette();
-    const QColor c = ToQColor(font_->Color());
-    pal.setColor(QPalette::WindowText, c);
-    // The marks of check boxes and radio buttons (also those of a radio
-    // group's box) are drawn in the text colour; the system draws them in
-    // its own, whatever the caption's font.
-    const bool marks = qobject_cast<QAbstractButton *>(widget_) || qobject_cast<QGroupBox *>(widget_);
-    pal.setColor(QPalette::Text, marks ? QApplication::palette().color(QPalette::Text) : c);
-    pal.setColor(QPalette::ButtonText, c);
-    widget_->setPalette(pal);
+    if (font) {
+        fontHeld_ = false;
+        QFont f(QString::fromStdString(font_->Name()));
+        // The font's height is in pixels at 96 dpi: negative the em, positive the cell.
+        const int h = font_->Height();
+        f.setPixelSize(std::max(1, h < 0 ? -h : h * 4 / 5));
+        const TFontStyles st = font_->Style();
+        f.setBold(st & fsBold);
+        f.setItalic(st & fsItalic);
+        f.setUnderline(st & fsUnderline);
+        f.setStrikeOut(st & fsStrikeOut);
+        SetFontIfChanged(*widget_, f);
+        const QColor c = ToQColor(TextColor());
+        pal.setColor(QPalette::WindowText, c);
+        // The marks of check boxes and radio buttons (also those of a radio
+        // group's box) are drawn in the text colour; the system draws them in
+        // its own, whatever the caption's font.
+        const bool marks = qobject_cast<QAbstractButton *>(widget_) || qobject_cast<QGroupBox *>(widget_);
+        pal.setColor(QPalette::Text, marks ? QApplication::palette().color(QPalette::Text) : c);
+        pal.setColor(QPalette::ButtonText, c);
+    }
+    if (color) {
+        colorHeld_ = false;
+        const QColor c = ToQColor(EffectiveColor());
+        pal.setColor(QPalette::Window, c);
+        pal.setColor(QPalette::Button, c);
+        if (baseFace_)
+            pal.setColor(QPalette::Base, c);
+    }
+    SetPaletteIfChanged(*widget_, pal);
+}
+
+void TControl::Loaded()
+{
+    TComponent::Loaded();
+    WriteHeldBeneath();
+}
+
+void TControl::WriteHeldBeneath()
+{
+    if (auto *w = dynamic_cast<TWinControl *>(this))
+        for (int i = 0; i < w->ControlCount(); ++i)
+            w->Controls(i)->WriteHeldBeneath();
+    WriteHeld();
 }
 
 void TControl::SetParent(TWinControl *p)
@@ -605,10 +669,11 @@ void TControl::ApplyColor()
 {
     if (!widget_)
         return;
-    QPalette pal = widget_->palette();
-    pal.setColor(QPalette::Window, ToQColor(EffectiveColor()));
-    pal.setColor(QPalette::Button, ToQColor(EffectiveColor()));
-    widget_->setPalette(pal);
+    if (Loading()) {
+        colorHeld_ = true;
+        return;
+    }
+    WriteColor();
 }
 
 void TControl::SetTextValue(const String &s)

@@ -214,8 +214,22 @@ protected:
     virtual String GetTextValue() const { return text_; }
     virtual void SetTextValue(const String &s);
     TColor EffectiveColor() const;
+    // Font and colours onto the widget. While the control is being loaded
+    // they are only noted, and written once when loading ends: a window's
+    // description sets them one property at a time, and every write makes
+    // Qt tell the widget and all beneath it.
     void ApplyColor();
     void ApplyFont();
+    // What loading still holds back, written now: for a measurement that
+    // the widget makes with its own font.
+    void WriteHeld();
+    void Loaded() override;
+    // The colour of the control's text: its font's, unless it shows another
+    // (a list its chosen item's).
+    virtual TColor TextColor() const { return font_->Color(); }
+    // Whether the control's face is its widget's base (edits and lists),
+    // not its window colour alone.
+    bool baseFace_ = false;
     virtual void ApplyVisible();
     void ApplyBounds();
     bool clickOnRelease_ = false;
@@ -225,6 +239,13 @@ protected:
 
 private:
     friend class TWinControl;
+    void WriteFont();
+    void WriteColor();
+    // Font (with the text colours) and face colours in one palette write.
+    void WriteLook(bool font, bool color);
+    // Writes what loading held back here and beneath, the deepest first, so
+    // that a parent's write finds its children settled and tells them nothing.
+    void WriteHeldBeneath();
     QPointer<QWidget> widget_;
     std::unique_ptr<TControlBridge> bridge_;
     TAlign align_ = TAlign::alNone;
@@ -235,6 +256,8 @@ private:
     std::unique_ptr<TFont> font_;
     bool parentFont_ = true;
     bool followingParent_ = false;
+    bool fontHeld_ = false;
+    bool colorHeld_ = false;
     String hint_;
     bool showHint_ = false;
     bool parentShowHint_ = true;

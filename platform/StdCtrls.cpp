@@ -90,6 +90,8 @@ void TLabel::Fit()
 {
     if (!autoSize_)
         return;
+    // Measured with the widget's own font, which must be the label's now.
+    WriteHeld();
     const QSize s = label_->sizeHint();
     SetBounds(Left(), Top(), wordWrap_ ? Width() : s.width(), s.height());
 }
@@ -138,6 +140,7 @@ TEdit::TEdit(TComponent *owner) : TWinControl(owner), edit_(new QLineEdit)
     edit_->setContextMenuPolicy(Qt::NoContextMenu);
     edit_->setAcceptDrops(false);
     edit_->setDragEnabled(false);
+    baseFace_ = true;
     AttachWidget(edit_);
     SetColor(clWindow);
     SetBounds(0, 0, 121, 21);
@@ -176,14 +179,6 @@ void TEdit::SetSelLength(int v)
 }
 
 void TEdit::SelectAll() { edit_->selectAll(); }
-
-void TEdit::ColorChanged()
-{
-    TWinControl::ColorChanged();
-    QPalette pal = edit_->palette();
-    pal.setColor(QPalette::Base, ToQColor(EffectiveColor()));
-    edit_->setPalette(pal);
-}
 
 int TEdit::Room() const
 {
@@ -287,10 +282,59 @@ void TCheckBox::TextChanged() { box_->setText(Q(text_)); }
 // ---------------------------------------------------------------------------
 // TComboBox
 
+namespace {
+// A list whose pop-up (a frame of its own with the list view) is made when
+// the list is first opened. QComboBox makes it on the first font change, to
+// hand it the font; a window's lists mostly never open, and every palette
+// change afterwards is passed on to the pop-up too. The pop-up is the list's
+// only child that is a window of its own (the editing field is not); that is
+// how it is recognised, whoever made it.
+class ListWidget : public QComboBox {
+public:
+    void showPopup() override
+    {
+        if (!popupHasFont_) {
+            // Makes the pop-up, which takes the list's palette as it is
+            // made, and hands it the font as a font change would have.
+            view();
+            QEvent fontChange(QEvent::FontChange);
+            QComboBox::changeEvent(&fontChange);
+        }
+        QComboBox::showPopup();
+    }
+
+protected:
+    void changeEvent(QEvent *e) override
+    {
+        if (e->type() == QEvent::FontChange) {
+            // A list with an editing field takes all of Qt's handling, which
+            // places the field after the font (and makes the pop-up).
+            popupHasFont_ = lineEdit() || HasPopup();
+            if (!popupHasFont_) {
+                QWidget::changeEvent(e);
+                return;
+            }
+        }
+        QComboBox::changeEvent(e);
+    }
+
+private:
+    bool HasPopup() const
+    {
+        for (const QObject *o : children())
+            if (o->isWidgetType() && static_cast<const QWidget *>(o)->isWindow())
+                return true;
+        return false;
+    }
+    bool popupHasFont_ = false;
+};
+} // namespace
+
 TComboBox::TComboBox(TComponent *owner)
-    : TWinControl(owner), combo_(new QComboBox), items_(std::make_unique<TControlStrings>([this] { Reload(); }))
+    : TWinControl(owner), combo_(new ListWidget), items_(std::make_unique<TControlStrings>([this] { Reload(); }))
 {
     combo_->setInsertPolicy(QComboBox::NoInsert);
+    baseFace_ = true;
     AttachWidget(combo_);
     // A window's description mostly turns its lists into drop-down lists:
     // the editing field is made once the style is settled, instead of being
@@ -333,23 +377,15 @@ void TComboBox::Reload()
     ShowItemColor();
 }
 
-void TComboBox::ShowItemColor()
+TColor TComboBox::TextColor() const
 {
     const bool own = itemIndex_ >= 0 && (style_ == TComboBoxStyle::csOwnerDrawFixed ||
                                          style_ == TComboBoxStyle::csOwnerDrawVariable);
-    const QColor c = ToQColor(own ? ItemColor(itemIndex_) : Font().Color());
-    QPalette pal = combo_->palette();
-    pal.setColor(QPalette::Text, c);
-    pal.setColor(QPalette::ButtonText, c);
-    pal.setColor(QPalette::WindowText, c);
-    combo_->setPalette(pal);
+    return own ? ItemColor(itemIndex_) : Font().Color();
 }
 
-void TComboBox::FontChanged()
-{
-    TWinControl::FontChanged();
-    ShowItemColor();
-}
+// The text colours are part of the font's look.
+void TComboBox::ShowItemColor() { ApplyFont(); }
 
 void TComboBox::Picked(int index)
 {
@@ -451,14 +487,6 @@ TColor TComboBox::ItemColor(int index) const
         if (entry.first == index)
             return entry.second;
     return Font().Color();
-}
-
-void TComboBox::ColorChanged()
-{
-    TWinControl::ColorChanged();
-    QPalette pal = combo_->palette();
-    pal.setColor(QPalette::Base, ToQColor(EffectiveColor()));
-    combo_->setPalette(pal);
 }
 
 } // namespace plat

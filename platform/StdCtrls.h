@@ -80,7 +80,6 @@ public:
 protected:
     String GetTextValue() const override;
     void SetTextValue(const String &s) override;
-    void ColorChanged() override;
     virtual void Change();
 
 private:
@@ -157,8 +156,7 @@ public:
 protected:
     String GetTextValue() const override;
     void SetTextValue(const String &s) override;
-    void ColorChanged() override;
-    void FontChanged() override;
+    TColor TextColor() const override;
     void Loaded() override;
 
 private:

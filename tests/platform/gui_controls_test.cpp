@@ -125,6 +125,46 @@ TEST_F(FormFixture, LabelsShowTheirCaptionWithoutAcceleratorsAndFitIt)
     EXPECT_EQ(clicks, 1);
 }
 
+// A label fitted while its window is built measures with the font it has at
+// that moment, as one fitted on a built window does, though the font
+// reaches its widget only when the window is built.
+TEST_F(FormFixture, ALabelFittedWhileTheWindowBuildsHasTheSizeOfOneFittedAtOnce)
+{
+    struct Case {
+        const char *what;
+        bool fontFirst;
+    };
+    const Case cases[] = {{"font, then caption", true}, {"caption, then font", false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        auto describe = [&](TLabel &l) {
+            auto font = [&] {
+                l.Font().SetName("Arial");
+                l.Font().SetSize(20);
+                l.Font().SetStyle(fsBold);
+            };
+            if (c.fontFirst)
+                font();
+            l.SetCaption("Foneemverwisseling");
+            if (!c.fontFirst)
+                font();
+        };
+        TLabel *built = nullptr;
+        {
+            TLoadingScope loading(*form);
+            built = Place<TLabel>(0, 0, 10, 10);
+            describe(*built);
+        }
+        auto *direct = Place<TLabel>(0, 50, 10, 10);
+        describe(*direct);
+        EXPECT_EQ(built->Width(), direct->Width());
+        EXPECT_EQ(built->Height(), direct->Height());
+        EXPECT_EQ(built->Widget()->font(), direct->Widget()->font());
+        delete built;
+        delete direct;
+    }
+}
+
 TEST_F(FormFixture, RadioGroupItemIndexAndClicks)
 {
     auto *rg = Place<TRadioGroup>(0, 0, 150, 60);
