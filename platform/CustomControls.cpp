@@ -148,6 +148,8 @@ void TGraphicControl::Paint()
 
 void TGraphicControl::PaintWidget(QPainter &painter)
 {
+    if (PaintOnto(painter))
+        return;
     const int w = std::max(1, Width()), h = std::max(1, Height());
     if (buffer_.width() != w || buffer_.height() != h) {
         // A new surface needs a new canvas over it.

@@ -61,6 +61,11 @@ public:
 protected:
     // Draws on a transparent surface: what it leaves shows the parent.
     virtual void Paint();
+    // A control whose drawing comes out the same straight on the window as
+    // through its own surface draws it there and returns true: the surface,
+    // as large as the control, is filled, drawn on and laid over the window
+    // on every paint, and its memory is written afresh on the first.
+    virtual bool PaintOnto(QPainter &) { return false; }
 
 private:
     QImage buffer_;

@@ -101,6 +101,24 @@ TRect TImage::DestRect() const
     return r;
 }
 
+// A JPEG has no see-through pixels: drawn at its own size, it puts exactly
+// its pixels wherever it lands, on a surface or on the window alike (the
+// windows' backgrounds, the splash).
+bool TImage::PaintOnto(QPainter &painter)
+{
+    if (OnPaint || transparent_)
+        return false;
+    const auto *jpeg = dynamic_cast<const TJPEGImage *>(picture_.Graphic());
+    if (!jpeg || jpeg->Empty())
+        return false;
+    const TRect r = DestRect();
+    if (r.Right - r.Left != jpeg->Width() || r.Bottom - r.Top != jpeg->Height())
+        return false;
+    TCanvas canvas(&painter);
+    canvas.Draw(r.Left, r.Top, *jpeg);
+    return true;
+}
+
 void TImage::Paint()
 {
     if (const TGraphic *g = picture_.Graphic(); g && !g->Empty())

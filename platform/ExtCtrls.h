@@ -40,6 +40,7 @@ public:
 
 protected:
     void Paint() override;
+    bool PaintOnto(QPainter &painter) override;
 
 private:
     void PictureChanged();

@@ -22,6 +22,8 @@
 #include <QAbstractButton>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,48 @@ TEST_F(FormFixture, ImageLoadsFromAStreamPaintsAndClicks)
     img->SetVisible(false);
     EXPECT_FALSE(drv.Click(*img));
     EXPECT_EQ(clicks, 1);
+}
+
+// A JPEG shows the same pixels whether the control draws it straight on the
+// window (at the picture's own size) or through its own surface (scaled, see
+// through, or with a paint handler): the picture where it lands, the window
+// around it.
+TEST_F(FormFixture, AJpegShowsItsPixelsAndTheWindowAroundIt)
+{
+    std::ifstream in(std::string(ZIBOR_SOURCE_DIR) + "/tests/platform/fixtures/canvas/halves.jpg", std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(bytes.empty());
+    struct Case {
+        const char *what;
+        bool stretch, center, transparent, painted;
+    };
+    for (const Case &c : {Case{"own size, at the corner", false, false, false, false},
+                          Case{"own size, centred in a larger control", false, true, false, false},
+                          Case{"stretched to the control", true, false, false, false},
+                          Case{"see-through", false, true, true, false},
+                          Case{"with a paint handler", false, true, false, true}}) {
+        auto *img = Place<TImage>(20, 30, 40, 24);
+        img->SetStretch(c.stretch);
+        img->SetCenter(c.center);
+        img->SetTransparent(c.transparent);
+        if (c.painted)
+            img->OnPaint = [](TObject *) {};
+        TMemoryStream stream;
+        stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        stream.SetPosition(0);
+        img->Picture().LoadFromStream(stream);
+        ASSERT_EQ(img->Picture().Width(), 16) << c.what;
+
+        QImage expected(200, 150, QImage::Format_RGB32);
+        expected.fill(QColor(0, 255, 255));
+        {
+            TCanvas canvas(&expected);
+            const TRect r = img->DestRect();
+            canvas.StretchDraw(Rect(20 + r.Left, 30 + r.Top, 20 + r.Right, 30 + r.Bottom), *img->Picture().Graphic());
+        }
+        EXPECT_EQ(Shot(*form).convertToFormat(QImage::Format_RGB32), expected) << c.what;
+        delete img;
+    }
 }
 
 TEST_F(FormFixture, LabelsShowTheirCaptionWithoutAcceleratorsAndFitIt)
