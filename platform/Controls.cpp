@@ -452,7 +452,7 @@ void TControl::ApplyFont()
         fontHeld_ = true;
         return;
     }
-    WriteFont();
+    WriteLook(true, false);
 }
 
 void TControl::WriteHeld()
@@ -460,10 +460,6 @@ void TControl::WriteHeld()
     if (widget_ && (fontHeld_ || colorHeld_))
         WriteLook(fontHeld_, colorHeld_);
 }
-
-void TControl::WriteFont() { WriteLook(true, false); }
-
-void TControl::WriteColor() { WriteLook(false, true); }
 
 void TControl::WriteLook(bool font, bool color)
 {
@@ -673,7 +669,7 @@ void TControl::ApplyColor()
         colorHeld_ = true;
         return;
     }
-    WriteColor();
+    WriteLook(false, true);
 }
 
 void TControl::SetTextValue(const String &s)

@@ -239,8 +239,6 @@ protected:
 
 private:
     friend class TWinControl;
-    void WriteFont();
-    void WriteColor();
     // Font (with the text colours) and face colours in one palette write.
     void WriteLook(bool font, bool color);
     // Writes what loading held back here and beneath, the deepest first, so
