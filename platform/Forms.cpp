@@ -349,11 +349,19 @@ void TForm::Repaint()
     // waits would stay blank. So wait (briefly) until the window system has
     // put the window up.
     QWidget *w = Widget();
-    if (w->isVisible() && QGuiApplication::platformName() != "offscreen") {
+    const auto exposed = [w] { return w->windowHandle() && w->windowHandle()->isExposed(); };
+    if (w->isVisible() && !exposed()) {
         QElapsedTimer waited;
         waited.start();
-        while (w->windowHandle() && !w->windowHandle()->isExposed() && waited.elapsed() < 1000)
+        while (w->isVisible() && !exposed() && waited.elapsed() < 1000)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        if (exposed()) {
+            // Coming up, the window was painted whole; only what has changed
+            // since is painted now. A second whole paint would first have to
+            // wait until the window system has taken in the first.
+            QCoreApplication::sendPostedEvents(w, QEvent::UpdateRequest);
+            return;
+        }
     }
     TWinControl::Repaint();
 }

@@ -2,9 +2,13 @@
 
 #include "platform/Controls.h"
 
+#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <vector>
+
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 namespace plat {
 
@@ -23,9 +27,38 @@ TimerRegistry &Registry()
 }
 } // namespace
 
+// A precise timer runs on a kernel timer of its own. Qt's timers wait in
+// whole milliseconds rounded up, counted from when the loop went idle, so a
+// tick of 1 ms whose handler and repaint take a few tenths comes every 1.3 ms
+// or so; the kernel timer keeps its ticks on the schedule set at its start.
+// Ticks missed while the thread was busy come as one, and a tick that falls
+// due while the handler itself still runs (a modal loop inside it) is
+// skipped, as Qt's own timers do.
 class TTimer::Real {
 public:
+    ~Real()
+    {
+        notifier.reset();
+        if (fd >= 0)
+            ::close(fd);
+    }
+
     QTimer timer;
+    int fd = -1;
+    std::unique_ptr<QSocketNotifier> notifier;
+    std::shared_ptr<bool> ticking = std::make_shared<bool>(false);
+
+    // The kernel timer set to `ms` (0 stops it); false when there is none.
+    bool Arm(unsigned ms)
+    {
+        if (fd < 0)
+            return false;
+        itimerspec spec{};
+        spec.it_value.tv_sec = ms / 1000;
+        spec.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+        spec.it_interval = spec.it_value;
+        return timerfd_settime(fd, 0, &spec, nullptr) == 0;
+    }
 };
 
 TTimer::TTimer(TComponent *owner) : TComponent(owner)
@@ -70,8 +103,10 @@ void TTimer::Restart()
 {
     const auto &r = Registry();
     if (r.virtualTime || Loading() || !enabled_ || interval_ == 0) {
-        if (real_)
+        if (real_) {
             real_->timer.stop();
+            real_->Arm(0);
+        }
         due_ = r.now + interval_;
         return;
     }
@@ -79,6 +114,29 @@ void TTimer::Restart()
         real_ = std::make_unique<Real>();
         QObject::connect(&real_->timer, &QTimer::timeout, [this] { Guarded([this] { Tick(); }); });
     }
+    if (precise_ && real_->fd < 0) {
+        real_->fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (real_->fd >= 0) {
+            real_->notifier = std::make_unique<QSocketNotifier>(real_->fd, QSocketNotifier::Read);
+            QObject::connect(real_->notifier.get(), &QSocketNotifier::activated,
+                             [this, fd = real_->fd, ticking = real_->ticking] {
+                                 // The handler may free this timer and its notifier: the
+                                 // flag is held here, not through them.
+                                 const std::shared_ptr<bool> busy = ticking;
+                                 uint64_t expired = 0;
+                                 if (::read(fd, &expired, sizeof expired) != sizeof expired || *busy)
+                                     return;
+                                 *busy = true;
+                                 Guarded([this] { Tick(); });
+                                 *busy = false;
+                             });
+        }
+    }
+    if (precise_ && real_->Arm(interval_)) {
+        real_->timer.stop();
+        return;
+    }
+    real_->Arm(0);
     real_->timer.setTimerType(precise_ ? Qt::PreciseTimer : Qt::CoarseTimer);
     real_->timer.start(static_cast<int>(interval_));
 }

@@ -54,6 +54,7 @@ TEST(StartUp, WholeRunFromSplashToGoodbye)
         EXPECT_EQ(ZIBkeuze, nullptr);
         EXPECT_EQ(Loader->Label1->Caption(), "Laden... even geduld s.v.p.");
         EXPECT_EQ(Loader->ProgressBar1->Position(), 1) << "the show handler took the first step";
+        EXPECT_TRUE(Loader->Timer1->Precise()) << "the hundred ticks keep to their millisecond each";
         splashPictureShown = ZIBsplash->Visible() && ZIBsplash->Image1->Visible();
         drv.Advance(98);
         EXPECT_EQ(Loader->ModalResult(), mrNone);
