@@ -621,6 +621,12 @@ const QImage &TGIFImage::Pixels() const { return source_ ? source_->Image() : im
 
 bool TGIFImage::Decoded() const { return !source_ || source_->Decoded(); }
 
+void TGIFImage::DecodeAhead() const
+{
+    if (source_)
+        source_->DecodeAhead();
+}
+
 bool TGIFImage::Transparent() const
 {
     if (!source_ || transparencySet_ || !source_->Decoded())

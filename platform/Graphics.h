@@ -355,6 +355,9 @@ public:
     // Whether the loaded bytes have been decoded yet (by this picture or a
     // copy of it).
     bool Decoded() const;
+    // As for a JPEG: the loaded bytes are decoded on another thread, and the
+    // first use of the pixels waits for that decode.
+    void DecodeAhead() const;
 
 protected:
     const QImage &Pixels() const override;

@@ -148,10 +148,13 @@ void TZIBMAINForm::SetButtonImage(TImage *image, const String &name) { SetResour
 
 void TZIBMAINForm::SetJpegImage(TImage *image, const String &name) { SetResourceImage<TJPEGImage>(image, "jpg", name); }
 
-void TZIBMAINForm::DecodeJpegAhead(TImage *image)
+void TZIBMAINForm::DecodePictureAhead(TImage *image)
 {
-    if (const auto *jpeg = dynamic_cast<const TJPEGImage *>(image->Picture().Graphic()))
+    const TGraphic *picture = image->Picture().Graphic();
+    if (const auto *jpeg = dynamic_cast<const TJPEGImage *>(picture))
         jpeg->DecodeAhead();
+    else if (const auto *gif = dynamic_cast<const TGIFImage *>(picture))
+        gif->DecodeAhead();
 }
 
 void TZIBMAINForm::PlayClickSound()
@@ -203,6 +206,9 @@ void TZIBMAINForm::Formcreate(TObject *)
     static_cast<const TJPEGImage *>(LoadedPicture<TJPEGImage>("jpg", "ZIBbckgr1"))->DecodeAhead();
     SetFormStyle(TFormStyle::fsStayOnTop);
     ZIBMainInitialize();
+    // And so are the three buttons it shows with it.
+    for (TImage *button : {ButtonTRO, ButtonTH, ButtonNT})
+        DecodePictureAhead(button);
 }
 
 void TZIBMAINForm::Formshow(TObject *)

@@ -31,7 +31,7 @@ public:
     // A picture shown soon while the interface thread has other work (the
     // splash's, the main window's first background) is decoded meanwhile on
     // another thread.
-    static void DecodeJpegAhead(plat::TImage *image);
+    static void DecodePictureAhead(plat::TImage *image);
     void PlayClickSound();
     void PlaySaveSound();
     void ZIBMainInitialize();

@@ -27,7 +27,7 @@ TZIBsplash::TZIBsplash(TComponent *owner) : TForm(owner)
 void TZIBsplash::FormCreate(TObject *)
 {
     TZIBMAINForm::SetJpegImage(Image1, "ZIBsplash");
-    TZIBMAINForm::DecodeJpegAhead(Image1);
+    TZIBMAINForm::DecodePictureAhead(Image1);
     Counter = 1;
 }
 

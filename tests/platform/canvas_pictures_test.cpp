@@ -148,6 +148,37 @@ TEST(Pictures, AJpegDecodedAheadServesItsFirstUse)
     EXPECT_EQ(assigned.Width(), 4);
 }
 
+TEST(Pictures, AGifDecodedAheadServesItsFirstUse)
+{
+    const auto bytes = Fixture("tiny.gif");
+    TGIFImage gif;
+    LoadBytes(gif, bytes);
+    const bool transparentOnLoading = gif.Transparent();
+    const std::unique_ptr<TGraphic> copy = gif.Clone();
+    gif.DecodeAhead();
+    gif.DecodeAhead();
+    QImage reference = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "GIF");
+    ASSERT_FALSE(reference.isNull());
+    reference = reference.convertToFormat(reference.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const QImage &copied = static_cast<const TGIFImage &>(*copy).Image();
+    EXPECT_EQ(copied, reference) << "a copy waits for the same decode";
+    EXPECT_TRUE(gif.Decoded());
+    EXPECT_EQ(gif.Image().constBits(), copied.constBits());
+    EXPECT_EQ(gif.Transparent(), transparentOnLoading) << "the pixels agree with the header";
+
+    for (int i = 0; i < 20; ++i) {
+        auto freed = std::make_unique<TGIFImage>();
+        LoadBytes(*freed, bytes);
+        freed->DecodeAhead();
+    }
+
+    TGIFImage bad;
+    LoadBytes(bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)));
+    bad.DecodeAhead();
+    EXPECT_TRUE(bad.Empty());
+    EXPECT_FALSE(bad.Transparent());
+}
+
 TEST(Pictures, BadDataGivesAnEmptyPictureThatDrawsNothing)
 {
     const auto jpeg = Fixture("halves.jpg");
