@@ -6,6 +6,7 @@
 #include "platform/GuiColor.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QCursor>
@@ -19,6 +20,9 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace plat {
 
@@ -45,6 +49,28 @@ protected:
         return QWidget::event(e);
     }
 };
+
+// A window's surface is fresh memory that its first paint would write page
+// by page, each first write of a page a fault of its own (on this kind of
+// machine dearer than the paint); so it is sized now, as the first paint
+// would, and its pages are made present in one call.
+void PrepareSurface(QWidget &w)
+{
+    QBackingStore *store = w.backingStore();
+    if (!store)
+        return;
+    if (store->size() != w.size())
+        store->resize(w.size());
+    auto *image = dynamic_cast<QImage *>(store->paintDevice());
+    if (!image || image->isNull())
+        return;
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<uintptr_t>(image->bits());
+    const auto start = begin & ~(page - 1);
+    const auto end = begin + static_cast<uintptr_t>(image->sizeInBytes());
+    // Only a hint: a kernel without it leaves the pages to the paint.
+    madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_WRITE);
+}
 
 } // namespace
 
@@ -293,6 +319,7 @@ void TForm::SetVisible(bool v)
         if (transparentColor_)
             UpdateShape();
         Widget()->show();
+        PrepareSurface(*Widget());
         if (QGuiApplication::platformName() != "offscreen")
             Widget()->raise();
         if (Application()->ModalStack().empty() || Application()->ModalStack().back() == this || modal_)

@@ -5,7 +5,9 @@
 #include "platform/CustomControls.h"
 #include "platform/Forms.h"
 
+#include <QBackingStore>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMetaObject>
 #include <QScreen>
 #include <QWidget>
@@ -13,8 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 using namespace plat;
 
@@ -102,6 +109,34 @@ TEST(GuiRepaint, AWindowThatIsUpIsPaintedAgainAtOnce)
     f->Repaint();
     EXPECT_EQ(f->Paints, before + 1);
     EXPECT_EQ(f->Shown(), QColor(Qt::green));
+    f->Free();
+}
+
+// Its surface is made ready as it is shown: sized to the window, its memory
+// present before the first paint writes it.
+TEST(GuiRepaint, AWindowsSurfaceIsReadyWhenItIsShown)
+{
+    auto *f = MakeForm<PaintedForm>(nullptr);
+    // Large enough for memory of its own, not a reused piece of the heap.
+    f->SetClientWidth(1200);
+    f->SetClientHeight(900);
+    f->Show();
+    QBackingStore *store = f->Widget()->backingStore();
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(store->size(), f->Widget()->size());
+    auto *image = dynamic_cast<QImage *>(store->paintDevice());
+    ASSERT_TRUE(image && !image->isNull());
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<uintptr_t>(image->constBits());
+    const auto start = begin & ~(page - 1);
+    const size_t length = begin + static_cast<uintptr_t>(image->sizeInBytes()) - start;
+    std::vector<unsigned char> present((length + page - 1) / page);
+    ASSERT_EQ(mincore(reinterpret_cast<void *>(start), length, present.data()), 0);
+    EXPECT_EQ(std::count_if(present.begin(), present.end(), [](unsigned char p) { return (p & 1) == 0; }), 0)
+        << "pages the first paint would fault in one by one";
+    f->Repaint();
+    EXPECT_EQ(f->Paints, 1);
+    EXPECT_EQ(f->Shown(), QColor(Qt::red));
     f->Free();
 }
 
