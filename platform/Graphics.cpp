@@ -617,16 +617,6 @@ void TGIFImage::LoadFromStream(TStream &stream)
     Changed();
 }
 
-const QImage &TGIFImage::Pixels() const { return source_ ? source_->Image() : image_; }
-
-bool TGIFImage::Decoded() const { return !source_ || source_->Decoded(); }
-
-void TGIFImage::DecodeAhead() const
-{
-    if (source_)
-        source_->DecodeAhead();
-}
-
 bool TGIFImage::Transparent() const
 {
     if (!source_ || transparencySet_ || !source_->Decoded())

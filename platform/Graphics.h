@@ -240,6 +240,29 @@ private:
     std::thread ahead_;
 };
 
+// A picture that keeps the bytes it was loaded from and decodes them on first
+// use, once for all its copies (JPEG, GIF).
+class TEncodedGraphic : public TRasterGraphic {
+public:
+    // Whether the loaded bytes have been decoded yet (by this picture or a
+    // copy of it).
+    bool Decoded() const { return !source_ || source_->Decoded(); }
+    // Starts decoding the loaded bytes on another thread, for a picture that
+    // is about to be shown while the interface thread has other work; the
+    // first use of the pixels waits for that decode instead of doing its own.
+    void DecodeAhead() const
+    {
+        if (source_)
+            source_->DecodeAhead();
+    }
+
+protected:
+    const QImage &Pixels() const override { return source_ ? source_->Image() : image_; }
+    // The loaded file, shared with copies; null once the pixels were set
+    // from another graphic.
+    std::shared_ptr<TEncodedPixels> source_;
+};
+
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 using enum TPixelFormat;
 enum class TTransparentMode { tmAuto, tmFixed };
@@ -300,7 +323,7 @@ private:
 // measured, drawn or read, and copies of a loaded picture (Clone, Assign)
 // share both the bytes and the decoded pixels, so a picture that many
 // windows show is decoded once, when the first of them shows it.
-class TJPEGImage : public TRasterGraphic {
+class TJPEGImage : public TEncodedGraphic {
 public:
     TJPEGImage() = default;
     void LoadFromStream(TStream &stream) override;
@@ -315,21 +338,8 @@ public:
     // The JPEG file bytes (encoded on demand when there are none); empty
     // when the loaded bytes do not decode.
     const std::vector<uint8_t> &Data() const;
-    // Whether the loaded bytes have been decoded yet (by this picture or a
-    // copy of it).
-    bool Decoded() const;
-    // Starts decoding the loaded bytes on another thread, for a picture that
-    // is about to be shown while the interface thread has other work; the
-    // first use of the pixels waits for that decode instead of doing its own.
-    void DecodeAhead() const;
-
-protected:
-    const QImage &Pixels() const override;
 
 private:
-    // The loaded file, shared with copies; null once the pixels were set
-    // from another graphic.
-    std::shared_ptr<TEncodedPixels> source_;
     int quality_ = 90;
     bool grayscale_ = false;
     mutable std::vector<uint8_t> data_;
@@ -343,7 +353,7 @@ private:
 // (the first frame's graphic control block) on loading; once decoded, a
 // picture that was not told otherwise is transparent when its pixels have
 // alpha, so a damaged file is an empty picture without transparency.
-class TGIFImage : public TRasterGraphic {
+class TGIFImage : public TEncodedGraphic {
 public:
     void LoadFromStream(TStream &stream) override;
     // The loaded bytes; nothing when they do not decode.
@@ -352,18 +362,8 @@ public:
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TGIFImage>(*this); }
     bool Transparent() const override;
     void SetTransparent(bool on) override;
-    // Whether the loaded bytes have been decoded yet (by this picture or a
-    // copy of it).
-    bool Decoded() const;
-    // As for a JPEG: the loaded bytes are decoded on another thread, and the
-    // first use of the pixels waits for that decode.
-    void DecodeAhead() const;
-
-protected:
-    const QImage &Pixels() const override;
 
 private:
-    std::shared_ptr<TEncodedPixels> source_;
     // Set when SetTransparent was called after loading: from then on the
     // flag is what was set, whatever the pixels have.
     bool transparencySet_ = false;

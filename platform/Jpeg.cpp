@@ -235,17 +235,6 @@ void TJPEGImage::LoadFromStream(TStream &stream)
     Changed();
 }
 
-const QImage &TJPEGImage::Pixels() const { return source_ ? source_->Image() : image_; }
-
-bool TJPEGImage::Decoded() const { return !source_ || source_->Decoded(); }
-
-void TJPEGImage::DecodeAhead() const
-{
-    if (source_)
-        source_->DecodeAhead();
-}
-
-
 bool TJPEGImage::Grayscale() const
 {
     return source_ ? source_->Flag() : grayscale_;

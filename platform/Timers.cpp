@@ -29,8 +29,8 @@ TimerRegistry &Registry()
 
 // A precise timer runs on a kernel timer of its own. Qt's timers wait in
 // whole milliseconds rounded up, counted from when the loop went idle, so a
-// tick of 1 ms whose handler and repaint take a few tenths comes every 1.3 ms
-// or so; the kernel timer keeps its ticks on the schedule set at its start.
+// tick of 1 ms whose handler and repaint take a few tenths comes every 1.1 to
+// 1.3 ms; the kernel timer keeps its ticks on the schedule set at its start.
 // Ticks missed while the thread was busy come as one, and a tick that falls
 // due while the handler itself still runs (a modal loop inside it) is
 // skipped, as Qt's own timers do.

@@ -150,11 +150,8 @@ void TZIBMAINForm::SetJpegImage(TImage *image, const String &name) { SetResource
 
 void TZIBMAINForm::DecodePictureAhead(TImage *image)
 {
-    const TGraphic *picture = image->Picture().Graphic();
-    if (const auto *jpeg = dynamic_cast<const TJPEGImage *>(picture))
-        jpeg->DecodeAhead();
-    else if (const auto *gif = dynamic_cast<const TGIFImage *>(picture))
-        gif->DecodeAhead();
+    if (const auto *picture = dynamic_cast<const TEncodedGraphic *>(image->Picture().Graphic()))
+        picture->DecodeAhead();
 }
 
 void TZIBMAINForm::PlayClickSound()

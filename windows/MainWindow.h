@@ -29,8 +29,8 @@ public:
     static void SetButtonImage(plat::TImage *image, const plat::String &name);
     static void SetJpegImage(plat::TImage *image, const plat::String &name);
     // A picture shown soon while the interface thread has other work (the
-    // splash's, the main window's first background) is decoded meanwhile on
-    // another thread.
+    // splash's, the main window's first background and buttons) is decoded
+    // meanwhile on another thread.
     static void DecodePictureAhead(plat::TImage *image);
     void PlayClickSound();
     void PlaySaveSound();
