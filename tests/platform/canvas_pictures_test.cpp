@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 
 using namespace plat;
 
@@ -114,69 +116,60 @@ TEST(Pictures, AJpegIsDecodedOnFirstUseOnceForAllItsCopies)
 // A picture about to be shown decodes on another thread; its first use waits
 // for that decode and gets the pixels a decode on loading gave. A picture
 // freed while its decode runs waits for it; bad bytes stay an empty picture.
-TEST(Pictures, AJpegDecodedAheadServesItsFirstUse)
+TEST(Pictures, APictureDecodedAheadServesItsFirstUse)
 {
-    const auto bytes = Fixture("halves.jpg");
-    TJPEGImage jpeg;
-    LoadBytes(jpeg, bytes);
-    const std::unique_ptr<TGraphic> copy = jpeg.Clone();
-    jpeg.DecodeAhead();
-    jpeg.DecodeAhead();
-    const QImage &copied = static_cast<const TJPEGImage &>(*copy).Image();
-    EXPECT_EQ(copied, DecodeJpeg(bytes.data(), bytes.size())) << "a copy waits for the same decode";
-    EXPECT_FALSE(copied.isNull());
-    EXPECT_TRUE(jpeg.Decoded());
-    EXPECT_EQ(jpeg.Image().constBits(), copied.constBits());
-    jpeg.DecodeAhead(); // decoded already: nothing starts
+    struct Case {
+        const char *fixture;
+        std::function<std::unique_ptr<TEncodedGraphic>()> make;
+        std::function<QImage(const std::vector<uint8_t> &)> reference;
+    };
+    const std::vector<Case> cases = {
+        {"halves.jpg", [] { return std::make_unique<TJPEGImage>(); },
+         [](const std::vector<uint8_t> &b) { return DecodeJpeg(b.data(), b.size()); }},
+        {"tiny.gif", [] { return std::make_unique<TGIFImage>(); },
+         [](const std::vector<uint8_t> &b) {
+             const QImage read = QImage::fromData(b.data(), static_cast<int>(b.size()), "GIF");
+             return read.convertToFormat(read.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const auto bytes = Fixture(c.fixture);
+        const std::unique_ptr<TEncodedGraphic> picture = c.make();
+        LoadBytes(*picture, bytes);
+        const bool transparentOnLoading = picture->Transparent();
+        const std::unique_ptr<TGraphic> copy = picture->Clone();
+        picture->DecodeAhead();
+        picture->DecodeAhead();
+        const QImage &copied = static_cast<const TEncodedGraphic &>(*copy).Image();
+        EXPECT_FALSE(copied.isNull());
+        EXPECT_EQ(copied, c.reference(bytes)) << "a copy waits for the same decode";
+        EXPECT_TRUE(picture->Decoded());
+        EXPECT_EQ(picture->Image().constBits(), copied.constBits());
+        EXPECT_EQ(picture->Transparent(), transparentOnLoading) << "the pixels agree with what loading said";
+        picture->DecodeAhead(); // decoded already: nothing starts
 
-    for (int i = 0; i < 20; ++i) {
-        auto freed = std::make_unique<TJPEGImage>();
-        LoadBytes(*freed, bytes);
-        freed->DecodeAhead();
+        for (int i = 0; i < 20; ++i) {
+            const std::unique_ptr<TEncodedGraphic> freed = c.make();
+            LoadBytes(*freed, bytes);
+            freed->DecodeAhead();
+        }
+
+        const std::unique_ptr<TEncodedGraphic> bad = c.make();
+        LoadBytes(*bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)));
+        bad->DecodeAhead();
+        EXPECT_TRUE(bad->Empty());
+        EXPECT_FALSE(bad->Transparent());
+        TMemoryStream written;
+        bad->SaveToStream(written);
+        EXPECT_TRUE(written.Bytes().empty()) << "a picture that does not decode has no bytes to write";
     }
-
-    TJPEGImage bad;
-    LoadBytes(bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)));
-    bad.DecodeAhead();
-    EXPECT_TRUE(bad.Empty());
-    EXPECT_TRUE(bad.Data().empty());
 
     TBitmap blue(4, 4);
     TJPEGImage assigned;
     assigned.Assign(blue);
     assigned.DecodeAhead(); // pixels of its own: nothing to decode
     EXPECT_EQ(assigned.Width(), 4);
-}
-
-TEST(Pictures, AGifDecodedAheadServesItsFirstUse)
-{
-    const auto bytes = Fixture("tiny.gif");
-    TGIFImage gif;
-    LoadBytes(gif, bytes);
-    const bool transparentOnLoading = gif.Transparent();
-    const std::unique_ptr<TGraphic> copy = gif.Clone();
-    gif.DecodeAhead();
-    gif.DecodeAhead();
-    QImage reference = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "GIF");
-    ASSERT_FALSE(reference.isNull());
-    reference = reference.convertToFormat(reference.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    const QImage &copied = static_cast<const TGIFImage &>(*copy).Image();
-    EXPECT_EQ(copied, reference) << "a copy waits for the same decode";
-    EXPECT_TRUE(gif.Decoded());
-    EXPECT_EQ(gif.Image().constBits(), copied.constBits());
-    EXPECT_EQ(gif.Transparent(), transparentOnLoading) << "the pixels agree with the header";
-
-    for (int i = 0; i < 20; ++i) {
-        auto freed = std::make_unique<TGIFImage>();
-        LoadBytes(*freed, bytes);
-        freed->DecodeAhead();
-    }
-
-    TGIFImage bad;
-    LoadBytes(bad, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() / 2)));
-    bad.DecodeAhead();
-    EXPECT_TRUE(bad.Empty());
-    EXPECT_FALSE(bad.Transparent());
 }
 
 TEST(Pictures, BadDataGivesAnEmptyPictureThatDrawsNothing)

@@ -31,6 +31,13 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
         return done();
     }
+    // A precise timer at `interval` that counts its ticks.
+    static void Counting(TTimer &t, unsigned interval, int &ticks)
+    {
+        t.SetPrecise(true);
+        t.SetInterval(interval);
+        t.OnTimer = [&ticks](TObject *) { ++ticks; };
+    }
     static void PumpFor(milliseconds span)
     {
         const auto end = Clock::now() + span;
@@ -63,10 +70,8 @@ TEST_F(PreciseTimers, TicksComeNoEarlierThanTheirSchedule)
 TEST_F(PreciseTimers, TicksMissedWhileTheThreadWasBusyComeAsOne)
 {
     TTimer t;
-    t.SetPrecise(true);
-    t.SetInterval(200);
     int ticks = 0;
-    t.OnTimer = [&](TObject *) { ++ticks; };
+    Counting(t, 200, ticks);
     std::this_thread::sleep_for(milliseconds(1100)); // five due
     ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }));
     EXPECT_EQ(ticks, 1);
@@ -96,10 +101,8 @@ TEST_F(PreciseTimers, ATimerSwitchedOffOrFreedInItsHandlerStaysQuiet)
 {
     {
         TTimer t;
-        t.SetPrecise(true);
-        t.SetInterval(5);
         int ticks = 0;
-        t.OnTimer = [&](TObject *) { ++ticks; };
+        Counting(t, 5, ticks);
         std::this_thread::sleep_for(milliseconds(30)); // ticks due, then switched off
         t.SetEnabled(false);
         PumpFor(milliseconds(40));
@@ -126,9 +129,9 @@ TEST_F(PreciseTimers, ATimerSwitchedOffOrFreedInItsHandlerStaysQuiet)
 TEST_F(PreciseTimers, ATimerMadePreciseOrOrdinaryWhileRunningKeepsTicking)
 {
     TTimer t;
-    t.SetInterval(3);
     int ticks = 0;
-    t.OnTimer = [&](TObject *) { ++ticks; };
+    Counting(t, 3, ticks);
+    t.SetPrecise(false);
     ASSERT_TRUE(PumpUntil([&] { return ticks >= 2; }));
     t.SetPrecise(true);
     const int ordinary = ticks;
