@@ -53,11 +53,11 @@ public:
     {
         if (fd < 0)
             return false;
-        itimerspec spec{};
-        spec.it_value.tv_sec = ms / 1000;
-        spec.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-        spec.it_interval = spec.it_value;
-        return timerfd_settime(fd, 0, &spec, nullptr) == 0;
+        itimerspec every{};
+        every.it_value.tv_sec = ms / 1000;
+        every.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+        every.it_interval = every.it_value;
+        return timerfd_settime(fd, 0, &every, nullptr) == 0;
     }
 };
 
