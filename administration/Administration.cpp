@@ -258,7 +258,7 @@ TAdministration::TStoreResult TAdministration::Opslaan()
         VervangRegelFW(r);
         VervangRegelFV(r);
     }
-    if (P.code.empty() || !Valid)
+    if (CodeEmpty(P.code) || !Valid)
         return TStoreResult::NotStored;
     if (baseName_.empty()) {
         // Before the start: the start's question decides about the files of

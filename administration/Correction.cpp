@@ -232,7 +232,7 @@ TCorrection::TSave TCorrection::Opslaan()
 {
     VervangRegels();
     TSave s;
-    if (P.code.empty()) {
+    if (CodeEmpty(P.code)) {
         s.failedFile = CorrectedFileFW();
         return s;
     }

@@ -106,6 +106,8 @@ std::string VulLinks(const std::string &s, char c, size_t length)
     return s.size() >= length ? s : std::string(length - s.size(), c) + s;
 }
 
+bool CodeEmpty(const std::string &code) { return SchoonNaam(code).empty(); }
+
 bool CodeLeavesFolder(const std::string &code)
 {
     return code.find('/') != std::string::npos || code.find('\\') != std::string::npos ||
@@ -138,7 +140,7 @@ TBirthCheck MayContinue(const TParticulars &p, plat::TDateTime today, const TBir
 {
     TBirthCheck r;
     const int day = SmallNumber(p.gebdag), month = SmallNumber(p.gebmnd);
-    r.complete = !p.code.empty() && p.sex >= 0 && p.gebdag.size() == 2 && day >= 0 && day < 32 &&
+    r.complete = !CodeEmpty(p.code) && p.sex >= 0 && p.gebdag.size() == 2 && day >= 0 && day < 32 &&
                  p.gebmnd.size() == 2 && month >= 0 && month < 13 && p.gebjaar.size() == 4 && (p.form >= 0 || !rules.requireForm);
     if (!r.complete)
         return r;
@@ -168,7 +170,7 @@ TFocus BirthDateFocus(const TParticulars &p)
 
 TCodeCheck CheckCode(const std::string &code, const char *emptyMessage)
 {
-    if (code.empty())
+    if (CodeEmpty(code))
         return {emptyMessage, TFocus::Keep};
     if (CodeRefused(code))
         return {kMsgCodeTekens, TFocus::Ecode};

@@ -66,6 +66,11 @@ std::string SchoonNaam(const std::string &s);
 // Left-padded with c to length characters (a longer text is kept).
 std::string VulLinks(const std::string &s, char c, size_t length);
 
+// A code that names no one: empty once SchoonNaam has removed its blanks
+// (and the other characters a base name drops). It is refused as an empty
+// code is; it would name files "_" and the date.
+bool CodeEmpty(const std::string &code);
+
 // A code that would put a file outside the data folder.
 bool CodeLeavesFolder(const std::string &code);
 // A code that leaves the data folder or holds a character the code field

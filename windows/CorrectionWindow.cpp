@@ -320,7 +320,7 @@ void Tcorrect::CORRbtnClick(TObject *)
     // window is empty: first the code is asked for, as for any empty code;
     // with a code typed in, that the data could not be read.
     if (!Corr.Loaded()) {
-        Confirm(Corr.P.code.empty() ? adm::kMsgCorrGeenNaam : adm::kMsgCorrNietGelezen);
+        Confirm(adm::CodeEmpty(Corr.P.code) ? adm::kMsgCorrGeenNaam : adm::kMsgCorrNietGelezen);
         if (Ecode->CanFocus())
             Ecode->SetFocus();
         return;

@@ -267,6 +267,17 @@ TEST_F(AdministrationTest, StoreBeforeStartAndAfterClearing)
     EXPECT_EQ(a->Opslaan(), TAdministration::TStoreResult::Stored);
     EXPECT_EQ(Read("Data/Jan_05-03-2024_FW.wda"), before);
     EXPECT_TRUE(Exists("Data/Kees_05-03-2024_FW.wda"));
+
+    // A code of blanks names no one: no store, whatever else is valid.
+    a->WisGegevens();
+    Enter(*a, "   ");
+    EXPECT_FALSE(a->MayContinue().valid);
+    a->Valid = true;
+    const int notices = notices_;
+    EXPECT_EQ(a->Opslaan(), TAdministration::TStoreResult::NotStored);
+    EXPECT_EQ(notices_, notices);
+    EXPECT_FALSE(Exists("Data/_05-03-2024_FW.wda"));
+    EXPECT_FALSE(Exists("Incomplete afnames/_05-03-2024.zta"));
 }
 
 // Another administration of the same code and day, unfinished (its ".zta"

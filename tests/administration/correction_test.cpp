@@ -319,6 +319,7 @@ TEST_F(Correction, ChecksBeforeConfirming)
         {"born in the test year: no n.v.t. check", [](TParticulars &p) { p.gebjaar = "2024"; }, nullptr,
          TFocus::Keep},
         {"empty code", [](TParticulars &p) { p.code.clear(); }, kMsgCorrGeenNaam, TFocus::Keep},
+        {"code of blanks only", [](TParticulars &p) { p.code = "  "; }, kMsgCorrGeenNaam, TFocus::Keep},
         {"code leaving the data folder", [](TParticulars &p) { p.code = "..\\x"; }, kMsgCodeTekens,
          TFocus::Ecode},
         {"no sex", [](TParticulars &p) { p.sex = -1; }, kMsgGeboortedatum, TFocus::Egebdag},

@@ -41,6 +41,11 @@ TEST(Particulars, StartChecksInOrderWithMessageAndFocus)
         {"no code", [](TParticulars &p) { p.code.clear(); }, kMsgGeenNaam, TFocus::Keep},
         {"no code comes before no sex", [](TParticulars &p) { p.code.clear(), p.sex = -1; }, kMsgGeenNaam,
          TFocus::Keep},
+        // Nothing left of it in a file name: no code at all.
+        {"code of blanks only", [](TParticulars &p) { p.code = "   "; }, kMsgGeenNaam, TFocus::Keep},
+        {"code of blanks comes before no sex", [](TParticulars &p) { p.code = " ", p.sex = -1; }, kMsgGeenNaam,
+         TFocus::Keep},
+        {"blanks around a code", [](TParticulars &p) { p.code = " J an "; }, nullptr, TFocus::Keep},
         {"code with slash", [](TParticulars &p) { p.code = "a/b"; }, kMsgCodeTekens, TFocus::Ecode},
         {"code with backslash", [](TParticulars &p) { p.code = "a\\b"; }, kMsgCodeTekens, TFocus::Ecode},
         {"code with dots", [](TParticulars &p) { p.code = ".."; }, kMsgCodeTekens, TFocus::Ecode},
@@ -83,6 +88,12 @@ TEST(Particulars, BirthCheckAgeAndNotApplicable)
     EXPECT_TRUE(c.valid);
     EXPECT_EQ(c.ageInMonths, 104);
     EXPECT_EQ(c.ageText, "8;8");
+    // A code of blanks is no code: the particulars are not complete.
+    p.code = "  ";
+    c = MayContinue(p, kToday);
+    EXPECT_FALSE(c.complete);
+    EXPECT_FALSE(c.valid);
+    p = Valid();
 
     // The eighth birthday on the test day.
     p.gebdag = "10", p.gebmnd = "03", p.gebjaar = "2016";

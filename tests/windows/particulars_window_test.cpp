@@ -155,6 +155,41 @@ TEST_F(ParticularsWindow, StartChecksThenStartsAndStores)
     drv.Dialogs().VerifyAllUsed();
 }
 
+// A code of blanks names no one (its files would be "_05-03-2024"): the start
+// refuses it with the empty code's message and the save picture stores
+// nothing, the rest of the particulars valid or not.
+TEST_F(ParticularsWindow, ACodeOfBlanksIsNoCode)
+{
+    ZIBkeuze->Keuze = 2;
+    ZIBinvoer->AdminState = 2;
+    drv.Then([&] {
+        TZIBinvoer &w = *ZIBinvoer;
+        drv.Type(*w.Ecode, "   ");
+        EXPECT_EQ(w.Ecode->Text(), "   ");
+        drv.ClickItem(*w.RGsekse, 0);
+        drv.Type(*w.Egebdag, "12");
+        drv.Type(*w.Egebmnd, "06");
+        drv.Type(*w.Egebjaar, "2014");
+        drv.ClickItem(*w.ZIBversion, 0);
+        EXPECT_FALSE(w.Adm.Valid);
+        drv.Dialogs().Answer(mrOk, "Type eerst een proefpersoonnaam...");
+        EXPECT_TRUE(drv.Click(w, "ButtonST"));
+        EXPECT_FALSE(w.Ecode->ReadOnly()) << "started";
+        ASSERT_FALSE(drv.Dialogs().Shown().empty());
+        EXPECT_EQ(drv.Dialogs().Shown().back().Type, mtConfirmation);
+        drv.Advance(500);
+        EXPECT_FALSE(FWin->Visible()) << "the introduction opened";
+        EXPECT_TRUE(drv.Click(w, "Filesave"));
+        EXPECT_FALSE(message->Visible()) << "the saved notice";
+        w.SetModalResult(mrCancel);
+    });
+    ZIBinvoer->ShowModal();
+    EXPECT_EQ(drv.PendingSteps(), 0u);
+    drv.Dialogs().VerifyAllUsed();
+    EXPECT_TRUE(fs::is_empty(dir_ / "Data"));
+    EXPECT_TRUE(fs::is_empty(dir_ / "Incomplete afnames"));
+}
+
 TEST_F(ParticularsWindow, ResumeShowsTheStoredAdministrationAndContinues)
 {
     coretest::WriteBytes(dir_ / "Incomplete afnames/Jan_01-03-2024.zta", "Jan_01-03-2024\r\n0\r\n");
