@@ -358,6 +358,10 @@ void TItemLoop::Stop()
         host_.ShowMessage(TItemLoopHost::TMessage::MaximumReached, kMaximumReached);
         ScoreEntry(1);
         Changed();
+        // On disk as soon as the message is answered, as a scored entry is:
+        // a quit or a crash before the next entry's store would lose it, and
+        // a resume would offer the entry again.
+        StoreItem();
     }
 }
 

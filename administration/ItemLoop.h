@@ -14,8 +14,8 @@
 // stopwatch started -> stop: 3 -> scored: 4.
 //
 // Times are decided in whole milliseconds and tenths of a second, never in
-// binary fractions: e is the stopwatch's reading in tenths (the old program
-// added 1/86400 s before rounding to one decimal, which in exact arithmetic
+// binary fractions: e is the stopwatch's reading in tenths (1/86400 s is
+// added before rounding to one decimal, which in exact arithmetic
 // rounds halves of a tenth up), the prompt durations are whole milliseconds
 // and the maxima whole tenths. So "e - Bdur > Max" is decided exactly, and a
 // response exactly at the maximum never stops the clock by rounding noise.
@@ -137,8 +137,8 @@ public:
     void Key(char key);
 
     // The two halves of interrupt and finish around the deferred action.
-    // The interrupt first stores an entry that an automatic stop scored:
-    // nothing else would before the program may end.
+    // The interrupt first stores again an entry whose store failed: nothing
+    // else would before the program may end.
     bool BeginInterrupt();
     void EndInterrupt();
     bool BeginFinish();
@@ -186,7 +186,7 @@ private:
     bool earlyStop_ = false;
     bool stopShown_ = false;
     bool autoStop_ = false;
-    // An entry is scored but not yet stored (an automatic stop's).
+    // An entry is scored but its store failed (or has not run yet).
     bool unstored_ = false;
     int band_ = 0;
     std::string recorded_;

@@ -27,6 +27,7 @@ struct RecordingHost : TItemLoopHost {
     bool failStore = false;
     std::vector<std::string> messages;
     std::function<void()> onMessage;
+    std::function<void()> onStore;
     int state = 2;
 
     int Form() override { return form; }
@@ -44,6 +45,8 @@ struct RecordingHost : TItemLoopHost {
     void EntryReached(int entry) override { reached = entry; }
     void StoreItem() override
     {
+        if (onStore)
+            onStore();
         if (failStore)
             throw plat::EWriteError("disk full");
         ++stores;
@@ -217,6 +220,13 @@ TEST(ItemLoopMaximum, StopsOnlyAboveTheMaximum)
         t.Reach(c.entry);
         int entryAtMessage = 0;
         t.host.onMessage = [&] { entryAtMessage = t.loop.CurrentEntry(); };
+        // The store comes once the message is answered, with the entry's
+        // time, score and last entry already given.
+        std::vector<std::string> atStore;
+        t.host.onStore = [&] {
+            atStore = {std::to_string(t.host.messages.size()), t.host.rows[c.entry - 1].first,
+                       t.host.rows[c.entry - 1].second, t.host.lastEntry};
+        };
         t.StartEntry();
         ASSERT_TRUE(t.RunTo(c.quietUntilMs));
         EXPECT_EQ(t.loop.CurrentPhase(), TItemLoop::Running);
@@ -229,12 +239,13 @@ TEST(ItemLoopMaximum, StopsOnlyAboveTheMaximum)
         EXPECT_EQ(t.host.messages[0],
                   "Maximaal toegestane responstijd bereikt. Ga verder met het volgende item.");
         // The message comes while the stopped entry is still current; it is
-        // then scored wrong with the time measured at the stop, not stored.
+        // then scored wrong with the time measured at the stop, and stored.
         EXPECT_EQ(entryAtMessage, c.entry);
         EXPECT_TRUE(t.loop.AutomaticStop());
         EXPECT_EQ(t.host.rows[c.entry - 1], std::make_pair(std::string(c.recorded), std::string("0")));
         EXPECT_EQ(t.host.lastEntry, t.loop.LastEntryText(c.entry));
-        EXPECT_EQ(t.host.stores, 0);
+        EXPECT_EQ(t.host.stores, 1);
+        EXPECT_EQ(atStore, (std::vector<std::string>{"1", c.recorded, "0", t.loop.LastEntryText(c.entry)}));
         EXPECT_EQ(t.loop.CurrentEntry(), c.entry + 1);
         EXPECT_EQ(t.loop.View().keys, TLoopKeys::Item);
     }
@@ -446,6 +457,31 @@ TEST(ItemLoopRun, StoreFailureIsShownAndTheLoopGoesOn)
     EXPECT_EQ(t.host.messages, std::vector<std::string>{"Onbekende fout. Iteminformatie niet opgeslagen."});
     EXPECT_EQ(t.loop.CurrentEntry(), 2);
     EXPECT_TRUE(t.loop.View().promptA.enabled);
+}
+
+// The interrupt stores again only an entry whose store failed: after an
+// automatic stop whose store went through it adds none, after one whose
+// store failed it tries once more.
+TEST(ItemLoopRun, TheInterruptStoresOnlyAnEntryWhoseStoreFailed)
+{
+    for (const bool fail : {false, true}) {
+        SCOPED_TRACE(fail ? "store failed" : "stored");
+        Loop t(DeletionLoopParams(), 116); // band 4: item 2's maximum is 6.3 s
+        t.Reach(5);
+        t.host.failStore = fail;
+        t.StartEntry();
+        EXPECT_FALSE(t.RunTo(10000));
+        ASSERT_EQ(t.loop.CurrentEntry(), 6);
+        EXPECT_EQ(t.host.rows[4], std::make_pair(std::string("64"), std::string("0")));
+        EXPECT_EQ(t.host.stores, fail ? 0 : 1);
+        EXPECT_EQ(t.host.messages.size(), fail ? 2u : 1u) << "the maximum, then the failed store";
+        t.host.failStore = false;
+        ASSERT_TRUE(t.loop.BeginInterrupt());
+        EXPECT_EQ(t.host.stores, 1);
+        t.loop.EndInterrupt();
+        ASSERT_TRUE(t.loop.BeginInterrupt());
+        EXPECT_EQ(t.host.stores, 1) << "nothing left to store";
+    }
 }
 
 TEST(ItemLoopRun, StopButtonAndTimeText)

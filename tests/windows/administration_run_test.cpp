@@ -354,11 +354,11 @@ TEST_F(AdministrationRun, DeletionThenSubstitutionWithTheReportBetween)
 }
 
 // A child of band 4: item 2 (entry 5) runs past its maximum of 6.3 s and is
-// scored wrong at 64 tenths; the test leader interrupts at once and goes on.
-// The loop goes on at item 3, the stopped item is on disk from the interrupt
-// on (nothing else would store it before the program may end), and a resume
-// the next day goes on at item 3 as well.
-TEST_F(AdministrationRun, AnAutomaticallyStoppedItemIsNeverOfferedAgain)
+// scored wrong at 64 tenths. Once its message is answered it is on disk (a
+// store with its silent notice, as for a scored item), so the closing
+// question answered at once loses nothing: after a restart the resume goes
+// on at item 3, and the next day's resume as well.
+TEST_F(AdministrationRun, AnAutomaticallyStoppedItemIsStoredAtOnceAndNeverOfferedAgain)
 {
     Particulars(2);
     Introduction(FWin);
@@ -374,40 +374,54 @@ TEST_F(AdministrationRun, AnAutomaticallyStoppedItemIsNeverOfferedAgain)
         for (int i = 0; i < 200 && w.Loop.CurrentEntry() == 5; ++i)
             drv.Advance(100);
         ASSERT_EQ(w.Loop.CurrentEntry(), 6);
-        EXPECT_EQ(ZIBinvoer->Adm.SGRscoreFW.Cells(1, 4), "64");
-        ASSERT_TRUE(drv.Click(w, "ButtonOT"));
     });
-    Notice();
+    // Inside the automatic stop, once the message is answered.
     drv.Then([this] {
+        ASSERT_TRUE(message->Modal()) << "the store's notice";
+        EXPECT_EQ(ZIBinvoer->Adm.Autosave, 1) << "silent, as for a scored item";
         const auto fw = Record("_FW.wda");
         ASSERT_EQ(fw.size(), 26u) << "six pairs: the entry under way is the sixth";
         EXPECT_EQ(fw[12], "5");
-        EXPECT_EQ(fw[22], "64");
-        EXPECT_EQ(fw[23], "0");
-        drv.Advance(500);
+        EXPECT_EQ(fw[22] + ";" + fw[23], "64;0");
+        drv.Advance(1000);
     });
-    drv.Then([this] { ClickAndWait(*FWin, "ButtonOT"); });
+    // The closing question from the tray, answered OK: nothing stores.
+    drv.Then([this] {
+        ASSERT_TRUE(FWtfase->Modal());
+        drv.Dialogs().Answer(mrOk, "Hiermee sluit u het ZIBOR-testprogramma. Doorgaan?");
+        ZIBMAINForm->Exit1->Click();
+    });
+    ZIBinvoer->ShowModal();
+    EXPECT_EQ(drv.PendingSteps(), 0u);
+    const std::string zta = (dir_ / "Incomplete afnames/Lotte_05-03-2024.zta").string();
+    ASSERT_TRUE(fs::exists(zta));
+
+    // The program started again, and the administration resumed.
+    zibor::test::FreeProgramWindows();
+    InitializeModules();
+    settings::Resolve(dir_.string());
+    CreateProgramWindows({});
+    ZIBMAINForm->DataPath = dir_.string() + "\\";
+    ZIBMAINForm->ResumeFlag = 1;
+    ZIBinvoer->OpenDialog1->FileName = zta;
     ContinueToTheDeletionWindow(6, "Zeg item 3a");
     InterruptAndGoBack();
     ZIBinvoer->ShowModal();
     EXPECT_EQ(drv.PendingSteps(), 0u);
-    const auto fw = Record("_FW.wda");
+    auto fw = Record("_FW.wda");
     ASSERT_GE(fw.size(), 24u);
-    EXPECT_EQ(fw[22], "64");
-    EXPECT_EQ(fw[23], "0");
+    EXPECT_EQ(fw[22] + ";" + fw[23], "64;0");
 
-    // The next day, resumed.
+    // The next day, resumed again.
     drv.Clock().SetNow(EncodeDate(2024, 3, 6) + 0.4);
     ZIBMAINForm->ResumeFlag = 1;
-    ZIBinvoer->OpenDialog1->FileName = (dir_ / "Incomplete afnames/Lotte_05-03-2024.zta").string();
     ContinueToTheDeletionWindow(6, "Zeg item 3a");
     InterruptAndGoBack();
     ZIBinvoer->ShowModal();
     EXPECT_EQ(drv.PendingSteps(), 0u);
-    const auto resumed = Record("_FW.wda", "Lotte_06-03-2024");
-    ASSERT_GE(resumed.size(), 24u);
-    EXPECT_EQ(resumed[22], "64");
-    EXPECT_EQ(resumed[23], "0");
+    fw = Record("_FW.wda", "Lotte_06-03-2024");
+    ASSERT_GE(fw.size(), 24u);
+    EXPECT_EQ(fw[22] + ";" + fw[23], "64;0");
     drv.Dialogs().VerifyAllUsed();
 }
 
