@@ -193,6 +193,27 @@ void TItemLoop::Prepare()
     // The form may have changed since the entry was set (a new
     // administration in form B): the prompts follow it.
     OpenEntryPrompts();
+    // Shown again with its last entry scored (a resume after a quit or a
+    // crash before the finish): the finish is all that is left, never the
+    // last entry again, whose score it would replace.
+    if (AllScored())
+        ShowFinishOnly();
+}
+
+bool TItemLoop::AllScored()
+{
+    return entry_ == params_.entries && host_.LastEntry() == LastEntryText(params_.entries);
+}
+
+void TItemLoop::ShowFinishOnly()
+{
+    view_.promptA = {false, false, view_.promptA.picture};
+    view_.promptB = {false, false, view_.promptB.picture};
+    view_.stop.visible = false;
+    view_.interrupt = {false, false, view_.interrupt.picture};
+    view_.finish.enabled = view_.finish.visible = true;
+    // Nothing is left to score or store by key once the last entry is in.
+    view_.keys = TLoopKeys::None;
 }
 
 void TItemLoop::PlayPart(int part)
@@ -389,13 +410,7 @@ void TItemLoop::ScoreEntry(int choice)
         view_.promptB.enabled = false;
         view_.stop.picture = "BtnTIMERoff";
     } else {
-        view_.promptA = {false, false, view_.promptA.picture};
-        view_.promptB = {false, false, view_.promptB.picture};
-        view_.stop.visible = false;
-        view_.interrupt = {false, false, view_.interrupt.picture};
-        view_.finish.enabled = view_.finish.visible = true;
-        // Nothing is left to score or store by key once the last entry is in.
-        view_.keys = TLoopKeys::None;
+        ShowFinishOnly();
     }
     phase_ = Scored;
     unstored_ = true;

@@ -70,6 +70,9 @@ public:
     // Row entry - 1 of the subtest's score grid.
     virtual void RecordEntry(int row, const std::string &time, const std::string &score) = 0;
     virtual void SetLastEntry(const std::string &text) = 0;
+    // The last entry reached as the administration holds it (also after a
+    // resume).
+    virtual std::string LastEntry() = 0;
     // The current entry once an entry is scored: the administration keeps
     // it, so that a continue or a resume goes on there, never at an entry
     // whose result was already given.
@@ -126,7 +129,9 @@ public:
     // Set by the particulars and after-subtest windows.
     int otherSubtestDone = 0;
 
-    // Initialiseer: the window on show, and the particulars window on clearing.
+    // Initialiseer: the window on show, and the particulars window on
+    // clearing. At the last entry with its score given (the host's last
+    // entry) only the finish is offered.
     void Prepare();
 
     void PlayPromptA(); // BtnAClick / ItemClick
@@ -159,6 +164,9 @@ public:
 
 private:
     void OpenEntryPrompts();
+    // The current entry is the last and it is scored.
+    bool AllScored();
+    void ShowFinishOnly();
     void PlayPart(int part);
     void Stop();
     void ScoreEntry(int choice);

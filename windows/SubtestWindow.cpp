@@ -268,6 +268,12 @@ void TSubtestWindow::SetLastEntry(const std::string &text)
     (params_.subtest == adm::TSubtest::FW ? a.ElaatsteFW : a.ELaatsteFV) = text;
 }
 
+std::string TSubtestWindow::LastEntry()
+{
+    const adm::TAdministration &a = subtestroad::Admin();
+    return params_.subtest == adm::TSubtest::FW ? a.ElaatsteFW : a.ELaatsteFV;
+}
+
 void TSubtestWindow::EntryReached(int entry)
 {
     adm::TAdministration &a = subtestroad::Admin();

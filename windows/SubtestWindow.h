@@ -107,6 +107,7 @@ public:
     void StopSound() override;
     void RecordEntry(int row, const std::string &time, const std::string &score) override;
     void SetLastEntry(const std::string &text) override;
+    std::string LastEntry() override;
     void EntryReached(int entry) override;
     void StoreItem() override;
     void ShowMessage(TMessage kind, const std::string &text) override;

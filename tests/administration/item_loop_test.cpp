@@ -42,6 +42,7 @@ struct RecordingHost : TItemLoopHost {
         rows[row] = {time, score};
     }
     void SetLastEntry(const std::string &text) override { lastEntry = text; }
+    std::string LastEntry() override { return lastEntry; }
     void EntryReached(int entry) override { reached = entry; }
     void StoreItem() override
     {
@@ -481,6 +482,50 @@ TEST(ItemLoopRun, TheInterruptStoresOnlyAnEntryWhoseStoreFailed)
         t.loop.EndInterrupt();
         ASSERT_TRUE(t.loop.BeginInterrupt());
         EXPECT_EQ(t.host.stores, 1) << "nothing left to store";
+    }
+}
+
+// Shown at its last entry with that entry scored (a resume after a quit
+// before the finish), the loop offers the finish only: no prompt by click
+// or key, no interrupt. The entry before the last, or the last not yet
+// scored, is offered as ever.
+TEST(ItemLoopRun, AtTheLastEntryScoredOnlyTheFinishIsOffered)
+{
+    struct Case {
+        const char *name;
+        const TItemLoopParams &params;
+        int entry;
+        const char *lastEntry;
+        bool finishOnly;
+    };
+    const Case cases[] = {
+        {"deletion, all scored", DeletionLoopParams(), 15, "15", true},
+        {"deletion, entry 15 not scored", DeletionLoopParams(), 15, "14", false},
+        {"deletion, entry 14", DeletionLoopParams(), 14, "15", false},
+        {"substitution, all scored", SubstitutionLoopParams(), 12, "12", true},
+        {"substitution, item 12 not scored", SubstitutionLoopParams(), 12, "11", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Loop t(c.params);
+        t.host.lastEntry = c.lastEntry;
+        t.Reach(c.entry);
+        const TItemLoopView &v = t.loop.View();
+        EXPECT_EQ(v.finish.enabled && v.finish.visible, c.finishOnly);
+        EXPECT_EQ(v.promptA.visible, !c.finishOnly);
+        EXPECT_EQ(v.interrupt.enabled, !c.finishOnly);
+        t.loop.PlayPromptA();
+        t.loop.Key(' ');
+        EXPECT_EQ(t.host.played.size(), c.finishOnly ? 0u : 1u);
+        if (!c.finishOnly)
+            continue;
+        for (int i = 0; i < 20; ++i)
+            t.Tick();
+        EXPECT_FALSE(t.loop.BeginInterrupt());
+        ASSERT_TRUE(t.loop.BeginFinish());
+        EXPECT_EQ(t.host.state, t.loop.Params().doneState);
+        EXPECT_TRUE(t.host.rows.empty()) << "no score replaced";
+        EXPECT_EQ(t.host.stores, 0);
     }
 }
 

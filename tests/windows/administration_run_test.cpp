@@ -3,6 +3,7 @@
 // the store after each, the after-subtest window and the end window; then
 // the data files on disk, read back here by a reader of the test's own.
 #include "windows/AfterDeletionWindow.h"
+#include "windows/AfterSubstitutionWindow.h"
 #include "windows/ChoiceWindow.h"
 #include "windows/DeletionIntroWindow.h"
 #include "windows/DeletionWindow.h"
@@ -422,6 +423,105 @@ TEST_F(AdministrationRun, AnAutomaticallyStoppedItemIsStoredAtOnceAndNeverOffere
     fw = Record("_FW.wda", "Lotte_06-03-2024");
     ASSERT_GE(fw.size(), 24u);
     EXPECT_EQ(fw[22] + ";" + fw[23], "64;0");
+    drv.Dialogs().VerifyAllUsed();
+}
+
+// A subtest whose entries are all scored, left before its finish (a quit or
+// a crash): the resume goes on to the finish, never to its last entry, whose
+// score a second administration would replace. Under way first (state 2 or
+// 1), the subtest window offers the finish button only, which leads on as
+// after the last entry; under way second (5 or 6), the administration is
+// finished (7) and the end window follows at once.
+TEST_F(AdministrationRun, AResumeWithEveryEntryScoredGoesOnToTheFinish)
+{
+    const std::string particulars = "Lotte;%s;meisje;12;06;2014;05;03;2024;;;;";
+    auto record = [&](const char *tag, const std::string &rest) {
+        std::string line = particulars;
+        line.replace(line.find("%s"), 2, tag);
+        return line + rest + "\r\n";
+    };
+    auto pairs = [](int n) {
+        std::string s;
+        for (int k = 1; k <= n; ++k)
+            s += ";" + std::to_string(20 + k) + ";" + (k % 3 ? "1" : "0");
+        return s;
+    };
+    struct Case {
+        const char *what;
+        std::string fw, fv;
+        bool finishButton;          // else the end window at once
+        bool deletion;              // the subtest left at its finish
+        int stateAfter;
+    };
+    const Case cases[] = {
+        {"deletion alone (2)", "15;2" + pairs(15), ";2;", true, true, 4},
+        {"substitution alone (1)", ";1;", "12;1" + pairs(12), true, false, 3},
+        {"deletion after substitution (5)", "15;5" + pairs(15), "12;5" + pairs(12) + ";55", false, true, 7},
+        {"substitution after deletion (6)", "15;6" + pairs(15) + ";55", "12;6" + pairs(12), false, false, 7},
+    };
+    const std::string zta = (dir_ / "Incomplete afnames/Lotte_05-03-2024.zta").string();
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.what);
+        fs::remove_all(dir_ / "Data");
+        fs::remove_all(dir_ / "Incomplete afnames");
+        fs::create_directories(dir_ / "Data");
+        fs::create_directories(dir_ / "Incomplete afnames");
+        coretest::WriteBytes(zta, "Lotte_05-03-2024\r\n0\r\n");
+        coretest::WriteBytes(dir_ / "Data/Lotte_05-03-2024_FW.wda", record("FWR-B", k.fw));
+        coretest::WriteBytes(dir_ / "Data/Lotte_05-03-2024_FV.vda", record("FVR-B", k.fv));
+        const int entries = k.deletion ? 15 : 12;
+        const std::string suffix = k.deletion ? "_FW.wda" : "_FV.vda";
+        const auto before = Record(suffix);
+
+        ZIBMAINForm->ResumeFlag = 1;
+        ZIBinvoer->OpenDialog1->FileName = zta;
+        TSubtestWindow *subtest = k.deletion ? static_cast<TSubtestWindow *>(FWtfase) : FVtfase;
+        TIntroWindow *intro = k.deletion ? static_cast<TIntroWindow *>(FWin) : FVin;
+        TForm *after = k.deletion ? static_cast<TForm *>(FWaft) : FVaft;
+        std::vector<TForm *> stack = {ZIBinvoer};
+        drv.Then([&] { ClickAndWait(*ZIBinvoer, "ButtonContin"); });
+        if (k.finishButton) {
+            drv.Then([&] { ClickAndWait(*intro, "ButtonIO"); });
+            drv.Then([&] {
+                TSubtestWindow &w = *subtest;
+                ASSERT_TRUE(w.Modal());
+                EXPECT_TRUE(w.ButtonFinish->Visible() && w.ButtonFinish->Enabled()) << "the finish";
+                EXPECT_FALSE(w.PromptA->Visible()) << "the last entry offered again";
+                EXPECT_FALSE(w.ButtonOT->Visible());
+                const auto opens = dev->Calls().size();
+                EXPECT_FALSE(drv.Click(*w.PromptA));
+                drv.Type(w, " ");
+                drv.Advance(1000);
+                EXPECT_EQ(dev->Calls().size(), opens) << "a prompt played";
+                ClickAndWait(w, "ButtonFinish");
+            });
+            Notice();
+            drv.Then([&] {
+                EXPECT_TRUE(after->Modal()) << "the after-subtest window, as after the last entry";
+                stack.insert(stack.end(), {intro, subtest, after});
+            });
+        } else {
+            Notice();
+            drv.Then([&] {
+                EXPECT_TRUE(ZIBfinish->Modal()) << "the end window";
+                stack.push_back(ZIBfinish);
+            });
+        }
+        drv.Then([&] {
+            const auto r = Record(suffix);
+            ASSERT_EQ(r.size(), static_cast<size_t>(14 + 2 * entries + 1)) << "complete, with its T-score";
+            EXPECT_EQ(r[12], before[12]);
+            EXPECT_EQ(r[13], std::to_string(k.stateAfter));
+            for (int f = 14; f < 14 + 2 * entries; ++f)
+                EXPECT_EQ(r[static_cast<size_t>(f)], before[static_cast<size_t>(f)]) << "field " << f + 1;
+            for (TForm *f : stack)
+                f->SetModalResult(mrCancel);
+        });
+        ZIBinvoer->ShowModal();
+        EXPECT_EQ(drv.PendingSteps(), 0u);
+        EXPECT_TRUE(Application()->ModalStack().empty());
+    }
+    ZIBMAINForm->ResumeFlag = 0;
     drv.Dialogs().VerifyAllUsed();
 }
 
