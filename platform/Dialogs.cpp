@@ -21,16 +21,11 @@ namespace {
 
 QString Q(const String &s) { return QString::fromStdString(s); }
 
-// "description|pattern;pattern|..." to Qt's "description (pattern pattern);;...".
 QString QtFilter(const String &filter, int index, QString *selected)
 {
-    const QStringList parts = Q(filter).split('|');
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
-        out << parts[i] + " (" + patterns + ")";
-    }
+    for (const String &f : NameFilters(filter))
+        out << Q(f);
     if (selected && index >= 1 && index <= out.size())
         *selected = out[index - 1];
     return out.join(";;");
@@ -183,6 +178,21 @@ String TypeCaption(TMsgDlgType t)
 }
 
 } // namespace
+
+std::vector<String> NameFilters(const String &filter)
+{
+    const QStringList parts = Q(filter).split('|');
+    std::vector<String> out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        // Qt reads the patterns from the parentheses at the end of the text;
+        // a text that already ends with them is shown as it is written.
+        const QString suffix = " (" + patterns + ")";
+        out.push_back((parts[i].endsWith(suffix) ? parts[i] : parts[i] + suffix).toStdString());
+    }
+    return out;
+}
 
 TDialogProvider *SetDialogProvider(TDialogProvider *provider)
 {

@@ -65,6 +65,10 @@ public:
 TDialogProvider *SetDialogProvider(TDialogProvider *provider);
 TDialogReply RunDialog(const TDialogRequest &request);
 
+// A file dialog's filter, "description|pattern;pattern|...", as the name
+// filters the dialog lists, one per pair.
+std::vector<String> NameFilters(const String &filter);
+
 // The framework's message dialog: caption after the type, buttons in the
 // framework's order. Returns the modal result of the button chosen.
 int MessageDlg(const String &msg, TMsgDlgType type, const TMsgDlgButtons &buttons, int helpContext = 0);

@@ -7,6 +7,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QtPrintSupport/QPrintDialog>
+#include <QtPrintSupport/QPrintEngine>
 #include <QtPrintSupport/QPrinter>
 #include <QtPrintSupport/QPrinterInfo>
 
@@ -103,6 +104,48 @@ private:
 
 // ---------------------------------------------------------------- Qt print support
 
+// Qt's print support keeps the print server's own job options under this
+// key of the print engine.
+constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+void SetJobOptions(QPrinter &p, const TDeviceMode &mode)
+{
+    if (mode.Fields & DM_COPIES)
+        p.setCopyCount(std::max(1, mode.Copies));
+    if (mode.Fields & DM_COLLATE)
+        p.setCollateCopies(mode.Collate);
+    if (mode.Fields & DM_COLOR)
+        p.setColorMode(mode.Color == DMCOLOR_MONOCHROME ? QPrinter::GrayScale : QPrinter::Color);
+    if (mode.Fields & DM_DUPLEX)
+        p.setDuplex(mode.Duplex == DMDUP_VERTICAL     ? QPrinter::DuplexLongSide
+                    : mode.Duplex == DMDUP_HORIZONTAL ? QPrinter::DuplexShortSide
+                                                      : QPrinter::DuplexNone);
+    p.setPageOrder(mode.Reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    if (!mode.DriverOptions.empty() && p.outputFormat() == QPrinter::NativeFormat) {
+        QStringList options;
+        for (const String &o : mode.DriverOptions)
+            options << QString::fromStdString(o);
+        p.printEngine()->setProperty(kCupsOptions, options);
+    }
+}
+
+void GetJobOptions(QPrinter &p, TDeviceMode &mode)
+{
+    mode.Fields |= DM_COPIES | DM_COLLATE | DM_COLOR | DM_DUPLEX;
+    mode.Copies = std::max(1, p.copyCount());
+    mode.Collate = p.collateCopies();
+    mode.Color = p.colorMode() == QPrinter::GrayScale ? DMCOLOR_MONOCHROME : DMCOLOR_COLOR;
+    mode.Duplex = p.duplex() == QPrinter::DuplexLongSide    ? DMDUP_VERTICAL
+                  : p.duplex() == QPrinter::DuplexShortSide ? DMDUP_HORIZONTAL
+                                                            : DMDUP_SIMPLEX;
+    mode.Reverse = p.pageOrder() == QPrinter::LastPageFirst;
+    mode.DriverOptions.clear();
+    if (p.outputFormat() == QPrinter::NativeFormat)
+        for (const QString &o : p.printEngine()->property(kCupsOptions).toStringList())
+            mode.DriverOptions.push_back(o.toStdString());
+}
+
+
 class QtJob : public TPrintJob {
 public:
     std::unique_ptr<QPrinter> printer;
@@ -143,6 +186,11 @@ public:
         for (const QString &n : QPrinterInfo::availablePrinterNames())
             names.push_back(n.toStdString());
         return names;
+    }
+
+    String DefaultPrinterName() override
+    {
+        return pdf_.empty() ? QPrinterInfo::defaultPrinterName().toStdString() : String();
     }
 
     std::vector<TPrinterForm> PaperForms(int printer) override
@@ -226,6 +274,7 @@ private:
         }
         p.setPageSize(size);
         p.setPageOrientation(Landscape(mode) ? QPageLayout::Landscape : QPageLayout::Portrait);
+        SetJobOptions(p, mode);
         if (!pdf_.empty())
             p.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     }
@@ -308,7 +357,7 @@ void TPrinter::Reset()
         job_.reset();
     }
     backend_.reset();
-    index_ = -2;
+    printer_.clear();
     mode_ = TDeviceMode();
     userForms_.clear();
     aborted_ = false;
@@ -322,14 +371,35 @@ std::vector<String> TPrinter::Printers()
     return backend_->PrinterNames();
 }
 
-int TPrinter::PrinterIndex()
+int TPrinter::Current(String *name)
 {
-    if (index_ == -2) {
-        index_ = Printers().empty() ? -1 : 0;
-        if (index_ >= 0)
-            mode_ = backend_->DefaultMode(index_);
+    const std::vector<String> names = Printers();
+    auto at = std::find(names.begin(), names.end(), printer_);
+    if (printer_.empty() || at == names.end()) {
+        if (names.empty()) {
+            // Kept: the queue may come back, and with it the settings.
+            if (name)
+                name->clear();
+            return -1;
+        }
+        at = std::find(names.begin(), names.end(), backend_->DefaultPrinterName());
+        if (at == names.end())
+            at = names.begin();
+        printer_ = *at;
+        mode_ = backend_->DefaultMode(int(at - names.begin()));
     }
-    return index_;
+    if (name)
+        *name = *at;
+    return int(at - names.begin());
+}
+
+int TPrinter::PrinterIndex() { return Current(nullptr); }
+
+String TPrinter::PrinterName()
+{
+    String name;
+    Current(&name);
+    return name;
 }
 
 void TPrinter::SetPrinterIndex(int index)
@@ -337,9 +407,9 @@ void TPrinter::SetPrinterIndex(int index)
     const auto names = Printers();
     if (index < 0 || size_t(index) >= names.size() || Printing())
         return;
-    if (index == index_)
+    if (names[size_t(index)] == printer_)
         return;
-    index_ = index;
+    printer_ = names[size_t(index)];
     mode_ = backend_->DefaultMode(index);
 }
 
@@ -357,11 +427,11 @@ void TPrinter::SetDeviceMode(const TDeviceMode &mode)
 
 std::vector<TPrinterForm> TPrinter::AllForms()
 {
-    const int index = PrinterIndex();
+    String name;
+    const int index = Current(&name);
     if (index < 0)
         return {};
     std::vector<TPrinterForm> forms = backend_->PaperForms(index);
-    const String name = Printers()[size_t(index)];
     for (const auto &[printer, user] : userForms_)
         if (printer == name)
             forms.insert(forms.end(), user.begin(), user.end());
@@ -413,11 +483,11 @@ bool TPrinter::GetForm(const String &name, TPrinterForm &form)
 
 bool TPrinter::AddForm(const TPrinterForm &form)
 {
-    const int index = PrinterIndex();
+    String name;
+    const int index = Current(&name);
     TPrinterForm existing;
     if (index < 0 || form.Name.empty() || GetForm(form.Name, existing))
         return false;
-    const String name = Printers()[size_t(index)];
     TPrinterForm user = form;
     user.User = true;
     user.PaperCode = 0;
@@ -432,10 +502,9 @@ bool TPrinter::AddForm(const TPrinterForm &form)
 
 bool TPrinter::DeleteForm(const String &name)
 {
-    const int index = PrinterIndex();
-    if (index < 0)
+    String printer;
+    if (Current(&printer) < 0)
         return false;
-    const String printer = Printers()[size_t(index)];
     for (auto &[p, list] : userForms_)
         if (p == printer)
             for (auto it = list.begin(); it != list.end(); ++it)
@@ -506,12 +575,16 @@ std::shared_ptr<TPrinterBackend> SetPrinterBackend(std::shared_ptr<TPrinterBacke
 bool ExecQtPrinterSetup()
 {
     TPrinter *pr = Printer();
-    const std::vector<String> names = pr->Printers();
-    const int index = pr->PrinterIndex();
+    // Without a queue the dialog could only offer a file, which the report
+    // has its own PDF for; the caller tells the user.
+    const String current = pr->PrinterName();
+    if (current.empty())
+        return false;
     QPrinter qp;
-    if (index >= 0) {
-        qp.setPrinterName(QString::fromStdString(names[size_t(index)]));
+    {
+        qp.setPrinterName(QString::fromStdString(current));
         const TDeviceMode &m = pr->DeviceMode();
+        SetJobOptions(qp, m);
         std::vector<TPrinterForm> forms;
         pr->GetForms(forms);
         const TSize s = PaperSizeOf(m, forms);
@@ -519,14 +592,25 @@ bool ExecQtPrinterSetup()
         qp.setPageOrientation(Landscape(m) ? QPageLayout::Landscape : QPageLayout::Portrait);
     }
     QPrintDialog dialog(&qp);
+    // What a job cannot carry is not offered: the report is one page, and a
+    // file would bypass the queue the test leader chose.
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     KeepAboveActiveWindow(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    // The list may have changed while the dialog was open.
+    const std::vector<String> names = pr->Printers();
     for (size_t i = 0; i < names.size(); ++i)
         if (names[i] == qp.printerName().toStdString())
             pr->SetPrinterIndex(int(i));
+    if (pr->PrinterName().empty())
+        return false;
     TDeviceMode m = pr->DeviceMode();
     m.Fields |= DM_ORIENTATION | DM_PAPERSIZE;
+    GetJobOptions(qp, m);
     m.Fields &= ~DM_FORMNAME;
     m.FormName.clear();
     m.Orientation = qp.pageLayout().orientation() == QPageLayout::Landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;

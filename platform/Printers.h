@@ -26,8 +26,11 @@ class EPrinter : public Exception { using Exception::Exception; };
 
 // The device settings record. Fields says which values are set.
 constexpr unsigned DM_ORIENTATION = 0x1, DM_PAPERSIZE = 0x2, DM_PAPERLENGTH = 0x4, DM_PAPERWIDTH = 0x8,
+                   DM_COPIES = 0x100, DM_COLOR = 0x800, DM_DUPLEX = 0x1000, DM_COLLATE = 0x8000,
                    DM_FORMNAME = 0x10000;
 constexpr int DMORIENT_PORTRAIT = 1, DMORIENT_LANDSCAPE = 2;
+constexpr int DMCOLOR_MONOCHROME = 1, DMCOLOR_COLOR = 2;
+constexpr int DMDUP_SIMPLEX = 1, DMDUP_VERTICAL = 2, DMDUP_HORIZONTAL = 3;
 constexpr int DMPAPER_A4 = 9, DMPAPER_USER = 256;
 
 struct TDeviceMode {
@@ -37,6 +40,14 @@ struct TDeviceMode {
     int PaperLength = 0;             // 0.1 mm
     int PaperWidth = 0;              // 0.1 mm
     String FormName;                 // kept whole
+    int Copies = 1;                  // with DM_COPIES
+    bool Collate = false;            // with DM_COLLATE
+    int Color = DMCOLOR_COLOR;       // with DM_COLOR
+    int Duplex = DMDUP_SIMPLEX;      // with DM_DUPLEX
+    bool Reverse = false;            // the last page first
+    // The queue's own job options (a page set, pages the print server
+    // picks, a banner), name and value in turn, as its dialog left them.
+    std::vector<String> DriverOptions;
     bool operator==(const TDeviceMode &) const = default;
 };
 
@@ -70,6 +81,9 @@ class TPrinterBackend {
 public:
     virtual ~TPrinterBackend() = default;
     virtual std::vector<String> PrinterNames() = 0;
+    // The queue the system prints to unless told otherwise; empty when it
+    // has none, and then the first of the names serves.
+    virtual String DefaultPrinterName() { return String(); }
     // The printer's own paper sizes.
     virtual std::vector<TPrinterForm> PaperForms(int printer) = 0;
     virtual TDeviceMode DefaultMode(int printer) = 0;
@@ -144,8 +158,13 @@ public:
     TPrinter &operator=(const TPrinter &) = delete;
 
     std::vector<String> Printers();
-    // -1 when there is no printer.
+    // The current printer's place in the list as it is now; -1 when there is
+    // no printer. The printer is kept by name, so a queue added or removed
+    // while the program runs never shifts the choice onto another printer;
+    // a chosen printer that has gone gives way to the system's default.
     int PrinterIndex();
+    // Empty when there is no printer.
+    String PrinterName();
     void SetPrinterIndex(int index);
     const String &Title() const { return title_; }
     void SetTitle(const String &title) { title_ = title; }
@@ -181,8 +200,10 @@ public:
 private:
     std::vector<TPrinterForm> AllForms();
     TDeviceMode JobMode();
+    // The current printer in the list as it is now: its index and name.
+    int Current(String *name);
     std::shared_ptr<TPrinterBackend> backend_;
-    int index_ = -2;  // -2: not asked yet
+    String printer_;  // empty: none chosen yet
     TDeviceMode mode_;
     String title_;
     std::vector<std::pair<String, std::vector<TPrinterForm>>> userForms_;  // per printer name
@@ -197,8 +218,12 @@ private:
 // The printer object.
 TPrinter *Printer();
 
-// The real printer setup dialog on Printer(): shows the current printer and
-// settings and writes back what the user picks. True when confirmed.
+// The real print dialog on Printer(): shows the current printer and settings
+// and writes back what the user picks (the printer, copies, collation,
+// duplex, colour, page order and the queue's own job options). It offers no
+// file and no page range of the program's own: the report prints whole,
+// through a queue. False when cancelled, and without any queue (then no
+// dialog is shown).
 bool ExecQtPrinterSetup();
 
 } // namespace plat

@@ -30,6 +30,10 @@ constexpr int kFitIndex = 6;
 constexpr const char *kE001 =
     "Foutmelding E001: incorrect ingesteld datapad. Kies een alternatieve locatie voor het testrapport!";
 
+// The print queue can go while the program runs (the button was enabled
+// when there was one).
+constexpr const char *kNoPrinter =
+    "Er is geen printer beschikbaar. Controleer of de printer is geïnstalleerd en aangesloten, en probeer het opnieuw.";
 } // namespace
 
 TPP::TPP(TComponent *owner, const TReportWindowLook &look) : TForm(owner), look_(look)
@@ -172,10 +176,17 @@ void TPP::PrintButtonClick(TObject *)
     if (PrintPreview->State() != psReady)
         return;
     ZIBMAINForm->PlayClickSound();
+    if (!PrintPreview->PrinterInstalled()) {
+        ShowMessage(kNoPrinter);
+        return;
+    }
     TZIBMAINForm::SetButtonImage(PRbtn, "BtnPRon");
     PrintPreview->SetPrinterOptions();
-    if (!PrinterSetupDialog->Execute())
+    if (!PrinterSetupDialog->Execute()) {
+        if (!PrintPreview->PrinterInstalled())
+            ShowMessage(kNoPrinter);
         return;
+    }
     PrintPreview->UpdateAnnotation();
     PrintPreview->Print();
 }

@@ -194,3 +194,27 @@ TEST(GuiDialogs, OpeningAFolderInTheFileBrowserGoesThroughTheSeamToo)
 }
 
 } // namespace
+
+namespace {
+
+// The program's own filters, as its windows write them, and what the dialog
+// lists for each: a description that already names its patterns shows them
+// once.
+TEST(GuiDialogs, FileFiltersListEachPatternOnce)
+{
+    const struct {
+        const char *filter;
+        std::vector<String> shown;
+    } cases[] = {
+        {"ZIBOR-testrapport (*.zrp)|*.zrp", {"ZIBOR-testrapport (*.zrp)"}},
+        {"ZIBOR-afname *.zta|*.zta", {"ZIBOR-afname *.zta (*.zta)"}},
+        {"ZIB-rapport (*.zrp)|*.*", {"ZIB-rapport (*.zrp) (*.*)"}},
+        {"ZIB-bestand|*.zta|ZIB-bestand|*.zta", {"ZIB-bestand (*.zta)", "ZIB-bestand (*.zta)"}},
+        {"Beide|*.wda;*.vda", {"Beide (*.wda *.vda)"}},
+        {"", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(NameFilters(c.filter), c.shown) << c.filter;
+}
+
+} // namespace

@@ -161,3 +161,89 @@ TEST(Printers, NoPrintQueue)
     EXPECT_THROW(p->BeginDoc(), EPrinter);
     EXPECT_EQ(p->Metrics().XDpi, 0);
 }
+
+namespace {
+
+// A print queue whose printers come and go while the program runs, with a
+// system default of its own.
+struct LiveQueue : TFakePrinter {
+    LiveQueue() : TFakePrinter("", 100, {}) {}
+    std::vector<String> names{"Kantoor", "Lokaal 3"};
+    String defaultName = "Lokaal 3";
+    std::vector<String> PrinterNames() override { return names; }
+    String DefaultPrinterName() override { return defaultName; }
+};
+
+} // namespace
+
+TEST(Printers, TheSystemsDefaultIsPreselectedAndKeptByName)
+{
+    auto queue = std::make_shared<LiveQueue>();
+    TPrinterBackendScope scope(queue);
+    TPrinter *p = Printer();
+    EXPECT_EQ(p->PrinterIndex(), 1);
+    EXPECT_EQ(p->PrinterName(), "Lokaal 3");
+    TDeviceMode landscape;
+    landscape.Orientation = DMORIENT_LANDSCAPE;
+    p->SetDeviceMode(landscape);
+    ASSERT_TRUE(p->AddForm({"Eigen", 100000, 120000, 0, false}));
+
+    // A queue added in front does not move the choice onto another printer.
+    queue->names.insert(queue->names.begin(), "Nieuw");
+    EXPECT_EQ(p->PrinterIndex(), 2);
+    EXPECT_EQ(p->PrinterName(), "Lokaal 3");
+    EXPECT_EQ(p->DeviceMode(), landscape);
+    TPrinterForm f;
+    EXPECT_TRUE(p->GetForm("Eigen", f));
+
+    // A default that is not in the list, or none, gives the first printer.
+    for (const String name : {"Weg", ""}) {
+        auto noDefault = std::make_shared<LiveQueue>();
+        noDefault->defaultName = name;
+        TPrinterBackendScope other(noDefault);
+        EXPECT_EQ(Printer()->PrinterName(), "Kantoor") << name;
+    }
+}
+
+TEST(Printers, AQueueThatGoesWhileTheProgramRuns)
+{
+    auto queue = std::make_shared<LiveQueue>();
+    TPrinterBackendScope scope(queue);
+    TPrinter *p = Printer();
+    ASSERT_EQ(p->PrinterName(), "Lokaal 3");
+    TDeviceMode landscape;
+    landscape.Orientation = DMORIENT_LANDSCAPE;
+    p->SetDeviceMode(landscape);
+    ASSERT_TRUE(p->AddForm({"Eigen", 100000, 120000, 0, false}));
+
+    // The whole queue stops: nothing indexes the empty list.
+    queue->names.clear();
+    EXPECT_EQ(p->PrinterIndex(), -1);
+    EXPECT_EQ(p->PrinterName(), "");
+    std::vector<TPrinterForm> forms{{}};
+    EXPECT_FALSE(p->GetForms(forms));
+    EXPECT_TRUE(forms.empty());
+    EXPECT_FALSE(p->AddForm({"Ander", 1000, 1000, 0, false}));
+    EXPECT_FALSE(p->DeleteForm("Eigen"));
+    EXPECT_EQ(p->Metrics().XDpi, 0);
+    EXPECT_THROW(p->BeginDoc(), EPrinter);
+    EXPECT_FALSE(ExecQtPrinterSetup()) << "no dialog that could only offer a file";
+
+    // It comes back: the same printer with its settings and forms.
+    queue->names = {"Kantoor", "Lokaal 3"};
+    EXPECT_EQ(p->PrinterName(), "Lokaal 3");
+    EXPECT_EQ(p->DeviceMode(), landscape);
+    TPrinterForm f;
+    EXPECT_TRUE(p->GetForm("Eigen", f));
+
+    // The chosen printer alone goes: the default takes over, with its own
+    // settings.
+    queue->names = {"Kantoor", "Gang"};
+    queue->defaultName = "Gang";
+    EXPECT_EQ(p->PrinterName(), "Gang");
+    EXPECT_EQ(p->DeviceMode(), TDeviceMode());
+    EXPECT_FALSE(p->GetForm("Eigen", f));
+    p->BeginDoc();
+    p->EndDoc();
+    EXPECT_EQ(queue->Jobs.size(), 1u);
+}

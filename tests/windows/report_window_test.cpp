@@ -398,6 +398,41 @@ TEST_F(ReportWindowTest, NoReportFolderAsksForAnotherPlace)
     EXPECT_TRUE(fs::exists(root_ / "Incomplete afnames" / "Lotte_05-03-2024.zta"));
 }
 
+// A print queue that stops after the window was readied: the print button
+// says so in Dutch instead of opening a dialog that could only offer a file,
+// and prints once the queue is back.
+TEST_F(ReportWindowTest, APrintQueueThatGoesIsToldAndNeverPrintedTo)
+{
+    struct Vanishing : TFakePrinter {
+        Vanishing() : TFakePrinter("Testprinter", 150, TPoint{30, 30}) {}
+        bool there = true;
+        std::vector<String> PrinterNames() override
+        {
+            return there ? TFakePrinter::PrinterNames() : std::vector<String>{};
+        }
+    };
+    auto printer = std::make_shared<Vanishing>();
+    TPrinterBackendScope scope(printer);
+    TDialogScript dialogs;
+    Administer("Lotte", 7);
+    PP->FormCreate(PP);
+    drv.Then([&] {
+        ASSERT_TRUE(PP->PRbtn->Enabled());
+        printer->there = false;
+        dialogs.Answer(mrOk, "Er is geen printer beschikbaar.");
+        ASSERT_TRUE(drv.Click(*PP, "PRbtn"));
+        EXPECT_EQ(dialogs.Pending(), 0u);
+        EXPECT_TRUE(printer->Jobs.empty());
+
+        printer->there = true;
+        dialogs.Confirm(TDialogKind::PrinterSetup);
+        ASSERT_TRUE(drv.Click(*PP, "PRbtn"));
+        EXPECT_EQ(printer->Jobs.size(), 1u);
+        PP->SetModalResult(mrCancel);
+    });
+    PP->ShowModal();
+}
+
 // The print button: the printer setup dialog, whose closing readies the
 // window again, then the page to the printer under the job title.
 TEST_F(ReportWindowTest, PrintsThroughThePrinterSetupDialog)
