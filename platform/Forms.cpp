@@ -133,6 +133,9 @@ void TForm::BeforeDestruction()
     if (destroyRaised_)
         return;
     destroyRaised_ = true;
+    // From here the window takes no input and its timers do not tick, also
+    // while its own destructor or its components' wait for something.
+    MarkDestroying();
     Guarded([&] {
         if (OnDestroy)
             OnDestroy(this);
