@@ -28,7 +28,8 @@ public:
 
     // Enabled, with an interval and a handler, and not going with its owner:
     // a window being freed gets no tick, whoever runs the event loop then.
-    bool Running() const { return enabled_ && interval_ > 0 && OnTimer && !Going(); }
+    // Nor once the program is ending.
+    bool Running() const;
     // One tick: OnTimer, when the timer is running; true when it ran.
     bool Tick();
 

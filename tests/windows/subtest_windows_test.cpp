@@ -183,6 +183,27 @@ TEST_F(SubtestWindows, SubstitutionItemButtonStartsThePromptOnce)
 
 namespace {
 
+// Valid particulars of a child of today's administration, its data folders
+// in a fresh folder of that prefix (returned).
+std::filesystem::path ReadyAdministration(adm::TAdministration &a, const std::string &prefix)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    for (const char *sub : {"Data", "Incomplete afnames"})
+        std::filesystem::create_directories(dir / sub);
+    ZIBMAINForm->DataPath = a.DataPath = dir.string() + "\\";
+    a.SetTestDate(plat::Date());
+    a.WisGegevens();
+    a.P.code = "Roos";
+    a.P.sex = 0;
+    a.P.gebdag = "03";
+    a.P.gebmnd = "04";
+    a.P.gebjaar = "2015";
+    a.P.form = 0;
+    a.MayContinue();
+    return dir;
+}
+
 struct RoadCase {
     const char *name;
     bool afterDeletion;
@@ -204,21 +225,7 @@ TEST_F(SubtestWindows, AfterSubtestRoads)
     for (const RoadCase &c : kRoads) {
         SCOPED_TRACE(c.name);
         adm::TAdministration &a = subtestroad::Admin();
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                          ("zibor-roads-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir / "Data");
-        std::filesystem::create_directories(dir / "Incomplete afnames");
-        ZIBMAINForm->DataPath = a.DataPath = dir.string() + "\\";
-        a.SetTestDate(plat::Date());
-        a.WisGegevens();
-        a.P.code = "Roos";
-        a.P.sex = 0;
-        a.P.gebdag = "03";
-        a.P.gebmnd = "04";
-        a.P.gebjaar = "2015";
-        a.P.form = 0;
-        a.MayContinue();
+        const std::filesystem::path dir = ReadyAdministration(a, "zibor-roads-");
         ASSERT_TRUE(a.Valid);
         a.State = c.afterDeletion ? 2 : 1;
         int stores = 0;
@@ -326,6 +333,65 @@ TEST_F(SubtestWindows, FreedWhileItsPromptPlaysRunsNothingOfItself)
         EXPECT_NE(std::find(calls.begin(), calls.end(), "close " + output), calls.end())
             << "the prompt was closed before its window went";
     }
+}
+
+} // namespace
+
+namespace {
+
+// The closing question answered OK from a window of the road that another
+// window would follow: nothing opens after it, and what is on disk is what
+// the windows stored before (the report window closed by the question saves
+// nothing). The after-deletion window went on to the substitution
+// introduction, and the saved notice of its "Nee" to the end window.
+TEST_F(SubtestWindows, TheClosingQuestionOpensNoWindowAfterIt)
+{
+    struct Case {
+        const char *name;
+        const char *answer;          // on the after-deletion window
+        const char *quitFrom;        // the window the question is asked from
+        const char *notShown;        // the window that must not follow
+    };
+    const Case cases[] = {
+        {"the report window after \"Ja\"", "BtnYes", "PP", "FVin"},
+        {"the saved notice of \"Nee\"", "BtnNo", "message", "ZIBfinish"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Application()->CancelTerminate();
+        adm::TAdministration &a = subtestroad::Admin();
+        const std::filesystem::path dir = ReadyAdministration(a, "zibor-quit-");
+        ASSERT_TRUE(a.Valid);
+        a.State = 2;
+        std::vector<std::string> shown;
+        TForm *notShown = dynamic_cast<TForm *>(Application()->FindComponent(c.notShown));
+        ASSERT_NE(notShown, nullptr);
+        const auto showNext = notShown->OnShow;
+        notShown->OnShow = [&](TObject *s) {
+            shown.push_back(c.notShown);
+            if (showNext)
+                showNext(s);
+        };
+        drv.Then([&] { ASSERT_TRUE(drv.Click(*FWaft, c.answer)); });
+        drv.Then([&] {
+            TForm *f = Screen()->ActiveForm();
+            ASSERT_TRUE(f && f->Name() == c.quitFrom) << (f ? f->Name() : "none");
+            drv.Dialogs().Answer(mrOk, "Hiermee sluit u het ZIBOR-testprogramma. Doorgaan?");
+            ZIBMAINForm->Exit1->Click();
+        });
+        FWaft->ShowModal();
+        notShown->OnShow = showNext;
+        EXPECT_EQ(drv.PendingSteps(), 0u);
+        EXPECT_TRUE(shown.empty()) << "a window opened after the closing question";
+        EXPECT_TRUE(Application()->Terminated());
+        EXPECT_EQ(ZIBMAINForm->ModalResult(), mrOk);
+        // On disk: the after-deletion window's own store (for "Nee"), never a report.
+        const bool stored = std::filesystem::exists(dir / "Incomplete afnames" /
+                                                    (a.BaseName() + ".zta"));
+        EXPECT_EQ(stored, std::string(c.answer) == "BtnNo");
+        std::filesystem::remove_all(dir);
+    }
+    Application()->CancelTerminate();
 }
 
 } // namespace
