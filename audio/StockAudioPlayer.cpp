@@ -31,10 +31,7 @@ bool TStockAudioPlayer::OpenWaveStream(TStream *stream, int ownership)
     // does not give it to an adapter frees it, also when it is turned away
     // or stopping the old playback raises.
     std::unique_ptr<TStream> owned(ownership == soOwned ? stream : nullptr);
-    if (GetActive()) {
-        SetActive(false);
-        WaitWhileClosing();
-    }
+    Stop();
     TLock lock(lock_);
     // Still playing after the wait (the close could not be started): the old
     // adapter is still being read, so nothing of it may change.
@@ -53,6 +50,14 @@ bool TStockAudioPlayer::OpenWaveStream(TStream *stream, int ownership)
     if (!ok && adapter_)
         ReleaseAdapter();
     return ok;
+}
+
+void TStockAudioPlayer::Stop()
+{
+    if (!GetActive())
+        return;
+    SetActive(false);
+    WaitWhileClosing();
 }
 
 void TStockAudioPlayer::PlayStockItem(int index)

@@ -16,6 +16,9 @@ public:
     // or at once when it turns the stream away.
     virtual bool OpenWaveStream(plat::TStream *stream, int ownership);
     void PlayStockItem(int index);
+    // Stops a playback that runs and returns once its device has closed and
+    // the stream is let go.
+    void Stop();
 
     TCustomWaveStorage *Stock() const { return stock_; }
     void SetStock(TCustomWaveStorage *stock);

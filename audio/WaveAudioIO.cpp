@@ -239,17 +239,28 @@ void TWaveAudioIO::WaitWhileClosing()
         if (!handle)
             return;
         while (closing_ && !handle->Signaled())
-            WaitForSyncObject(*handle, INFINITE);
+            WaitFor(*handle);
         // Once the device is idle its thread is ending: let it finish, so
         // that nothing of the old playback runs beside the next one.
         if (callback_ == 0)
             while (!handle->Signaled())
-                WaitForSyncObject(*handle, INFINITE);
+                WaitFor(*handle);
     } else if (callbackKind_ == CALLBACK_WINDOW) {
         const uintptr_t wnd = callback_;
         while (closing_ && wnd && IsWindow(wnd))
             DispatchNextWindowMessage(wnd, 10);
     }
+}
+
+void TWaveAudioIO::WaitFor(TWaitable &object)
+{
+    // Going with its window, the device waits without the event loop: no
+    // handler of a window that is being freed may run meanwhile, and the
+    // callback thread needs nothing of this thread to close.
+    if (Going())
+        object.Wait(INFINITE);
+    else
+        WaitForSyncObject(object, INFINITE);
 }
 
 void TWaveAudioIO::Shutdown()

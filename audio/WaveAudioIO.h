@@ -115,6 +115,9 @@ protected:
     void DestroyCallback();
     void WaitWhileOpening();
     void WaitWhileClosing();
+    // The callback thread's handle or event: pumping, except while the
+    // component goes (then a plain wait).
+    void WaitFor(plat::TWaitable &object);
     // For destructors: closes a playback that runs and waits until its
     // thread has ended. The most derived class calls it first, while its
     // own notification handlers still exist.

@@ -40,6 +40,14 @@ void TComponent::DestroyComponents()
     }
 }
 
+bool TComponent::Going() const
+{
+    for (const TComponent *c = this; c; c = c->owner_)
+        if (c->Destroying())
+            return true;
+    return false;
+}
+
 TComponent *TComponent::FindComponent(const std::string &name) const
 {
     if (name.empty())

@@ -42,6 +42,9 @@ public:
     unsigned ComponentState() const { return state_; }
     bool Loading() const { return state_ & csLoading; }
     bool Destroying() const { return state_ & csDestroying; }
+    // This component or one of its owners is being destroyed: nothing of it
+    // may run any more (a timer's tick, a handler).
+    bool Going() const;
 
     // Marks this component and everything it owns as loading, and every
     // component inserted while it loads; EndLoading clears the mark and calls

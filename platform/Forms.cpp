@@ -133,6 +133,9 @@ void TForm::BeforeDestruction()
     if (destroyRaised_)
         return;
     destroyRaised_ = true;
+    // From here the window takes no input and its timers do not tick, also
+    // while its own destructor or its components' wait for something.
+    MarkDestroying();
     Guarded([&] {
         if (OnDestroy)
             OnDestroy(this);
@@ -463,6 +466,10 @@ int TForm::ShowModal()
     if (Visible() || !Enabled() || modal_)
         throw EInvalidOperation("Cannot make a visible window modal");
     TApplication &app = *Application();
+    // The program is ending: the handlers that unwind the modal stack open
+    // no window any more.
+    if (app.Terminated())
+        return mrCancel;
     TScreen &screen = *Screen();
     returnTo_ = screen.ActiveForm();
     const TCursor savedCursor = screen.Cursor();
@@ -497,9 +504,10 @@ int TForm::ShowModal()
         modalResult_ = mrNone;
         do {
             app.HandleMessage();
-            if (app.Terminated())
-                modalResult_ = mrCancel;
-            else if (modalResult_ != mrNone)
+            if (app.Terminated()) {
+                if (modalResult_ == mrNone)
+                    modalResult_ = mrCancel;
+            } else if (modalResult_ != mrNone)
                 CloseModal();
         } while (modalResult_ == mrNone);
         result = modalResult_;

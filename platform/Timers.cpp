@@ -1,5 +1,6 @@
 #include "platform/Timers.h"
 
+#include "platform/Application.h"
 #include "platform/Controls.h"
 
 #include <QSocketNotifier>
@@ -139,6 +140,11 @@ void TTimer::Restart()
     real_->Arm(0);
     real_->timer.setTimerType(precise_ ? Qt::PreciseTimer : Qt::CoarseTimer);
     real_->timer.start(static_cast<int>(interval_));
+}
+
+bool TTimer::Running() const
+{
+    return enabled_ && interval_ > 0 && OnTimer && !Going() && !Application()->Terminated();
 }
 
 bool TTimer::Tick()

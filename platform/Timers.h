@@ -26,8 +26,10 @@ public:
     bool Precise() const { return precise_; }
     void SetPrecise(bool v);
 
-    // Enabled, with an interval and a handler.
-    bool Running() const { return enabled_ && interval_ > 0 && OnTimer; }
+    // Enabled, with an interval and a handler, and not going with its owner:
+    // a window being freed gets no tick, whoever runs the event loop then.
+    // Nor once the program is ending.
+    bool Running() const;
     // One tick: OnTimer, when the timer is running; true when it ran.
     bool Tick();
 

@@ -295,6 +295,10 @@ void TZIBMAINForm::HelpAbout1Execute(TObject *)
 
 void TZIBMAINForm::FileExit1Execute(TObject *)
 {
+    // The program ends from here: every modal loop ends as control returns
+    // to it, and no window opens on the way out (a handler that would show
+    // the next one, a saved notice, a timer's message).
+    Application()->Terminate();
     PlayClickSound();
     Screen()->SetCursor(crHourGlass);
     for (TControl *c : std::initializer_list<TControl *>{ButtonNT, ButtonTH, ButtonTRO, ButtonExit, About})

@@ -112,10 +112,11 @@ TSubtestWindow::TSubtestWindow(TComponent *owner, const TItemLoopParams &loop, c
 
 TSubtestWindow::~TSubtestWindow()
 {
-    // The player goes with the window's components; it must not read a
-    // stream that is gone by then.
-    if (ItemPlayer && ItemPlayer->Active())
-        ItemPlayer->SetActive(false);
+    // Going from here: no tick or input of the window runs any more. The
+    // prompt is stopped and let go while its stream still exists.
+    MarkDestroying();
+    if (ItemPlayer)
+        ItemPlayer->Stop();
 }
 
 void TSubtestWindow::Picture(TImage *image, const std::string &name)

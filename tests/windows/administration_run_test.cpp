@@ -4,6 +4,8 @@
 // the data files on disk, read back here by a reader of the test's own.
 #include "windows/AfterDeletionWindow.h"
 #include "windows/AfterSubstitutionWindow.h"
+#include "windows/CorrectionWindow.h"
+#include "windows/ReportViewerWindow.h"
 #include "windows/ChoiceWindow.h"
 #include "windows/DeletionIntroWindow.h"
 #include "windows/DeletionWindow.h"
@@ -28,6 +30,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -114,12 +117,12 @@ protected:
     }
 
     // The particulars of a child of 116 months (age band 4) in form B, and
-    // the start.
-    void Particulars(int choice)
+    // the start (or, once beforeStart has run, that button).
+    void Particulars(int choice, const std::function<void()> &beforeStart = {}, const char *start = "ButtonST")
     {
         ZIBkeuze->Keuze = choice;
         ZIBinvoer->AdminState = choice;
-        drv.Then([this] {
+        drv.Then([this, beforeStart, start] {
             TZIBinvoer &w = *ZIBinvoer;
             drv.Type(*w.Ecode, "Lotte");
             drv.ClickItem(*w.RGsekse, 0);
@@ -127,7 +130,9 @@ protected:
             drv.Type(*w.Egebmnd, "06");
             drv.Type(*w.Egebjaar, "2014");
             drv.ClickItem(*w.ZIBversion, 1);
-            ASSERT_TRUE(drv.Click(w, "ButtonST"));
+            if (beforeStart)
+                beforeStart();
+            ASSERT_TRUE(drv.Click(w, start));
             drv.Advance(500);
         });
     }
@@ -661,5 +666,237 @@ TEST_F(AdministrationRun, ContinueKeepsTheIntroductionsFreshStart)
     ZIBinvoer->ShowModal();
     EXPECT_EQ(drv.PendingSteps(), 0u);
 }
+
+// The closing question answered OK from each window of both roads (and the
+// end window's own exit button): the program ends with result OK through
+// the goodbye picture, no window opens after the OK whatever handler the
+// modal stack unwinds into, and nothing is written on the way out: what is
+// on disk is what the windows stored before. The after-deletion window went
+// on to the substitution introduction after its report, and the saved
+// notices of the finish, of "Nee" and of "verder" in state 7 to the window
+// after them.
+enum class Stop {
+    Choice,
+    Particulars,
+    Introduction,
+    PartPlaying,     // the introduction's first part still playing
+    DuringItem,      // entry 3, the response clock running
+    PromptPlaying,   // entry 3, its (first) prompt still playing
+    FinishNotice,    // the saved notice of the finish
+    After,           // the after-subtest window
+    AfterYes,        // deletion: the report window; substitution: the deletion introduction
+    AfterNo,         // deletion: the saved notice of its store; substitution: the end window
+    EndWindow,       // before the report
+    ReportFromEnd,   // the report window shown by the end window
+    EndAfterReport,  // the end window with its exit button shown
+    Continue7,       // the saved notice of "verder" in state 7
+    Viewer,
+    Correction,
+};
+
+struct QuitCase {
+    const char *name;
+    int choice; // 1 substitution, 2 deletion, 0 neither
+    Stop stop;
+    const char *quitFrom;
+    bool endWindowsExitButton = false;
+};
+
+void PrintTo(const QuitCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class QuitFrom : public AdministrationRun, public ::testing::WithParamInterface<QuitCase> {
+protected:
+    template <class W>
+    void PlayInto(W *&window, bool hold)
+    {
+        drv.Then([this, &window, hold] {
+            W &w = *window;
+            ASSERT_TRUE(w.Modal());
+            ASSERT_EQ(w.Loop.CurrentEntry(), 3);
+            dev->SetAutoComplete(!hold);
+            ASSERT_TRUE(drv.Click(*w.PromptA));
+            if (hold)
+                return;
+            if (w.BtnB) {
+                for (int i = 0; i < 100 && !w.BtnB->Enabled(); ++i)
+                    drv.Advance(100);
+                ASSERT_TRUE(drv.Click(*w.BtnB));
+            }
+            for (int i = 0; i < 100 && !w.ButtonStptime->Enabled(); ++i)
+                drv.Advance(100);
+            ASSERT_TRUE(w.ButtonStptime->Enabled()) << "the clock runs";
+        });
+    }
+
+    template <class W, class I>
+    void SubtestTo(Stop stop, W *&window, I *&intro, int entries)
+    {
+        if (stop == Stop::PartPlaying) {
+            drv.Then([this, &intro] {
+                ASSERT_TRUE(intro->Modal());
+                dev->SetAutoComplete(false);
+                ASSERT_TRUE(drv.Click(*intro, "Int1"));
+            });
+            return;
+        }
+        Introduction(intro);
+        if (stop == Stop::DuringItem || stop == Stop::PromptPlaying) {
+            Entries(window, 2);
+            PlayInto(window, stop == Stop::PromptPlaying);
+            return;
+        }
+        Entries(window, entries);
+        drv.Then([this, &window] { ClickAndWait(*window, "ButtonFinish"); });
+    }
+
+    void WalkTo(const QuitCase &c)
+    {
+        if (c.choice == 0) {
+            drv.Dialogs().Cancel(TDialogKind::OpenFile);
+            drv.Then([this] { ClickAndWait(*ZIBMAINForm, "ButtonTRO"); });
+            if (c.stop == Stop::Correction)
+                drv.Then([this] {
+                    // The administration behind a report: substitution only.
+                    const std::string head = "Kees;FVR;jongen;05;03;2016;05;03;2024;De Eik;3;Piet;";
+                    std::string pairs;
+                    for (int i = 0; i < 12; ++i)
+                        pairs += ";200;1";
+                    coretest::WriteBytes(dir_ / "Data/Kees_05-03-2024_FV.vda", head + "12;3" + pairs + ";54\r\n");
+                    coretest::WriteBytes(dir_ / "Data/Kees_05-03-2024_FW.wda", "Kees;FWR;jongen;05;03;2016;05;03;2024;De Eik;3;Piet;;3;;\r\n");
+                    correct->ViewerKey = "Kees_05-03-2024";
+                    correct->ShowModal();
+                });
+            return;
+        }
+        drv.Then([this] { ClickAndWait(*ZIBMAINForm, "ButtonNT"); });
+        if (c.stop == Stop::Choice)
+            return;
+        drv.Then([this, c] { ClickAndWait(*ZIBkeuze, c.choice == 2 ? "ButtonFW" : "ButtonFV"); });
+        if (c.stop == Stop::Particulars)
+            return;
+        if (c.stop == Stop::Continue7) {
+            Particulars(
+                2,
+                [] {
+                    ZIBinvoer->AdminState = 7;
+                    ZIBinvoer->ReadyToContinue();
+                },
+                "ButtonContin");
+            return;
+        }
+        Particulars(c.choice);
+        if (c.stop == Stop::Introduction)
+            return;
+        const bool deletion = c.choice == 2;
+        if (deletion)
+            SubtestTo(c.stop, FWtfase, FWin, 15);
+        else
+            SubtestTo(c.stop, FVtfase, FVin, 12);
+        if (c.stop <= Stop::FinishNotice)
+            return;
+        Notice();
+        if (c.stop == Stop::After)
+            return;
+        drv.Then([this, c, deletion] {
+            TForm &after = deletion ? static_cast<TForm &>(*FWaft) : *FVaft;
+            ASSERT_TRUE(after.Modal());
+            ASSERT_TRUE(drv.Click(after, c.stop == Stop::AfterYes ? "BtnYes" : "BtnNo"));
+        });
+        if (c.stop <= Stop::AfterNo)
+            return;
+        if (deletion)
+            Notice();
+        if (c.stop == Stop::EndWindow)
+            return;
+        drv.Then([this] { ASSERT_TRUE(drv.Click(*ZIBfinish, "ButtonTR")); });
+        if (c.stop == Stop::ReportFromEnd)
+            return;
+        Report();
+    }
+};
+
+TEST_P(QuitFrom, TheClosingQuestionsOkEndsTheProgramAndOpensNothing)
+{
+    const QuitCase &c = GetParam();
+    const char *const question = "Hiermee sluit u het ZIBOR-testprogramma. Doorgaan?";
+    // Every window of the program, each show after the OK counted.
+    std::vector<std::pair<TForm *, TNotifyEvent>> hooks;
+    std::vector<std::string> shownAfterOk;
+    bool answered = false;
+    std::map<std::string, std::string> before;
+    WalkTo(c);
+    drv.Then([&] {
+        TForm *f = Screen()->ActiveForm();
+        ASSERT_TRUE(f && f->Name() == c.quitFrom) << (f ? f->Name() : "none");
+        before = Snapshot();
+        for (int i = 0; i < Application()->ComponentCount(); ++i)
+            if (auto *w = dynamic_cast<TForm *>(Application()->Components(i))) {
+                hooks.emplace_back(w, w->OnShow);
+                w->OnShow = [&, w, next = w->OnShow](TObject *s) {
+                    if (answered)
+                        shownAfterOk.push_back(w->Name());
+                    if (next)
+                        next(s);
+                };
+            }
+        drv.Dialogs().Answer(mrOk, question);
+        answered = true;
+        if (c.endWindowsExitButton)
+            ASSERT_TRUE(drv.Click(*ZIBfinish, "ButtonExit"));
+        else
+            ZIBMAINForm->Exit1->Click();
+    });
+    EXPECT_EQ(ZIBMAINForm->ShowModal(), mrOk);
+    for (auto &[w, handler] : hooks)
+        w->OnShow = handler;
+    EXPECT_TRUE(answered) << "the walk reached the window";
+    EXPECT_EQ(drv.PendingSteps(), 0u);
+    EXPECT_TRUE(Application()->ModalStack().empty());
+    EXPECT_EQ(shownAfterOk, std::vector<std::string>{}) << "a window opened after the closing question";
+    const std::vector<std::string> texts = drv.Dialogs().Texts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts.back(), question) << "nothing was asked after it";
+    ASSERT_FALSE(drv.Sleeps().empty());
+    EXPECT_EQ(drv.Sleeps().back(), 2000u) << "the goodbye picture";
+    EXPECT_EQ(Snapshot(), before) << "a file was written on the way out";
+    dev->SetAutoComplete(true);
+}
+
+const QuitCase kQuitCases[] = {
+    {"Choice", 2, Stop::Choice, "ZIBkeuze"},
+    {"DeletionParticulars", 2, Stop::Particulars, "ZIBinvoer"},
+    {"DeletionIntroduction", 2, Stop::Introduction, "FWin"},
+    {"DeletionIntroductionPlaying", 2, Stop::PartPlaying, "FWin"},
+    {"DeletionDuringAnItem", 2, Stop::DuringItem, "FWtfase"},
+    {"DeletionPromptPlaying", 2, Stop::PromptPlaying, "FWtfase"},
+    {"DeletionFinishNotice", 2, Stop::FinishNotice, "message"},
+    {"AfterDeletion", 2, Stop::After, "FWaft"},
+    {"AfterDeletionYesReport", 2, Stop::AfterYes, "PP"},
+    {"AfterDeletionNoNotice", 2, Stop::AfterNo, "message"},
+    {"DeletionEndWindowBeforeTheReport", 2, Stop::EndWindow, "ZIBfinish"},
+    {"DeletionReportFromTheEndWindow", 2, Stop::ReportFromEnd, "PP"},
+    {"DeletionEndWindowAfterTheReport", 2, Stop::EndAfterReport, "ZIBfinish"},
+    {"DeletionEndWindowsExitButton", 2, Stop::EndAfterReport, "ZIBfinish", true},
+    {"SubstitutionParticulars", 1, Stop::Particulars, "ZIBinvoer"},
+    {"SubstitutionIntroduction", 1, Stop::Introduction, "FVin"},
+    {"SubstitutionIntroductionPlaying", 1, Stop::PartPlaying, "FVin"},
+    {"SubstitutionDuringAnItem", 1, Stop::DuringItem, "FVtfase"},
+    {"SubstitutionPromptPlaying", 1, Stop::PromptPlaying, "FVtfase"},
+    {"SubstitutionFinishNotice", 1, Stop::FinishNotice, "message"},
+    {"AfterSubstitution", 1, Stop::After, "FVaft"},
+    {"AfterSubstitutionYesIntroduction", 1, Stop::AfterYes, "FWin"},
+    {"AfterSubstitutionNoEndWindow", 1, Stop::AfterNo, "ZIBfinish"},
+    {"SubstitutionEndWindowAfterTheReport", 1, Stop::EndAfterReport, "ZIBfinish"},
+    {"SubstitutionEndWindowsExitButton", 1, Stop::EndAfterReport, "ZIBfinish", true},
+    {"ContinueInStateSeven", 2, Stop::Continue7, "message"},
+    {"ReportViewer", 0, Stop::Viewer, "TRO"},
+    {"CorrectionWindow", 0, Stop::Correction, "correct"},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryWindow, QuitFrom, ::testing::ValuesIn(kQuitCases),
+                         [](const ::testing::TestParamInfo<QuitCase> &i) { return std::string(i.param.name); });
 
 } // namespace

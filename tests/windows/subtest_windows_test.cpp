@@ -6,21 +6,27 @@
 #include "windows/MainWindow.h"
 #include "windows/DeletionWindow.h"
 #include "administration/PromptStreams.h"
+#include "audio/StockAudioPlayer.h"
 #include "windows/SubstitutionIntroWindow.h"
 #include "windows/SubstitutionWindow.h"
 #include "windows/SubtestRoad.h"
 #include "windows/AfterDeletionWindow.h"
 #include "windows/AfterSubstitutionWindow.h"
+#include "platform/Application.h"
 #include "platform/AudioDeviceScripted.h"
 #include "platform/Clock.h"
 #include "platform/Dates.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include <unistd.h>
 
@@ -177,6 +183,27 @@ TEST_F(SubtestWindows, SubstitutionItemButtonStartsThePromptOnce)
 
 namespace {
 
+// Valid particulars of a child of today's administration, its data folders
+// in a fresh folder of that prefix (returned).
+std::filesystem::path ReadyAdministration(adm::TAdministration &a, const std::string &prefix)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / (prefix + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    for (const char *sub : {"Data", "Incomplete afnames"})
+        std::filesystem::create_directories(dir / sub);
+    ZIBMAINForm->DataPath = a.DataPath = dir.string() + "\\";
+    a.SetTestDate(plat::Date());
+    a.WisGegevens();
+    a.P.code = "Roos";
+    a.P.sex = 0;
+    a.P.gebdag = "03";
+    a.P.gebmnd = "04";
+    a.P.gebjaar = "2015";
+    a.P.form = 0;
+    a.MayContinue();
+    return dir;
+}
+
 struct RoadCase {
     const char *name;
     bool afterDeletion;
@@ -198,21 +225,7 @@ TEST_F(SubtestWindows, AfterSubtestRoads)
     for (const RoadCase &c : kRoads) {
         SCOPED_TRACE(c.name);
         adm::TAdministration &a = subtestroad::Admin();
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                          ("zibor-roads-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir / "Data");
-        std::filesystem::create_directories(dir / "Incomplete afnames");
-        ZIBMAINForm->DataPath = a.DataPath = dir.string() + "\\";
-        a.SetTestDate(plat::Date());
-        a.WisGegevens();
-        a.P.code = "Roos";
-        a.P.sex = 0;
-        a.P.gebdag = "03";
-        a.P.gebmnd = "04";
-        a.P.gebjaar = "2015";
-        a.P.form = 0;
-        a.MayContinue();
+        const std::filesystem::path dir = ReadyAdministration(a, "zibor-roads-");
         ASSERT_TRUE(a.Valid);
         a.State = c.afterDeletion ? 2 : 1;
         int stores = 0;
@@ -243,6 +256,82 @@ TEST_F(SubtestWindows, AfterSubtestRoads)
         }
         EXPECT_FALSE(after.Visible());
         std::filesystem::remove_all(dir);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Whether the thread is blocked in a wait, as the kernel sees it.
+bool Asleep(pid_t thread)
+{
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t name = line.rfind(')');
+    return name != std::string::npos && name + 2 < line.size() && line[name + 2] == 'S';
+}
+
+// A subtest window freed while its prompt plays (as at the end of the
+// program, when the prompt outlasts the goodbye picture). Waiting for the
+// player to close ran the event loop inside the destructor, and the dying
+// window's 100 ms tick reached controls already freed. Here a moment of
+// the loop is due while the player closes: it must come after the window
+// is gone, and find nothing of it. The device ends the playback only once
+// the interface thread waits (or that moment has come), so the wait in the
+// destructor is always reached.
+TEST_F(SubtestWindows, FreedWhileItsPromptPlaysRunsNothingOfItself)
+{
+    for (const bool deletion : {false, true}) {
+        SCOPED_TRACE(deletion ? "deletion" : "substitution");
+        dev->SetAutoComplete(false);
+        TSubtestWindow *w = deletion ? static_cast<TSubtestWindow *>(FWtfase) : FVtfase;
+        w->StartAt(deletion ? 4 : 1, 0);
+        w->Show();
+        ASSERT_TRUE(drv.Click(*w->PromptA));
+        if (deletion) {
+            for (int i = 0; i < 100 && !w->BtnB->Enabled(); ++i)
+                drv.Advance(100);
+            ASSERT_TRUE(drv.Click(*w->BtnB));
+        }
+        for (int i = 0; i < 100 && w->EFase->Text().rfind("Timer loopt", 0) != 0; ++i)
+            drv.Advance(100); // the clock runs
+        ASSERT_EQ(w->EFase->Text().rfind("Timer loopt", 0), 0u) << w->EFase->Text();
+        ASSERT_TRUE(w->ItemPlayer->Active());
+        const size_t prompt = Opens();
+
+        const pid_t ui = static_cast<pid_t>(::gettid());
+        std::atomic<bool> freeing{false}, ranWhileFreeing{false}, ran{false};
+        dev->SetBeforeCall([&](TWaveOutCall call) {
+            if (call == TWaveOutCall::Reset && freeing && static_cast<pid_t>(::gettid()) == ui)
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [&] {
+                        ranWhileFreeing = freeing.load();
+                        drv.Advance(100); // the window's tick falls due
+                        ran = true;
+                    },
+                    Qt::QueuedConnection);
+            if (call == TWaveOutCall::Close && freeing && static_cast<pid_t>(::gettid()) != ui)
+                while (!ran && !Asleep(ui))
+                    std::this_thread::yield();
+        });
+        freeing = true;
+        w->Free();
+        freeing = false;
+        if (deletion)
+            FWtfase = nullptr;
+        else
+            FVtfase = nullptr;
+        Application()->ProcessMessages();
+        dev->SetBeforeCall(nullptr);
+        EXPECT_TRUE(ran) << "the moment of the loop came";
+        EXPECT_FALSE(ranWhileFreeing) << "the event loop ran while the window was freed";
+        const std::string output = "#" + std::to_string(prompt);
+        const Lines calls = dev->Calls();
+        EXPECT_NE(std::find(calls.begin(), calls.end(), "close " + output), calls.end())
+            << "the prompt was closed before its window went";
     }
 }
 
