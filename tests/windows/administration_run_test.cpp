@@ -402,8 +402,10 @@ TEST_F(AdministrationRun, AnAutomaticallyStoppedItemIsStoredAtOnceAndNeverOffere
     const std::string zta = (dir_ / "Incomplete afnames/Lotte_05-03-2024.zta").string();
     ASSERT_TRUE(fs::exists(zta));
 
-    // The program started again, and the administration resumed.
+    // The program started again (a new run, which the quit's end does not
+    // reach), and the administration resumed.
     zibor::test::FreeProgramWindows();
+    Application()->CancelTerminate();
     InitializeModules();
     settings::Resolve(dir_.string());
     CreateProgramWindows({});
