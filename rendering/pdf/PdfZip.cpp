@@ -1,5 +1,7 @@
 #include "rendering/pdf/PdfZip.h"
 
+#include "platform/HelperThread.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <algorithm>
@@ -14,8 +16,8 @@
 #include <limits>
 #include <list>
 #include <mutex>
+#include <new>
 #include <string_view>
-#include <system_error>
 #include <thread>
 #include <vector>
 #include <zlib.h>
@@ -282,6 +284,15 @@ struct TCompressionKeep {
     }
 };
 
+void NoKeepHook(TKeepAllocation) {}
+
+// Read by the compression helper too.
+std::atomic<TKeepAllocationHook> &KeepAllocationHook()
+{
+    static std::atomic<TKeepAllocationHook> hook{NoKeepHook};
+    return hook;
+}
+
 TCompressionKeep &Keep()
 {
     static TCompressionKeep keep;
@@ -342,24 +353,41 @@ int64_t CompressMemReused(const void *source, int64_t length, plat::TStream &des
             keep.changed.notify_all();
         }
     } done{keep, mine};
+    // What is kept is a hint: without memory for the work buffer the block
+    // is compressed straight into the destination, without memory for the
+    // copy kept it is only not kept; neither fails the caller.
     plat::TMemoryStream packed;
     bool finished = false;
-    const int64_t written = CompressMem(source, length, packed, true, level, &finished);
+    int64_t written = 0;
+    try {
+        KeepAllocationHook().load()(kWorkBuffer);
+        written = CompressMem(source, length, packed, true, level, &finished);
+    } catch (const std::bad_alloc &) {
+        return CompressMem(source, length, destination, true, level, complete);
+    }
     destination.WriteBuffer(packed.Memory(), packed.Size());
     if (complete)
         *complete = finished;
     const size_t cost = size_t(length) + size_t(packed.Size());
     if (!finished || cost > TCompressionKeep::kBytes / 2)
         return written;
-    const std::lock_guard<std::mutex> guard(keep.lock);
-    keep.entries.push_front({level, hash, std::vector<uint8_t>(bytes, bytes + length), packed.Bytes()});
-    keep.bytes += cost;
-    while (keep.entries.size() > TCompressionKeep::kEntries || keep.bytes > TCompressionKeep::kBytes) {
-        keep.bytes -= keep.entries.back().source.size() + keep.entries.back().packed.size();
-        keep.entries.pop_back();
+    try {
+        KeepAllocationHook().load()(kKeptCopy);
+        std::list<TKeptCompression> kept;
+        kept.push_back({level, hash, std::vector<uint8_t>(bytes, bytes + length), packed.Bytes()});
+        const std::lock_guard<std::mutex> guard(keep.lock);
+        keep.entries.splice(keep.entries.begin(), kept);
+        keep.bytes += cost;
+        while (keep.entries.size() > TCompressionKeep::kEntries || keep.bytes > TCompressionKeep::kBytes) {
+            keep.bytes -= keep.entries.back().source.size() + keep.entries.back().packed.size();
+            keep.entries.pop_back();
+        }
+    } catch (const std::bad_alloc &) {
     }
     return written;
 }
+
+void SetKeepAllocationHook(TKeepAllocationHook hook) { KeepAllocationHook() = hook ? hook : NoKeepHook; }
 
 bool CompressAhead(std::function<void()> job)
 {
@@ -369,11 +397,9 @@ bool CompressAhead(std::function<void()> job)
         if (keep.stopping)
             return false;
         if (!keep.helper.joinable()) {
-            try {
-                keep.helper = std::thread([&keep] { keep.RunHelper(); });
-            } catch (const std::system_error &) {
+            keep.helper = plat::StartHelperThread([&keep] { keep.RunHelper(); });
+            if (!keep.helper.joinable())
                 return false;
-            }
         }
         keep.jobs.push_back(std::move(job));
     }

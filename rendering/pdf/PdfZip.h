@@ -26,6 +26,12 @@ int64_t CompressMemReused(const void *source, int64_t length, plat::TStream &des
                           bool *complete = nullptr);
 // Forgets every kept result; the number of blocks compressed by
 // CompressMemReused that were found kept, since the start (for tests).
+// Seam: runs before each allocation of the keep (the work buffer a block is
+// compressed into, the copy kept of it) and may raise std::bad_alloc, as a
+// machine out of memory would. Null restores none.
+enum TKeepAllocation { kWorkBuffer, kKeptCopy };
+using TKeepAllocationHook = void (*)(TKeepAllocation);
+void SetKeepAllocationHook(TKeepAllocationHook hook);
 void ForgetReusedCompression();
 uint64_t ReusedCompressions();
 

@@ -296,3 +296,29 @@ TEST(PdfCompressAhead, ABlockUnderWayIsWaitedForAndCompressedOnce)
     }
     EXPECT_EQ(ReusedCompressions(), start + 1);
 }
+
+// The keep's memory runs out, for the buffer a block is compressed into or
+// for the copy kept: the caller gets the block compressed all the same, and
+// only what could not be kept is not reused.
+TEST(PdfCompressMemReused, NoMemoryForTheKeepStillGivesTheBlock)
+{
+    const std::string data = RandomBlock(300000, 24);
+    const std::string plain = Packed(data, false);
+    static TKeepAllocation failing;
+    for (const TKeepAllocation step : {kWorkBuffer, kKeptCopy}) {
+        SCOPED_TRACE(step == kWorkBuffer ? "work buffer" : "kept copy");
+        ForgetReusedCompression();
+        failing = step;
+        SetKeepAllocationHook([](TKeepAllocation at) {
+            if (at == failing)
+                throw std::bad_alloc();
+        });
+        std::string first;
+        EXPECT_NO_THROW(first = Packed(data, true));
+        SetKeepAllocationHook(nullptr);
+        EXPECT_EQ(first, plain);
+        const uint64_t start = ReusedCompressions();
+        EXPECT_EQ(Packed(data, true), plain);
+        EXPECT_EQ(ReusedCompressions(), start) << "nothing was kept";
+    }
+}
