@@ -4,11 +4,16 @@
 // with the preview's export. Generation plus export is compared with Qt
 // drawing the same page straight into QPdfWriter (bench/QtPdfPeer.h: the
 // same texts in the same installed fonts, lines, frames and lossless
-// pictures, as plain QPainter calls). Both sides write their PDF to a file
-// through the same atomic write, in one process, in turn, after warm rounds;
-// the figures are medians. Later reports of a run reuse the compressed
-// pictures of the first; the first report's export is timed apart.
-// Run by hand: bench_report_page [rounds] [folder for both PDF files]
+// pictures, as plain QPainter calls), in one process, in turn.
+//
+// The headline is the first report of a run, the one a test leader waits for:
+// each sample is a fresh child process of this program that makes one report
+// (ours: the page generated, shown until its pictures are compressed ahead,
+// then exported; also exported straight after generation) or the peer's one
+// PDF. Then warm rounds in this process, medians, twice: both sides' files
+// in memory (a tmpfs folder) and on the disk; the disk's fsync, which moves
+// with the disk and not with the work, is timed on its own.
+// Run by hand: bench_report_page [rounds] [first-report samples] [disk folder]
 #include "administration/ReportPage.h"
 #include "bench/Figures.h"
 #include "bench/QtPdfPeer.h"
@@ -18,6 +23,7 @@
 #include "tests/administration/RecordedPage.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -26,7 +32,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -39,6 +49,128 @@ using benchfig::Ms;
 
 long long FileSize(const std::string &file) { return QFileInfo(QString::fromStdString(file)).size(); }
 
+// One preview, generated anew each time, as the report window does.
+struct TReport {
+    report::TTabUnits tabs = report::MeasureTabUnits(report::ReportWindowFont());
+    zibor::preview::TPrintPreview preview{nullptr};
+    void Generate()
+    {
+        report::TReportSource source = reporttest::SampleChild();
+        report::GeneratePage(preview, [&](report::TReportTarget &target) {
+            report::DrawReportPage(target, report::kAfterAdministration, source, tabs);
+        });
+    }
+    std::vector<qtpeer::TCall> Calls()
+    {
+        return qtpeer::TakeApart(*preview.Pages(1), reporttest::TRecordedPage::kPixelsW,
+                                 reporttest::TRecordedPage::kPixelsH);
+    }
+};
+
+// What an fsync of a file of this size costs on the folder's disk: writing
+// it with and without one, the difference.
+double FsyncMs(const std::string &folder, size_t bytes, int rounds)
+{
+    const std::string data(bytes, 'x'), file = folder + "/fsync.bin";
+    std::vector<double> with, without;
+    for (int i = 0; i < rounds; ++i) {
+        for (const bool sync : {false, true}) {
+            const auto t0 = clock_type::now();
+            const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            if (fd < 0 || ::write(fd, data.data(), data.size()) != ssize_t(data.size()) || (sync && ::fsync(fd) != 0))
+                std::fprintf(stderr, "cannot write %s\n", file.c_str());
+            if (fd >= 0)
+                ::close(fd);
+            (sync ? with : without).push_back(Ms(clock_type::now() - t0));
+        }
+    }
+    ::unlink(file.c_str());
+    return Median(with) - Median(without);
+}
+
+// The child: one report in a fresh process, its times on one line.
+int FirstReport(const std::string &side, const std::string &folder)
+{
+    TReport r;
+    const std::string file = folder + "/first-" + side + ".pdf";
+    if (side == "peer") {
+        r.Generate();
+        const std::vector<qtpeer::TCall> calls = r.Calls();
+        const auto t0 = clock_type::now();
+        const QByteArray pdf = qtpeer::DrawIntoPdf(calls);
+        if (!plat::AtomicWriteFile(file, pdf.toStdString()))
+            return 1;
+        std::printf("%.3f\n", Ms(clock_type::now() - t0));
+        return 0;
+    }
+    const auto t0 = clock_type::now();
+    r.Generate();
+    const auto t1 = clock_type::now();
+    // Shown: the test leader reads the page before asking for the file.
+    if (side == "ours")
+        WaitForCompressionAhead();
+    const auto t2 = clock_type::now();
+    r.preview.SaveAsPDF(file);
+    const auto t3 = clock_type::now();
+    std::printf("%.3f %.3f %.3f\n", Ms(t1 - t0), Ms(t3 - t2), Ms(t2 - t1));
+    return 0;
+}
+
+struct TWarm {
+    std::vector<double> generate, save, play, exportPdf, ours, peer;
+    int64_t reportBytes = 0;
+    long long ourSize = 0, peerSize = 0;
+};
+
+// Warm rounds in this process, both sides writing into folder in turn.
+TWarm WarmRounds(TReport &r, const std::vector<qtpeer::TCall> &calls, const std::string &folder, int rounds, int warm)
+{
+    TWarm w;
+    const std::string ours = folder + "/report.pdf", peer = folder + "/peer.pdf";
+    QImage screen(reporttest::TRecordedPage::kPixelsW, reporttest::TRecordedPage::kPixelsH, QImage::Format_RGB32);
+    for (int i = 0; i < warm + rounds; ++i) {
+        auto runOurs = [&] {
+            const auto t0 = clock_type::now();
+            r.Generate();
+            const auto t1 = clock_type::now();
+            r.preview.SaveAsPDF(ours);
+            const auto t2 = clock_type::now();
+            {
+                plat::TMemoryStream report;
+                r.preview.SaveToStream(report);
+                w.reportBytes = report.Size();
+            }
+            const auto t3 = clock_type::now();
+            screen.fill(Qt::white);
+            {
+                plat::TCanvas canvas(&screen);
+                plat::PlayMetafile(canvas, *r.preview.Pages(1), {0, 0, screen.width(), screen.height()});
+            }
+            const auto t4 = clock_type::now();
+            if (i >= warm) {
+                w.generate.push_back(Ms(t1 - t0));
+                w.exportPdf.push_back(Ms(t2 - t1));
+                w.ours.push_back(Ms(t2 - t0));
+                w.save.push_back(Ms(t3 - t2));
+                w.play.push_back(Ms(t4 - t3));
+            }
+        };
+        auto runPeer = [&] {
+            const auto t0 = clock_type::now();
+            const QByteArray pdf = qtpeer::DrawIntoPdf(calls);
+            if (!plat::AtomicWriteFile(peer, pdf.toStdString()))
+                std::fprintf(stderr, "cannot write %s\n", peer.c_str());
+            const auto t1 = clock_type::now();
+            if (i >= warm)
+                w.peer.push_back(Ms(t1 - t0));
+        };
+        benchfig::InTurn(i, runOurs, runPeer);
+    }
+    w.ourSize = FileSize(ours);
+    w.peerSize = FileSize(peer);
+    return w;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,95 +180,78 @@ int main(int argc, char **argv)
     // As the program runs.
     plat::KeepFreedMemoryForReuse();
     QApplication app(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "--first") == 0)
+        return FirstReport(argv[2], argv[3]);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
+    const int samples = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     constexpr int kWarm = 3;
-    const report::TTabUnits tabs = report::MeasureTabUnits(report::ReportWindowFont());
+    QTemporaryDir memTemp(QDir::tempPath() == "/tmp" && QFileInfo::exists("/dev/shm") ? "/dev/shm/bench-report"
+                                                                                      : QDir::tempPath() + "/bench");
+    QTemporaryDir diskTemp(QDir::currentPath() + "/bench-report");
+    const std::string memDir = memTemp.path().toStdString();
+    const std::string diskDir = argc > 3 ? std::string(argv[3]) : diskTemp.path().toStdString();
 
-    // One preview, generated anew each round, as the report window does.
-    zibor::preview::TPrintPreview preview(nullptr);
-    auto generate = [&] {
-        report::TReportSource source = reporttest::SampleChild();
-        report::GeneratePage(preview, [&](report::TReportTarget &target) {
-            report::DrawReportPage(target, report::kAfterAdministration, source, tabs);
-        });
-    };
-    QTemporaryDir temp;
-    const QDir dir(argc > 2 ? QString::fromLocal8Bit(argv[2]) : temp.path());
-    const std::string ours = dir.filePath("report.pdf").toStdString();
-    const std::string peer = dir.filePath("peer.pdf").toStdString();
-
-    // The peer's calls are taken from the page once; only drawing them and
-    // writing the PDF is timed.
-    generate();
-    const size_t pageBytes = preview.Pages(1)->Bytes().size();
-    const std::vector<qtpeer::TCall> calls =
-        qtpeer::TakeApart(*preview.Pages(1), reporttest::TRecordedPage::kPixelsW, reporttest::TRecordedPage::kPixelsH);
-
-    std::vector<double> tGenerate, tSave, tPlay, tExport, tOurs, tPeer;
-    int64_t reportBytes = 0;
-    QImage screen(reporttest::TRecordedPage::kPixelsW, reporttest::TRecordedPage::kPixelsH, QImage::Format_RGB32);
-    for (int i = 0; i < kWarm + rounds; ++i) {
-        auto runOurs = [&] {
-            const auto t0 = clock_type::now();
-            generate();
-            const auto t1 = clock_type::now();
-            preview.SaveAsPDF(ours);
-            const auto t2 = clock_type::now();
-            {
-                plat::TMemoryStream report;
-                preview.SaveToStream(report);
-                reportBytes = report.Size();
+    // The first report of a run: fresh child processes, the three kinds in
+    // turn, the files in memory.
+    std::vector<double> fGenerate, fExportShown, fExportNow, fShown, fPeer;
+    for (int i = 0; i < samples; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            const char *side = (const char *[]){"ours", "ours-now", "peer"}[(i + k) % 3];
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {"--first", side, QString::fromStdString(memDir)});
+            if (!child.waitForFinished(120000) || child.exitCode() != 0) {
+                std::fprintf(stderr, "the %s child failed\n", side);
+                return 1;
             }
-            const auto t3 = clock_type::now();
-            screen.fill(Qt::white);
-            {
-                plat::TCanvas canvas(&screen);
-                plat::PlayMetafile(canvas, *preview.Pages(1), {0, 0, screen.width(), screen.height()});
+            double a = 0, b = 0, c = 0;
+            const int n = std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %lf", &a, &b, &c);
+            if (std::strcmp(side, "peer") == 0 && n == 1) {
+                fPeer.push_back(a);
+            } else if (n == 3) {
+                fGenerate.push_back(a);
+                (std::strcmp(side, "ours") == 0 ? fExportShown : fExportNow).push_back(b);
+                if (std::strcmp(side, "ours") == 0)
+                    fShown.push_back(c);
             }
-            const auto t4 = clock_type::now();
-            if (i >= kWarm) {
-                tGenerate.push_back(Ms(t1 - t0));
-                tExport.push_back(Ms(t2 - t1));
-                tOurs.push_back(Ms(t2 - t0));
-                tSave.push_back(Ms(t3 - t2));
-                tPlay.push_back(Ms(t4 - t3));
-            }
-        };
-        auto runPeer = [&] {
-            const auto t0 = clock_type::now();
-            const QByteArray pdf = qtpeer::DrawIntoPdf(calls);
-            if (!plat::AtomicWriteFile(peer, pdf.toStdString()))
-                std::fprintf(stderr, "cannot write %s\n", peer.c_str());
-            const auto t1 = clock_type::now();
-            if (i >= kWarm)
-                tPeer.push_back(Ms(t1 - t0));
-        };
-        benchfig::InTurn(i, runOurs, runPeer);
+        }
     }
-    // The first report of a run deflates its pictures; the later ones reuse
-    // that. The first one's figure, from rounds that forget what was kept.
-    std::vector<double> tFirstExport;
-    for (int i = 0; i < rounds; ++i) {
-        ForgetReusedCompression();
-        const auto t0 = clock_type::now();
-        preview.SaveAsPDF(ours);
-        tFirstExport.push_back(Ms(clock_type::now() - t0));
+
+    TReport r;
+    r.Generate();
+    const size_t pageBytes = r.preview.Pages(1)->Bytes().size();
+    const std::vector<qtpeer::TCall> calls = r.Calls();
+    const TWarm mem = WarmRounds(r, calls, memDir, rounds, kWarm);
+    const TWarm disk = WarmRounds(r, calls, diskDir, rounds, kWarm);
+    const double fsyncOurs = FsyncMs(diskDir, size_t(disk.ourSize), rounds);
+    const double fsyncPeer = FsyncMs(diskDir, size_t(disk.peerSize), rounds);
+
+    std::printf("report page: %zu bytes recorded; load %s\n", pageBytes, Load().c_str());
+    const double firstOurs = Median(fGenerate) + Median(fExportShown), firstPeer = Median(fPeer);
+    std::printf("FIRST REPORT OF A RUN (%d fresh processes a kind, medians, files in memory)\n", samples);
+    std::printf("  %-52s %8.2f ms\n", "generate the page", Median(fGenerate));
+    std::printf("  %-52s %8.2f ms (helper done after %.2f ms shown)\n", "export after the page was shown",
+                Median(fExportShown), Median(fShown));
+    std::printf("  %-52s %8.2f ms\n", "export straight after generation", Median(fExportNow));
+    std::printf("  %-52s %8.2f ms\n", "ours: generate + export (shown)", firstOurs);
+    std::printf("  %-52s %8.2f ms\n", "Qt: QPainter into QPdfWriter, first in its process", firstPeer);
+    std::printf("  Qt takes %.2f x as long (straight after generation: %.2f x)\n", firstPeer / firstOurs,
+                firstPeer / (Median(fGenerate) + Median(fExportNow)));
+    for (const auto &[what, w, folder] : {std::tuple{"IN MEMORY (tmpfs)", &mem, memDir}, {"ON THE DISK", &disk, diskDir}}) {
+        std::printf("LATER REPORTS, %s: %d rounds after %d warm ones, medians (%s)\n", what, rounds, kWarm,
+                    folder.c_str());
+        std::printf("  %-52s %8.2f ms\n", "generate the page", Median(w->generate));
+        std::printf("  %-52s %8.2f ms (%lld bytes)\n", "export the PDF file", Median(w->exportPdf), w->ourSize);
+        std::printf("  %-52s %8.2f ms (%lld bytes)\n", "save the report file (memory)", Median(w->save),
+                    static_cast<long long>(w->reportBytes));
+        std::printf("  %-52s %8.2f ms\n", "play the page (794 x 1123 pixels)", Median(w->play));
+        std::printf("  %-52s %8.2f ms (%lld bytes)\n", "ours: generate + export", Median(w->ours), w->ourSize);
+        std::printf("  %-52s %8.2f ms (%lld bytes)\n", "Qt: QPainter into QPdfWriter", Median(w->peer), w->peerSize);
+        std::printf("  Qt takes %.2f x as long; size ours / Qt %.2f\n", Median(w->peer) / Median(w->ours),
+                    double(w->ourSize) / double(w->peerSize));
     }
-    const double ourMs = Median(tOurs), peerMs = Median(tPeer);
-    const double firstMs = Median(tGenerate) + Median(tFirstExport);
-    const long long ourSize = FileSize(ours), peerSize = FileSize(peer);
-    std::printf("report page: %zu bytes recorded; %d rounds after %d warm ones, medians; load %s\n", pageBytes, rounds,
-                kWarm, Load().c_str());
-    std::printf("%-40s %8.2f ms\n", "generate the page", Median(tGenerate));
-    std::printf("%-40s %8.2f ms (%lld bytes)\n", "export the PDF file", Median(tExport), ourSize);
-    std::printf("%-40s %8.2f ms (%lld bytes)\n", "save the report file (memory)", Median(tSave),
-                static_cast<long long>(reportBytes));
-    std::printf("%-40s %8.2f ms\n", "play the page (794 x 1123 pixels)", Median(tPlay));
-    std::printf("%-40s %8.2f ms (%lld bytes)\n", "ours: generate + export to a file", ourMs, ourSize);
-    std::printf("%-40s %8.2f ms (%lld bytes)\n", "Qt: QPainter into QPdfWriter, to a file", peerMs, peerSize);
-    std::printf("ours / Qt: time %.2f (Qt takes %.2f x as long), size %.2f\n", ourMs / peerMs, peerMs / ourMs,
-                double(ourSize) / double(peerSize));
-    std::printf("%-40s %8.2f ms; with generation %.2f ms, Qt takes %.2f x as long\n",
-                "first report of a run: export", Median(tFirstExport), firstMs, peerMs / firstMs);
+    std::printf("FSYNC on the disk, in the figures above: ours %.2f ms, Qt %.2f ms; without it Qt takes %.2f x as "
+                "long\n",
+                fsyncOurs, fsyncPeer, (Median(disk.peer) - fsyncPeer) / (Median(disk.ours) - fsyncOurs));
     return 0;
 }

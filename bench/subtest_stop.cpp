@@ -5,6 +5,9 @@
 //
 //   bench_subtest_stop [items] [busy threads] [deletion]
 //
+// By default 1000 items for each delivery, so that each p99 stands on at
+// least 1000 samples; a p99 of fewer is marked as such.
+//
 // The real window, its timers on Qt's clock, the prompts on the scripted
 // audio device. The stopwatch reads a clock that is the steady clock plus
 // an offset: the bench moves the offset past the point where the stop is
@@ -173,14 +176,17 @@ bool RunUntil(Pred pred, int timeoutMs = 20000)
     return true;
 }
 
+// A p99 of fewer samples is little more than the worst few.
+constexpr size_t kP99Samples = 1000;
+
 void Report(const char *what, std::vector<double> v, const char *unit)
 {
     if (v.empty())
         return;
     std::sort(v.begin(), v.end());
     const auto at = [&](double q) { return v[std::min(v.size() - 1, static_cast<size_t>(q * (v.size() - 1) + 0.5))]; };
-    std::printf("%-36s n=%4zu  median %8.3f  p99 %8.3f  worst %8.3f %s\n", what, v.size(), at(0.5), at(0.99),
-                v.back(), unit);
+    std::printf("%-36s n=%4zu  median %8.3f  p99 %8.3f  worst %8.3f %s%s\n", what, v.size(), at(0.5), at(0.99),
+                v.back(), unit, v.size() < kP99Samples ? " (p99 of too few samples)" : "");
 }
 
 // A second process that keeps `threads` cores busy until it is killed.
@@ -208,7 +214,7 @@ pid_t StartLoad(int threads)
 
 int main(int argc, char **argv)
 {
-    const int items = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int itemsAsked = argc > 1 ? std::atoi(argv[1]) : 0;
     const int load = argc > 2 ? std::atoi(argv[2]) : 2;
     const bool deletion = argc > 3 && std::string(argv[3]) == "deletion";
 
@@ -263,6 +269,7 @@ int main(int argc, char **argv)
     w.Show();
     int done = 0;
     const int deliveries = server.Available() ? 3 : 2;
+    const int items = itemsAsked > 0 ? itemsAsked : int(kP99Samples) * deliveries;
     for (int item = 0; item < items; ++item) {
         if (w.Loop.IsLastEntryDone())
             w.StartAt(1, 0);

@@ -1,6 +1,7 @@
 #include "platform/Graphics.h"
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
+#include "platform/HelperThread.h"
 #include "platform/SysUtils.h"
 
 #include <QBuffer>
@@ -357,8 +358,10 @@ void TEncodedPixels::DecodeAhead()
     std::lock_guard<std::mutex> lock(mutex_);
     // The thread takes the mutex first thing, so whoever asks for the
     // pixels meanwhile waits for its decode.
+    // A decode that fails there (out of memory) leaves decoded_ unset, so
+    // the first use decodes again; no thread at all means the same.
     if (!decoded_ && !ahead_.joinable())
-        ahead_ = std::thread([this] { Image(); });
+        ahead_ = StartHelperThread([this] { Image(); });
 }
 
 const QImage &TEncodedPixels::Image()

@@ -418,16 +418,9 @@ void TPdfEnum::Blt(const TEmfRecord &rec)
 
 void TPdfEnum::DrawBitmap(const TEmrBlt &b, bool fromBottom)
 {
-    // The source rectangle, rows counted from the top, cut to the bitmap.
-    int64_t sy = b.YSrc;
-    if (fromBottom && !b.Dib.TopDown)
-        sy = int64_t(b.Dib.Height) - sy - b.CySrc;
-    const int64_t left = std::max<int64_t>(b.XSrc, 0), top = std::max<int64_t>(sy, 0);
-    const int64_t right = std::min<int64_t>(int64_t(b.XSrc) + b.CxSrc, b.Dib.Width);
-    const int64_t bottom = std::min<int64_t>(sy + b.CySrc, b.Dib.Height);
-    if (right <= left || bottom <= top)
+    TRect source;
+    if (!BitmapSource(b, fromBottom, source))
         return;
-    const TRect source{int(left), int(top), int(right), int(bottom)};
 
     TPdfDocument &doc = c_.Document();
     const std::string name = "Syn" + Int32ToText(++doc.ImageCounter);

@@ -1,8 +1,11 @@
 #include "rendering/pdf/PdfImage.h"
 
 #include "rendering/pdf/PdfDoc.h"
+#include "rendering/pdf/PdfZip.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -18,6 +21,70 @@ uint8_t PaletteIndex(const plat::emf::TDibView &dib, int x, int y)
 }
 
 } // namespace
+
+void WriteImageSamples(const plat::emf::TDibView &dib, const plat::TRect &source,
+                       const std::function<void(const char *, size_t)> &row)
+{
+    std::string line;
+    for (int y = source.Top; y < source.Bottom; ++y) {
+        if (dib.BitCount <= 8) {
+            line.clear();
+            for (int x = source.Left; x < source.Right; ++x)
+                line.push_back(static_cast<char>(PaletteIndex(dib, x, y)));
+        } else {
+            // Blue, green, red (and a fourth byte in 32 bits) become red, green, blue.
+            const size_t step = dib.BitCount == 24 ? 3 : 4;
+            line.resize(size_t(source.Right - source.Left) * 3);
+            const uint8_t *src = dib.Bits + uint64_t(dib.TopDown ? y : dib.Height - 1 - y) * dib.Stride +
+                                 size_t(source.Left) * step;
+            char *dst = line.data();
+            for (int x = source.Left; x < source.Right; ++x, src += step, dst += 3) {
+                dst[0] = static_cast<char>(src[2]);
+                dst[1] = static_cast<char>(src[1]);
+                dst[2] = static_cast<char>(src[0]);
+            }
+        }
+        row(line.data(), line.size());
+    }
+}
+
+bool BitmapSource(const plat::emf::TEmrBlt &b, bool fromBottom, plat::TRect &source)
+{
+    int64_t sy = b.YSrc;
+    if (fromBottom && !b.Dib.TopDown)
+        sy = int64_t(b.Dib.Height) - sy - b.CySrc;
+    const int64_t left = std::max<int64_t>(b.XSrc, 0), top = std::max<int64_t>(sy, 0);
+    const int64_t right = std::min<int64_t>(int64_t(b.XSrc) + b.CxSrc, b.Dib.Width);
+    const int64_t bottom = std::min<int64_t>(sy + b.CySrc, b.Dib.Height);
+    if (right <= left || bottom <= top)
+        return false;
+    source = {int(left), int(top), int(right), int(bottom)};
+    return true;
+}
+
+bool CompressPicturesAhead(std::vector<uint8_t> page)
+{
+    auto bytes = std::make_shared<const std::vector<uint8_t>>(std::move(page));
+    return CompressAhead([bytes] {
+        plat::emf::EnumerateEmf(bytes->data(), bytes->size(), [](const plat::emf::TEmfRecord &rec) {
+            plat::emf::TEmrBlt b;
+            plat::TRect source;
+            if (!plat::emf::ParseBlt(rec, b) || !b.HasSource ||
+                !BitmapSource(b, rec.Type() == plat::emf::EMR_STRETCHDIBITS, source))
+                return true;
+            // The samples exactly as the image stream holds them.
+            plat::TMemoryStream samples;
+            WriteImageSamples(b.Dib, source, [&samples](const char *row, size_t size) {
+                samples.WriteBuffer(row, static_cast<int64_t>(size));
+            });
+            if (samples.Size() >= TPdfStream::CompressThreshold) {
+                plat::TMemoryStream packed;
+                CompressMemReused(samples.Memory(), samples.Size(), packed, TPdfStream::CompressLevel);
+            }
+            return true;
+        });
+    });
+}
 
 void TPdfImage::Begin(int width, int height)
 {
@@ -63,30 +130,11 @@ TPdfImage::TPdfImage(TPdfDocument &document, bool dontAddToXref, const plat::emf
         space->AddItem(new TPdfNumber(255));
         space->AddItem(new TPdfRawText(palette));
         a.AddItem("ColorSpace", space);
-        std::string row;
-        for (int y = top; y < bottom; ++y) {
-            row.clear();
-            for (int x = left; x < right; ++x)
-                row.push_back(static_cast<char>(PaletteIndex(dib, x, y)));
-            out.Add(row.data(), static_cast<int64_t>(row.size()));
-        }
     } else {
         a.AddNameItem("ColorSpace", "DeviceRGB");
-        // Blue, green, red (and a fourth byte in 32 bits) become red, green, blue.
-        const size_t step = dib.BitCount == 24 ? 3 : 4;
-        std::string row(size_t(right - left) * 3, '\0');
-        for (int y = top; y < bottom; ++y) {
-            const uint8_t *src =
-                dib.Bits + uint64_t(dib.TopDown ? y : dib.Height - 1 - y) * dib.Stride + size_t(left) * step;
-            char *dst = row.data();
-            for (int x = left; x < right; ++x, src += step, dst += 3) {
-                dst[0] = static_cast<char>(src[2]);
-                dst[1] = static_cast<char>(src[1]);
-                dst[2] = static_cast<char>(src[0]);
-            }
-            out.Add(row.data(), static_cast<int64_t>(row.size()));
-        }
     }
+    WriteImageSamples(dib, {left, top, right, bottom},
+                      [&out](const char *row, size_t size) { out.Add(row, static_cast<int64_t>(size)); });
     a.AddItem("Width", width_);
     a.AddItem("Height", height_);
     a.AddItem("BitsPerComponent", 8);

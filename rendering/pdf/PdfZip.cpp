@@ -1,8 +1,13 @@
 #include "rendering/pdf/PdfZip.h"
 
+#include "platform/HelperThread.h"
+
 #include <QApplication>
 #include <QMessageBox>
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +16,9 @@
 #include <limits>
 #include <list>
 #include <mutex>
+#include <new>
 #include <string_view>
+#include <thread>
 #include <vector>
 #include <zlib.h>
 
@@ -125,9 +132,10 @@ void DefaultReport(const std::string &caption, const std::string &text)
 
 int ZlibDeflate(void *strm, int flush) { return ::deflate(static_cast<z_streamp>(strm), flush); }
 
-TDeflateCall &DeflateCall()
+// Read by the compression helper too.
+std::atomic<TDeflateCall> &DeflateCall()
 {
-    static TDeflateCall call = ZlibDeflate;
+    static std::atomic<TDeflateCall> call{ZlibDeflate};
     return call;
 }
 
@@ -150,9 +158,7 @@ TPdfZipReporter SetPdfZipReporter(TPdfZipReporter reporter)
 
 TDeflateCall SetDeflateCall(TDeflateCall call)
 {
-    const TDeflateCall old = DeflateCall();
-    DeflateCall() = call ? call : ZlibDeflate;
-    return old;
+    return DeflateCall().exchange(call ? call : ZlibDeflate);
 }
 
 int PdfZipCheck(int result)
@@ -193,7 +199,7 @@ int64_t CompressMem(const void *source, int64_t length, plat::TStream &destinati
     for (;;) {
         const uLong outBefore = strm.total_out;
         const uInt inBefore = strm.avail_in;
-        rc = PdfZipCheck(DeflateCall()(&strm, Z_FINISH));
+        rc = PdfZipCheck(DeflateCall().load()(&strm, Z_FINISH));
         destination.WriteBuffer(out, kChunk - strm.avail_out);
         strm.next_out = out;
         strm.avail_out = kChunk;
@@ -216,15 +222,76 @@ struct TKeptCompression {
     std::vector<uint8_t> source, packed;
 };
 
-// The most recently used first.
+// A block that is being compressed now, by the helper or by an export.
+struct TRunningCompression {
+    int level = 0;
+    uint64_t hash = 0;
+    size_t length = 0;
+    bool operator==(const TRunningCompression &) const = default;
+};
+
+// The most recently used first. The helper thread is made on the first job
+// and ends with the keep, after the job it runs.
 struct TCompressionKeep {
     static constexpr size_t kEntries = 8;
     static constexpr size_t kBytes = size_t(64) << 20;  // sources and results together
     std::mutex lock;
+    std::condition_variable changed;  // a block finished, a job came or ended
     std::list<TKeptCompression> entries;
+    std::vector<TRunningCompression> running;
     size_t bytes = 0;
     uint64_t reused = 0;
+    std::list<std::function<void()>> jobs;
+    bool helperBusy = false, stopping = false;
+    std::function<void()> beforeJob;
+    std::thread helper;
+
+    ~TCompressionKeep()
+    {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            stopping = true;
+            jobs.clear();
+        }
+        changed.notify_all();
+        if (helper.joinable())
+            helper.join();
+    }
+    void RunHelper()
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        for (;;) {
+            changed.wait(guard, [this] { return stopping || !jobs.empty(); });
+            if (stopping)
+                return;
+            std::function<void()> job = std::move(jobs.front());
+            jobs.pop_front();
+            const std::function<void()> before = beforeJob;
+            helperBusy = true;
+            guard.unlock();
+            // A helper that fails leaves the work to the export.
+            try {
+                if (before)
+                    before();
+                job();
+            } catch (...) {
+            }
+            job = nullptr;
+            guard.lock();
+            helperBusy = false;
+            changed.notify_all();
+        }
+    }
 };
+
+void NoKeepHook(TKeepAllocation) {}
+
+// Read by the compression helper too.
+std::atomic<TKeepAllocationHook> &KeepAllocationHook()
+{
+    static std::atomic<TKeepAllocationHook> hook{NoKeepHook};
+    return hook;
+}
 
 TCompressionKeep &Keep()
 {
@@ -237,44 +304,121 @@ TCompressionKeep &Keep()
 int64_t CompressMemReused(const void *source, int64_t length, plat::TStream &destination, int level,
                           bool *complete)
 {
-    if (DeflateCall() != ZlibDeflate || length <= 0 || !source)
+    if (DeflateCall().load() != ZlibDeflate || length <= 0 || !source)
         return CompressMem(source, length, destination, true, level, complete);
     const auto *bytes = static_cast<const uint8_t *>(source);
     const uint64_t hash = std::hash<std::string_view>{}(
         std::string_view(reinterpret_cast<const char *>(bytes), static_cast<size_t>(length)));
+    const TRunningCompression mine{level, hash, size_t(length)};
+    TCompressionKeep &keep = Keep();
+    {
+        std::unique_lock<std::mutex> guard(keep.lock);
+        for (;;) {
+            for (auto it = keep.entries.begin(); it != keep.entries.end(); ++it) {
+                if (it->level != level || it->hash != hash || it->source.size() != size_t(length) ||
+                    std::memcmp(it->source.data(), bytes, size_t(length)) != 0)
+                    continue;
+                keep.entries.splice(keep.entries.begin(), keep.entries, it);
+                ++keep.reused;
+                const std::vector<uint8_t> &packed = keep.entries.front().packed;
+                destination.WriteBuffer(packed.data(), int64_t(packed.size()));
+                if (complete)
+                    *complete = true;
+                return int64_t(packed.size());
+            }
+            // Most likely the same block under way elsewhere: its result
+            // comes sooner than one started now. When it does not come (a
+            // failure, other bytes of the same hash), it is compressed here.
+            if (std::find(keep.running.begin(), keep.running.end(), mine) == keep.running.end())
+                break;
+            keep.changed.wait(guard, [&] {
+                return std::find(keep.running.begin(), keep.running.end(), mine) == keep.running.end();
+            });
+            if (std::find_if(keep.entries.begin(), keep.entries.end(), [&](const TKeptCompression &e) {
+                    return e.level == level && e.hash == hash;
+                }) == keep.entries.end())
+                break;
+        }
+        keep.running.push_back(mine);
+    }
+    struct TDone {
+        TCompressionKeep &keep;
+        const TRunningCompression &mine;
+        ~TDone()
+        {
+            {
+                const std::lock_guard<std::mutex> guard(keep.lock);
+                keep.running.erase(std::find(keep.running.begin(), keep.running.end(), mine));
+            }
+            keep.changed.notify_all();
+        }
+    } done{keep, mine};
+    // What is kept is a hint: without memory for the work buffer the block
+    // is compressed straight into the destination, without memory for the
+    // copy kept it is only not kept; neither fails the caller.
+    plat::TMemoryStream packed;
+    bool finished = false;
+    int64_t written = 0;
+    try {
+        KeepAllocationHook().load()(kWorkBuffer);
+        written = CompressMem(source, length, packed, true, level, &finished);
+    } catch (const std::bad_alloc &) {
+        return CompressMem(source, length, destination, true, level, complete);
+    }
+    destination.WriteBuffer(packed.Memory(), packed.Size());
+    if (complete)
+        *complete = finished;
+    const size_t cost = size_t(length) + size_t(packed.Size());
+    if (!finished || cost > TCompressionKeep::kBytes / 2)
+        return written;
+    try {
+        KeepAllocationHook().load()(kKeptCopy);
+        std::list<TKeptCompression> kept;
+        kept.push_back({level, hash, std::vector<uint8_t>(bytes, bytes + length), packed.Bytes()});
+        const std::lock_guard<std::mutex> guard(keep.lock);
+        keep.entries.splice(keep.entries.begin(), kept);
+        keep.bytes += cost;
+        while (keep.entries.size() > TCompressionKeep::kEntries || keep.bytes > TCompressionKeep::kBytes) {
+            keep.bytes -= keep.entries.back().source.size() + keep.entries.back().packed.size();
+            keep.entries.pop_back();
+        }
+    } catch (const std::bad_alloc &) {
+    }
+    return written;
+}
+
+void SetKeepAllocationHook(TKeepAllocationHook hook) { KeepAllocationHook() = hook ? hook : NoKeepHook; }
+
+bool CompressAhead(std::function<void()> job)
+{
     TCompressionKeep &keep = Keep();
     {
         const std::lock_guard<std::mutex> guard(keep.lock);
-        for (auto it = keep.entries.begin(); it != keep.entries.end(); ++it) {
-            if (it->level != level || it->hash != hash || it->source.size() != size_t(length) ||
-                std::memcmp(it->source.data(), bytes, size_t(length)) != 0)
-                continue;
-            keep.entries.splice(keep.entries.begin(), keep.entries, it);
-            ++keep.reused;
-            const std::vector<uint8_t> &packed = keep.entries.front().packed;
-            destination.WriteBuffer(packed.data(), int64_t(packed.size()));
-            if (complete)
-                *complete = true;
-            return int64_t(packed.size());
+        if (keep.stopping)
+            return false;
+        if (!keep.helper.joinable()) {
+            keep.helper = plat::StartHelperThread([&keep] { keep.RunHelper(); });
+            if (!keep.helper.joinable())
+                return false;
         }
+        keep.jobs.push_back(std::move(job));
     }
-    plat::TMemoryStream packed;
-    bool done = false;
-    const int64_t written = CompressMem(source, length, packed, true, level, &done);
-    destination.WriteBuffer(packed.Memory(), packed.Size());
-    if (complete)
-        *complete = done;
-    const size_t cost = size_t(length) + size_t(packed.Size());
-    if (!done || cost > TCompressionKeep::kBytes / 2)
-        return written;
+    keep.changed.notify_all();
+    return true;
+}
+
+void WaitForCompressionAhead()
+{
+    TCompressionKeep &keep = Keep();
+    std::unique_lock<std::mutex> guard(keep.lock);
+    keep.changed.wait(guard, [&] { return keep.jobs.empty() && !keep.helperBusy; });
+}
+
+void SetBeforeCompressionAhead(std::function<void()> hook)
+{
+    TCompressionKeep &keep = Keep();
     const std::lock_guard<std::mutex> guard(keep.lock);
-    keep.entries.push_front({level, hash, std::vector<uint8_t>(bytes, bytes + length), packed.Bytes()});
-    keep.bytes += cost;
-    while (keep.entries.size() > TCompressionKeep::kEntries || keep.bytes > TCompressionKeep::kBytes) {
-        keep.bytes -= keep.entries.back().source.size() + keep.entries.back().packed.size();
-        keep.entries.pop_back();
-    }
-    return written;
+    keep.beforeJob = std::move(hook);
 }
 
 void ForgetReusedCompression()

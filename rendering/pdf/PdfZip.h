@@ -20,12 +20,33 @@ int64_t CompressMem(const void *source, int64_t length, plat::TStream &destinati
 // give the kept bytes again without deflating. A 64-bit hash picks the
 // candidate, the length and a comparison of every byte decide. Only zlib's
 // own deflate is kept and reused, so a simulated deflate step always runs.
+// A block that another thread is compressing at that moment is waited for
+// and then reused; any other is compressed here.
 int64_t CompressMemReused(const void *source, int64_t length, plat::TStream &destination, int level,
                           bool *complete = nullptr);
 // Forgets every kept result; the number of blocks compressed by
 // CompressMemReused that were found kept, since the start (for tests).
+// Seam: runs before each allocation of the keep (the work buffer a block is
+// compressed into, the copy kept of it) and may raise std::bad_alloc, as a
+// machine out of memory would. Null restores none.
+enum TKeepAllocation { kWorkBuffer, kKeptCopy };
+using TKeepAllocationHook = void (*)(TKeepAllocation);
+void SetKeepAllocationHook(TKeepAllocationHook hook);
 void ForgetReusedCompression();
 uint64_t ReusedCompressions();
+
+// Runs job on the compression helper thread, after the jobs before it, so
+// that the blocks it gives CompressMemReused are kept before they are asked
+// for. False when there is no helper (its thread cannot be made, or the
+// process ends); the blocks are then compressed when asked for. A job that
+// raises is dropped. The job must own what it reads.
+bool CompressAhead(std::function<void()> job);
+// Returns once the helper has no job queued or running (for tests and
+// benchmarks; nothing else needs to wait for it).
+void WaitForCompressionAhead();
+// Seam: runs on the helper thread before each job; it may block (a slow
+// helper) or raise (a failed one). An empty function removes it.
+void SetBeforeCompressionAhead(std::function<void()> hook);
 
 // RFC 1950. A missing buffer gives 1, a length of 0 gives adler unchanged.
 uint32_t Adler32(uint32_t adler, const void *buffer, int64_t length);

@@ -1,6 +1,9 @@
 #include "rendering/pdf/TextRoutines.h"
 
+#include "platform/Exceptions.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -406,6 +409,19 @@ int CodePageToCharSet(int codePage)
     }
 }
 
+namespace {
+
+// Read by the compression helper too.
+std::atomic<THeapRealloc> &HeapRealloc()
+{
+    static std::atomic<THeapRealloc> call{std::realloc};
+    return call;
+}
+
+} // namespace
+
+THeapRealloc SetHeapRealloc(THeapRealloc call) { return HeapRealloc().exchange(call ? call : std::realloc); }
+
 THeapMemoryStream::~THeapMemoryStream() { std::free(block_); }
 
 void THeapMemoryStream::SetCapacity(int64_t newCapacity)
@@ -419,13 +435,13 @@ void THeapMemoryStream::SetCapacity(int64_t newCapacity)
         return;
     }
     if (newCapacity > INT64_MAX - MemoryDelta)
-        throw plat::EStreamError("THeapMemoryStream");
+        throw plat::EOutOfMemory("Out of memory");
     newCapacity = (newCapacity + MemoryDelta - 1) / MemoryDelta * MemoryDelta;
     if (newCapacity <= capacity_)
         return;
-    auto *grown = static_cast<uint8_t *>(std::realloc(block_, static_cast<size_t>(newCapacity)));
+    auto *grown = static_cast<uint8_t *>(HeapRealloc().load()(block_, static_cast<size_t>(newCapacity)));
     if (!grown)
-        throw plat::EStreamError("THeapMemoryStream");
+        throw plat::EOutOfMemory("Out of memory");
     block_ = grown;
     capacity_ = newCapacity;
 }

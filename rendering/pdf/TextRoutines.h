@@ -96,6 +96,12 @@ int CodePageToCharSet(int codePage);
 // the block grows it by half again at least, so that a stream written in
 // small pieces is moved a number of times that grows only with the log of
 // its size.
+// Seam for the heap streams' block growth (std::realloc by default), so that
+// a machine out of memory can be simulated; null restores std::realloc.
+// Returns the previous one.
+using THeapRealloc = void *(*)(void *block, size_t size);
+THeapRealloc SetHeapRealloc(THeapRealloc call);
+
 class THeapMemoryStream : public plat::TCustomMemoryStream {
 public:
     static constexpr int64_t MemoryDelta = 32768;

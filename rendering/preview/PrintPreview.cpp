@@ -5,10 +5,12 @@
 #include "platform/Forms.h"
 #include "platform/MetafilePlayer.h"
 #include "platform/SysUtils.h"
+#include "rendering/pdf/PdfImage.h"
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 namespace zibor::preview {
 
@@ -529,6 +531,16 @@ void TPrintPreview::EndDoc()
         if (OnEndDoc)
             OnEndDoc(this);
     }
+    // The export takes the first page; its pictures are deflated now, while
+    // the page is looked at, instead of when the PDF file is asked for.
+    if (state_ == psReady && TotalPages() > 0)
+        if (const TMetafile *page = Pages(1)) {
+            try {
+                CompressPicturesAhead(page->Bytes());
+            } catch (const std::bad_alloc &) {
+                // Then the export deflates them.
+            }
+        }
 }
 
 void TPrintPreview::Abort()

@@ -1,6 +1,7 @@
 // Pictures: decoding, format detection, bad data, drawing.
 #include "platform/Canvas.h"
 #include "platform/Graphics.h"
+#include "platform/HelperThread.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,11 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 
 using namespace plat;
 
@@ -170,6 +176,54 @@ TEST(Pictures, APictureDecodedAheadServesItsFirstUse)
     assigned.Assign(blue);
     assigned.DecodeAhead(); // pixels of its own: nothing to decode
     EXPECT_EQ(assigned.Width(), 4);
+}
+
+// The decode ahead is a hint: a decode that runs out of memory on the helper
+// thread, or a helper thread the system cannot make, leaves the decode to the
+// first use; neither ends the program nor raises to the one who asked.
+TEST(Pictures, APictureDecodedAheadSurvivesAFailedHelper)
+{
+    static std::thread::id interfaceThread;
+    interfaceThread = std::this_thread::get_id();
+    static std::mutex lock;
+    static std::condition_variable changed;
+    static bool helperFailed;
+    helperFailed = false;
+    // Out of memory off the interface thread only; the first use waits until
+    // the helper has run out, so that its decode is the one that failed.
+    const TEncodedPixels::TDecoder decoder = [](const std::vector<uint8_t> &, bool *) {
+        if (std::this_thread::get_id() != interfaceThread) {
+            {
+                const std::lock_guard<std::mutex> guard(lock);
+                helperFailed = true;
+            }
+            changed.notify_all();
+            throw std::bad_alloc();
+        }
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        return image;
+    };
+    enum { kDecodeFails, kNoThread } const cases[] = {kDecodeFails, kNoThread};
+    for (const auto c : cases) {
+        SCOPED_TRACE(c == kDecodeFails ? "the decode runs out of memory" : "no thread can be made");
+        THelperThreadMaker previous;
+        if (c == kNoThread)
+            previous = SetHelperThreadMaker([](std::function<void()>) -> std::thread {
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            });
+        {
+            TEncodedPixels pixels({1, 2, 3}, decoder);
+            EXPECT_NO_THROW(pixels.DecodeAhead());
+            if (c == kDecodeFails) {
+                std::unique_lock<std::mutex> guard(lock);
+                changed.wait(guard, [] { return helperFailed; });
+            }
+            EXPECT_EQ(pixels.Image().size(), QSize(3, 2));
+            EXPECT_TRUE(pixels.Decoded());
+        }
+        SetHelperThreadMaker(previous);
+    }
 }
 
 TEST(Pictures, BadDataGivesAnEmptyPictureThatDrawsNothing)

@@ -12,6 +12,7 @@
 #include "platform/Application.h"
 #include "platform/ExtCtrls.h"
 #include "platform/Graphics.h"
+#include "platform/HelperThread.h"
 #include "platform/Streams.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
@@ -22,7 +23,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <map>
+#include <system_error>
 #include <thread>
 
 using namespace plat;
@@ -217,4 +220,29 @@ TEST_F(StartUpPictures, AButtonPictureIsDecodedWhenAWindowFirstShowsIt)
         EXPECT_EQ(p.gif->Image().format(), QImage::Format_ARGB32);
     }
     ZIBMAINForm->Hide();
+}
+
+// The system has no thread to give for the decode ahead: the windows are
+// built all the same, and the main window's pictures are decoded when it
+// first shows them.
+TEST(StartUpWithoutHelperThreads, TheWindowsAreBuiltAndTheMainWindowsPicturesDecodedOnFirstUse)
+{
+    InitializeModules();
+    const plat::THelperThreadMaker previous = plat::SetHelperThreadMaker([](std::function<void()>) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    });
+    EXPECT_NO_THROW(CreateProgramWindows({}));
+    plat::SetHelperThreadMaker(previous);
+    ASSERT_NE(ZIBMAINForm, nullptr);
+    const auto *button = dynamic_cast<const TGIFImage *>(ZIBMAINForm->ButtonNT->Picture().Graphic());
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->Decoded()) << "no decode ahead ran";
+    ZIBMAINForm->Show();
+    QCoreApplication::processEvents();
+    ZIBMAINForm->Repaint();
+    EXPECT_TRUE(button->Decoded());
+    EXPECT_FALSE(button->Image().isNull());
+    ZIBMAINForm->Hide();
+    zibor::test::FreeProgramWindows();
+    plat::Application()->CancelTerminate();
 }

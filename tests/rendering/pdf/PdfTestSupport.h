@@ -5,6 +5,8 @@
 #include "rendering/pdf/PdfWrite.h"
 #include "rendering/pdf/PdfZip.h"
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 #include <utility>
@@ -98,6 +100,40 @@ public:
 
 private:
     TDeflateCall old_;
+};
+
+// Holds the compression helper before its next job until opened, and tells
+// when the helper has reached it.
+struct THelperGate {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool reached = false, open = false;
+    THelperGate()
+    {
+        SetBeforeCompressionAhead([this] {
+            std::unique_lock<std::mutex> guard(lock);
+            reached = true;
+            changed.notify_all();
+            changed.wait(guard, [this] { return open; });
+        });
+    }
+    ~THelperGate()
+    {
+        Open();
+        WaitForCompressionAhead();
+        SetBeforeCompressionAhead(nullptr);
+    }
+    void WaitReached()
+    {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return reached; });
+    }
+    void Open()
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        open = true;
+        changed.notify_all();
+    }
 };
 
 } // namespace pdftest

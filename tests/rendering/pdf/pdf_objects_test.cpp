@@ -1,6 +1,8 @@
 #include "PdfTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <utility>
 #include <memory>
 
 using pdftest::Written;
@@ -261,6 +263,31 @@ TEST_F(PdfStreamTest, FailedCompressionWritesTheContentUncompressedWithoutFilter
     EXPECT_EQ(out.dictionary, "<<\n/Length 4000\n>>");
     EXPECT_EQ(out.data, content);
     EXPECT_EQ(reports.reports, std::vector<std::string>{"PdfZip: -3"});
+}
+
+// The compressed copy's block cannot be had: the content is stored as it is,
+// as when zlib fails, instead of the export failing with a stream error.
+TEST_F(PdfStreamTest, NoMemoryForTheCompressedCopyWritesTheContentUncompressed)
+{
+    auto *stream = new TPdfStream(&xref, true, 1252, true);
+    const std::string content = Content(4000);
+    stream->Writer().Add(content);
+    // The content's block is there already and the output's first block
+    // comes after the compressed copy's: the next growth is that copy's.
+    static bool armed;
+    armed = true;
+    const THeapRealloc old = SetHeapRealloc([](void *block, size_t size) -> void * {
+        if (std::exchange(armed, false))
+            return nullptr;
+        return std::realloc(block, size);
+    });
+    std::string written;
+    EXPECT_NO_THROW(written = Write(*stream));
+    SetHeapRealloc(old);
+    EXPECT_FALSE(armed) << "the compressed copy never grew";
+    const TWrittenStream out = Split(written);
+    EXPECT_EQ(out.dictionary, "<<\n/Length 4000\n>>");
+    EXPECT_EQ(out.data, content);
 }
 
 TEST_F(PdfStreamTest, RegistersItselfUnlessToldNot)

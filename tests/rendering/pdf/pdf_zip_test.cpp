@@ -1,7 +1,13 @@
 #include "PdfTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <new>
+#include <optional>
 #include <random>
+#include <string>
 #include <vector>
 
 using pdftest::Bytes;
@@ -9,6 +15,7 @@ using pdftest::Inflate;
 using pdftest::TDeflateGuard;
 using pdftest::TReporterGuard;
 using pdftest::FailingDeflate;
+using pdftest::THelperGate;
 
 namespace {
 
@@ -199,4 +206,119 @@ TEST(PdfCompressMemReused, ASimulatedDeflateAlwaysRuns)
     CompressMemReused(data.data(), 10000, out, 7, &complete);
     EXPECT_FALSE(complete);
     EXPECT_EQ(reports.reports, std::vector<std::string>{"PdfZip: -3"});
+}
+
+namespace {
+
+std::string Packed(const std::string &data, bool reused)
+{
+    THeapMemoryStream out;
+    bool complete = false;
+    if (reused)
+        CompressMemReused(data.data(), int64_t(data.size()), out, 7, &complete);
+    else
+        complete = CompressMem(data.data(), int64_t(data.size()), out, true, 7) >= 0;
+    EXPECT_TRUE(complete);
+    return std::string(reinterpret_cast<const char *>(out.Memory()), size_t(out.Size()));
+}
+
+std::function<void()> CompressJob(const std::string &data)
+{
+    return [data] {
+        THeapMemoryStream sink;
+        CompressMemReused(data.data(), int64_t(data.size()), sink, 7);
+    };
+}
+
+} // namespace
+
+TEST(PdfCompressAhead, ABlockCompressedAheadIsReusedWithTheSameBytes)
+{
+    ForgetReusedCompression();
+    const std::string data = RandomBlock(300000, 21);
+    const std::string plain = Packed(data, false);
+    ASSERT_TRUE(CompressAhead(CompressJob(data)));
+    WaitForCompressionAhead();
+    const uint64_t start = ReusedCompressions();
+    EXPECT_EQ(Packed(data, true), plain);
+    EXPECT_EQ(ReusedCompressions(), start + 1);
+}
+
+// Not started (slow) or failed: the block is compressed where it is asked
+// for, with the same result, and a later job still runs.
+TEST(PdfCompressAhead, ASlowOrFailedHelperLeavesTheBlockToTheCaller)
+{
+    const std::string data = RandomBlock(200000, 22);
+    const std::string plain = Packed(data, false);
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "failed" : "slow");
+        ForgetReusedCompression();
+        if (fails)
+            SetBeforeCompressionAhead([] { throw std::bad_alloc(); });
+        std::optional<THelperGate> gate;
+        if (!fails)
+            gate.emplace();
+        ASSERT_TRUE(CompressAhead(CompressJob(data)));
+        if (fails)
+            WaitForCompressionAhead();
+        else
+            gate->WaitReached();
+        const uint64_t start = ReusedCompressions();
+        EXPECT_EQ(Packed(data, true), plain);
+        EXPECT_EQ(ReusedCompressions(), start);
+        gate.reset();
+        SetBeforeCompressionAhead(nullptr);
+        // The helper compresses the next job.
+        ForgetReusedCompression();
+        const uint64_t later = ReusedCompressions();
+        ASSERT_TRUE(CompressAhead(CompressJob(data)));
+        WaitForCompressionAhead();
+        EXPECT_EQ(Packed(data, true), plain);
+        EXPECT_EQ(ReusedCompressions(), later + 1);
+    }
+}
+
+// The helper and the caller ask for the same block at once: whichever comes
+// second waits for the first and reuses its result, so the block is
+// compressed once.
+TEST(PdfCompressAhead, ABlockUnderWayIsWaitedForAndCompressedOnce)
+{
+    ForgetReusedCompression();
+    const std::string data = RandomBlock(2000000, 23);
+    const std::string plain = Packed(data, false);
+    const uint64_t start = ReusedCompressions();
+    {
+        THelperGate gate;
+        ASSERT_TRUE(CompressAhead(CompressJob(data)));
+        gate.WaitReached();
+        gate.Open();
+        EXPECT_EQ(Packed(data, true), plain);
+    }
+    EXPECT_EQ(ReusedCompressions(), start + 1);
+}
+
+// The keep's memory runs out, for the buffer a block is compressed into or
+// for the copy kept: the caller gets the block compressed all the same, and
+// only what could not be kept is not reused.
+TEST(PdfCompressMemReused, NoMemoryForTheKeepStillGivesTheBlock)
+{
+    const std::string data = RandomBlock(300000, 24);
+    const std::string plain = Packed(data, false);
+    static TKeepAllocation failing;
+    for (const TKeepAllocation step : {kWorkBuffer, kKeptCopy}) {
+        SCOPED_TRACE(step == kWorkBuffer ? "work buffer" : "kept copy");
+        ForgetReusedCompression();
+        failing = step;
+        SetKeepAllocationHook([](TKeepAllocation at) {
+            if (at == failing)
+                throw std::bad_alloc();
+        });
+        std::string first;
+        EXPECT_NO_THROW(first = Packed(data, true));
+        SetKeepAllocationHook(nullptr);
+        EXPECT_EQ(first, plain);
+        const uint64_t start = ReusedCompressions();
+        EXPECT_EQ(Packed(data, true), plain);
+        EXPECT_EQ(ReusedCompressions(), start) << "nothing was kept";
+    }
 }

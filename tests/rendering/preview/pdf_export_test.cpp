@@ -18,6 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -329,3 +332,57 @@ TEST_F(PdfExport, AReportShapedPageLooksInThePdfAsInThePreview)
 }
 
 } // namespace
+
+// The pictures of a recorded page are deflated on the compression helper
+// while the page is looked at; the export reuses them, and the file is the
+// one the export makes by deflating them itself. The helper works on its own
+// copy, so a preview freed while it runs is no matter.
+TEST_F(PdfExport, APagesPicturesAreCompressedAheadAndTheFileStaysTheSame)
+{
+    const TClockScope clock;
+    const auto header = ReportPicture("TPPheader");
+    const auto footer = ReportPicture("TPPfooter");
+    auto record = [&] {
+        auto pp = std::make_unique<TPrintPreview>(nullptr);
+        pp->BeginDoc();
+        DrawSampleReport(pp->Canvas(), *header, *footer);
+        pp->EndDoc();
+        return pp;
+    };
+    auto exported = [&](TPrintPreview &pp) {
+        const std::string file = Path("report.pdf");
+        pp.SaveAsPDF(file);
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto helperFails = [] { SetBeforeCompressionAhead([] { throw std::bad_alloc(); }); };
+
+    // Deflated in the export: the helper fails.
+    ForgetReusedCompression();
+    helperFails();
+    const std::string plain = exported(*record());
+    SetBeforeCompressionAhead(nullptr);
+
+    enum { kLookedAt, kFreedWhileHeld } const cases[] = {kLookedAt, kFreedWhileHeld};
+    for (const auto c : cases) {
+        SCOPED_TRACE(c == kLookedAt ? "looked at" : "freed while held");
+        ForgetReusedCompression();
+        std::unique_ptr<TPrintPreview> pp;
+        if (c == kLookedAt) {
+            pp = record();
+            WaitForCompressionAhead();
+        } else {
+            {
+                const pdftest::THelperGate gate;
+                record().reset();
+            }  // opened: the job runs on the freed preview's pictures
+            helperFails();
+            pp = record();
+            WaitForCompressionAhead();
+            SetBeforeCompressionAhead(nullptr);
+        }
+        const uint64_t before = ReusedCompressions();
+        EXPECT_EQ(exported(*pp), plain);
+        EXPECT_EQ(ReusedCompressions(), before + 2) << "both pictures deflated ahead";
+    }
+}
