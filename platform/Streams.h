@@ -67,7 +67,7 @@ private:
     std::vector<uint8_t> buf_;
 };
 
-// File modes; the sharing flags of the original platform have no effect here.
+// File modes; the sharing flags are accepted for the callers but have no effect here.
 enum : uint16_t {
     fmOpenRead = 0x0000, fmOpenWrite = 0x0001, fmOpenReadWrite = 0x0002,
     fmShareCompat = 0x0000, fmShareExclusive = 0x0010, fmShareDenyWrite = 0x0020,
