@@ -11,10 +11,10 @@ from pathlib import Path
 RATE = 16000
 LATENCY_LIMIT_MS = 50.0
 # The server's monitor misses the first few milliseconds of every stream that
-# starts on an idle null output (its own player loses 7-10 ms the same way),
-# so a sound's first 10 ms may be recorded as silence; from there on every
-# sample, the last included, has to be there.
-LEAD_IN = 160
+# starts on an idle null output (2-8 ms here; its own player lost 7-10 ms the
+# same way), so a sound's first 20 ms may be recorded as silence; from there
+# on every sample, the last included, has to be there.
+LEAD_IN = 320
 
 
 def pcm(wav_dir, name):
@@ -59,7 +59,7 @@ def main(wav_dir, rec_dir):
                 lost_max = max(lost_max, lost)
                 at -= head
         if at < 0:
-            # How much of it is there: the longest run from its 10 ms on.
+            # How much of it is there: the longest run from its 20 ms on.
             lo, hi = 0, (len(sound) - head) // 2
             while lo < hi:
                 mid = (lo + hi + 1) // 2
