@@ -27,6 +27,10 @@ public:
     // count bytes of the front have been played; a buffer played to its end
     // (and through its loops) is handed back as done.
     virtual void Consume(uint32_t count) = 0;
+    // What follows the first skip unplayed bytes of the queue (across buffers
+    // and loops), for a device that writes ahead of what it has played; false
+    // past the queue's end.
+    virtual bool Peek(uint64_t skip, const uint8_t *&data, uint32_t &count) = 0;
     virtual size_t Pending() = 0;
 
 protected:

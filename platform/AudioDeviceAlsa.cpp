@@ -6,6 +6,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <thread>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace plat {
@@ -32,7 +36,7 @@ snd_pcm_t *OpenDefault()
 class AlsaOutput final : public TAudioOutput {
 public:
     AlsaOutput(TAudioQueue &q, snd_pcm_t *pcm, const WAVEFORMATEX &f)
-        : q_(q), pcm_(pcm), frameBytes_(f.nBlockAlign), bits_(f.wBitsPerSample)
+        : q_(q), pcm_(pcm), frameBytes_(f.nBlockAlign), bits_(f.wBitsPerSample), rate_(f.nSamplesPerSec ? f.nSamplesPerSec : 1)
     {
         worker_ = std::thread([this] { Run(); });
     }
@@ -48,7 +52,7 @@ public:
     void Reset() override
     {
         drop_ = true;
-        written_ = 0;
+        written_ = sent_ = handed_ = 0;
         cv_.notify_all();
     }
     uint64_t PlayedBytes() override
@@ -106,8 +110,49 @@ private:
         }
     }
 
+    // Under load a normal thread can miss its turn for longer than ALSA's
+    // buffer lasts; where the system lets it, the writer runs ahead of the
+    // ordinary threads (it sleeps between writes, so it takes little).
+    static void RaisePriority()
+    {
+        sched_param p{};
+        p.sched_priority = std::max(1, sched_get_priority_min(SCHED_FIFO));
+        if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &p) != 0)
+            (void)setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), -10);
+    }
+
+    uint64_t HeldBytes()
+    {
+        snd_pcm_sframes_t delay = 0;
+        if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0)
+            delay = 0;
+        return std::min<uint64_t>(static_cast<uint64_t>(delay) * frameBytes_, sent_ - handed_);
+    }
+
+    // A buffer is done once ALSA has played it, not once it is written:
+    // whoever waits for it may close the output next.
+    // A sound server may go on reporting a few milliseconds held once all
+    // is played; what was written is taken as played too once the delay
+    // reported at its last write has passed (and a little more).
+    void HandBackPlayed(bool allWritten)
+    {
+        uint64_t played = sent_ - HeldBytes();
+        if (allWritten && sent_ > handed_ && Clock::now() >= playedBy_)
+            played = sent_;
+        const uint8_t *data;
+        uint32_t n;
+        while (q_.Front(data, n)) {
+            if (n > 0 && handed_ >= played)
+                break;
+            const uint32_t c = static_cast<uint32_t>(std::min<uint64_t>(n, played - handed_));
+            handed_ += c;
+            q_.Consume(c);
+        }
+    }
+
     void Run()
     {
+        RaisePriority();
         std::unique_lock lk(q_.Mutex());
         while (!stop_) {
             if (drop_) {
@@ -117,13 +162,22 @@ private:
             }
             const uint8_t *data;
             uint32_t n;
-            if (paused_ || !q_.Front(data, n)) {
-                cv_.wait_for(lk, std::chrono::milliseconds(50));
+            HandBackPlayed(!paused_ && !q_.Peek(sent_ - handed_, data, n));
+            if (paused_ || !q_.Peek(sent_ - handed_, data, n)) {
+                if (paused_ || sent_ == handed_) {
+                    cv_.wait_for(lk, std::chrono::milliseconds(50));
+                    continue;
+                }
+                // All is written; a sound shorter than the start threshold
+                // has to be started by hand. Then wait for the rest to play.
+                if (snd_pcm_state(pcm_) == SND_PCM_STATE_PREPARED)
+                    snd_pcm_start(pcm_);
+                cv_.wait_for(lk, std::chrono::milliseconds(5));
                 continue;
             }
             const uint32_t frames = n / frameBytes_;
             if (frames == 0) {
-                q_.Consume(n); // a partial frame cannot be played
+                sent_ += n; // a partial frame cannot be played
                 continue;
             }
             snd_pcm_sframes_t avail = snd_pcm_avail_update(pcm_);
@@ -147,7 +201,9 @@ private:
                 continue;
             }
             written_ += static_cast<uint64_t>(w) * frameBytes_;
-            q_.Consume(static_cast<uint32_t>(w) * frameBytes_);
+            sent_ += static_cast<uint64_t>(w) * frameBytes_;
+            playedBy_ = Clock::now() + std::chrono::milliseconds(20) +
+                        std::chrono::microseconds(HeldBytes() / frameBytes_ * 1000000 / rate_);
         }
     }
 
@@ -160,8 +216,45 @@ private:
     std::vector<uint8_t> scratch_;
     bool stop_ = false, paused_ = false, drop_ = false;
     uint64_t written_ = 0;
+    // Bytes taken from the queue (written, or skipped as a partial frame)
+    // and bytes handed back as played, both since the last reset.
+    uint64_t sent_ = 0, handed_ = 0;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point playedBy_{};
+    const uint32_t rate_;
     uint32_t left_ = 0xFFFF, right_ = 0xFFFF;
 };
+
+// A quarter second in ALSA's buffer rides out a writer that is kept from
+// running for a while; playback starts after the first period, so a sound
+// still starts within a few milliseconds of its write.
+bool Configure(snd_pcm_t *pcm, const WAVEFORMATEX &f)
+{
+    snd_pcm_hw_params_t *hw;
+    snd_pcm_hw_params_alloca(&hw);
+    if (snd_pcm_hw_params_any(pcm, hw) < 0 || snd_pcm_hw_params_set_rate_resample(pcm, hw, 1) < 0 ||
+        snd_pcm_hw_params_set_access(pcm, hw, SND_PCM_ACCESS_RW_INTERLEAVED) < 0 ||
+        snd_pcm_hw_params_set_format(pcm, hw, f.wBitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE) <
+            0 ||
+        snd_pcm_hw_params_set_channels(pcm, hw, f.nChannels) < 0 ||
+        snd_pcm_hw_params_set_rate(pcm, hw, f.nSamplesPerSec, 0) < 0)
+        return false;
+    unsigned buffer = 250000, period = 10000;
+    int dir = 0;
+    snd_pcm_hw_params_set_buffer_time_near(pcm, hw, &buffer, &dir); // as near as the device offers
+    dir = 0;
+    snd_pcm_hw_params_set_period_time_near(pcm, hw, &period, &dir);
+    if (snd_pcm_hw_params(pcm, hw) < 0)
+        return false;
+    snd_pcm_uframes_t periodFrames = 0;
+    snd_pcm_hw_params_get_period_size(hw, &periodFrames, &dir);
+    snd_pcm_sw_params_t *sw;
+    snd_pcm_sw_params_alloca(&sw);
+    return snd_pcm_sw_params_current(pcm, sw) >= 0 &&
+           snd_pcm_sw_params_set_start_threshold(pcm, sw, std::max<snd_pcm_uframes_t>(1, periodFrames)) >= 0 &&
+           snd_pcm_sw_params_set_avail_min(pcm, sw, std::max<snd_pcm_uframes_t>(1, periodFrames)) >= 0 &&
+           snd_pcm_sw_params(pcm, sw) >= 0;
+}
 
 class AlsaDevice final : public TAudioDevice {
 public:
@@ -176,9 +269,7 @@ public:
         snd_pcm_t *pcm = OpenDefault();
         if (!pcm)
             return MMSYSERR_ALLOCATED;
-        const snd_pcm_format_t fmt = f.wBitsPerSample == 8 ? SND_PCM_FORMAT_U8 : SND_PCM_FORMAT_S16_LE;
-        if (snd_pcm_set_params(pcm, fmt, SND_PCM_ACCESS_RW_INTERLEAVED, f.nChannels, f.nSamplesPerSec, 1,
-                               100000) < 0) {
+        if (!Configure(pcm, f)) {
             snd_pcm_close(pcm);
             return WAVERR_BADFORMAT;
         }

@@ -90,11 +90,16 @@ bool PlayImage(const WaveImage &img, Session &s)
         }
         notified.Wait(INFINITE); // the buffer is done: played out or reset
     }
+    bool stopped;
     {
         std::lock_guard g(s.m);
         s.current = 0;
+        stopped = s.stop;
     }
-    waveOutReset(h);
+    // Played out, the close lets what the device may still hold be heard;
+    // only a stopped sound is cut.
+    if (stopped || !ok)
+        waveOutReset(h);
     waveOutUnprepareHeader(h, &hdr, sizeof hdr);
     waveOutClose(h);
     return ok;

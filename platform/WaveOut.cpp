@@ -58,17 +58,46 @@ struct WaveOutHandle final : TAudioQueue {
         StartFront();
     }
 
+    bool Peek(uint64_t skip, const uint8_t *&data, uint32_t &count) override
+    {
+        for (size_t i = 0; i < queue.size(); ++i) {
+            const WAVEHDR *h = queue[i];
+            const uint32_t len = h->dwBufferLength;
+            const auto *base = reinterpret_cast<const uint8_t *>(h->lpData);
+            if (i == 0) {
+                const uint32_t rest = len - frontOffset;
+                if (skip < rest) {
+                    data = base + frontOffset + skip;
+                    count = static_cast<uint32_t>(rest - skip);
+                    return true;
+                }
+                skip -= rest;
+            }
+            const uint64_t repeats = i == 0 ? loopsLeft - 1 : LoopsOf(h);
+            if (len == 0 || repeats == 0)
+                continue;
+            if (skip < repeats * len) {
+                const uint32_t at = static_cast<uint32_t>(skip % len);
+                data = base + at;
+                count = len - at;
+                return true;
+            }
+            skip -= repeats * len;
+        }
+        return false;
+    }
+
     size_t Pending() override { return queue.size(); }
+
+    static uint32_t LoopsOf(const WAVEHDR *h)
+    {
+        return (h->dwFlags & WHDR_BEGINLOOP) && (h->dwFlags & WHDR_ENDLOOP) && h->dwLoops > 1 ? h->dwLoops : 1;
+    }
 
     void StartFront()
     {
         frontOffset = 0;
-        loopsLeft = 1;
-        if (!queue.empty()) {
-            const WAVEHDR *h = queue.front();
-            if ((h->dwFlags & WHDR_BEGINLOOP) && (h->dwFlags & WHDR_ENDLOOP) && h->dwLoops > 1)
-                loopsLeft = h->dwLoops;
-        }
+        loopsLeft = queue.empty() ? 1 : LoopsOf(queue.front());
     }
 
     void Done(WAVEHDR *h)

@@ -204,10 +204,12 @@ void TIntroWindow::PartTick(int n)
         SetPart(k, unlocked_[k - 1], unlocked_[k - 1]);
     ButtonOT->SetEnabled(true);
     ButtonIO->SetEnabled(true);
+    // The clicks that came in while the part played are handled here, with
+    // the parts still not taking clicks: a double click plays a part once.
+    Application()->ProcessMessages();
     playing_ = false;
     if (params_.deletion)
         SetEnabled(true);
-    Application()->ProcessMessages();
 }
 
 void TIntroWindow::ContinuePicture()

@@ -20,6 +20,8 @@
 #include "tests/support/WindowDriver.h"
 
 #include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -100,6 +102,55 @@ TEST_F(SubtestWindows, IntroductionUnlocksPartsAndAFailedPartStaysLocked)
         drv.Advance(500);
     });
     EXPECT_EQ(w.ShowModal(), mrCancel);
+}
+
+// A second click that comes while the part plays (the user-interface thread
+// is inside the synchronous playback, so it waits in the queue) is not a new
+// click: the part plays once.
+TEST_F(SubtestWindows, ADoubleClickPlaysAnIntroductionPartOnce)
+{
+    for (TIntroWindow *w : {static_cast<TIntroWindow *>(FWin), static_cast<TIntroWindow *>(FVin)}) {
+        SCOPED_TRACE(w->Name());
+        std::vector<uint8_t> sound;
+        ASSERT_TRUE(FindResourceBytes("WAV", std::string(w == FWin ? "FWn01" : "FVn01"), sound));
+        // The part's own writes: its data chunk whole (no other sound has its size).
+        const std::string write = " " + std::to_string(sound.size() - 44);
+        auto partPlays = [&] {
+            const Lines calls = dev->Calls();
+            return std::count_if(calls.begin(), calls.end(), [&](const std::string &l) {
+                return l.rfind("write ", 0) == 0 && l.size() > write.size() &&
+                       l.compare(l.size() - write.size(), write.size(), write) == 0;
+            });
+        };
+        w->Initialiseer();
+        bool posted = false;
+        dev->SetBeforeCall([&](TWaveOutCall call) {
+            if (call != TWaveOutCall::Write || posted)
+                return;
+            posted = true;
+            QWidget *target = w->Int[0]->Widget();
+            const QPointF local(target->width() / 2.0, target->height() / 2.0);
+            const QPointF global = target->mapToGlobal(local);
+            QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonPress, local, global,
+                                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+            QCoreApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonRelease, local, global,
+                                                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        });
+        drv.Then([&] {
+            const long before = partPlays();
+            ASSERT_TRUE(drv.Click(*w, "Int1"));
+            drv.Advance(10);
+            EXPECT_TRUE(posted);
+            drv.Advance(200);
+            EXPECT_EQ(partPlays(), before + 1) << "one click, one play";
+            EXPECT_FALSE(w->Timer->Enabled());
+            EXPECT_TRUE(w->Int[1]->Visible() && w->Int[1]->Enabled()) << "the part was played and unlocked the next";
+            ASSERT_TRUE(drv.Click(*w, "ButtonOT"));
+            drv.Advance(500);
+        });
+        EXPECT_EQ(w->ShowModal(), mrCancel);
+        dev->SetBeforeCall(nullptr);
+    }
 }
 
 // Plays the current entry of the deletion window and runs its clock until
