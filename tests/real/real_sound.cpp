@@ -46,7 +46,7 @@ public:
     bool Start()
     {
         if (snd_pcm_open(&pcm_, "zibor_monitor", SND_PCM_STREAM_CAPTURE, 0) < 0 ||
-            snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 16000, 1, 20000) < 0)
+            snd_pcm_set_params(pcm_, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 1, 16000, 1, 200000) < 0)
             return false;
         thread_ = std::thread([this] { Run(); });
         return true;
@@ -57,13 +57,21 @@ public:
         thread_.join();
         snd_pcm_close(pcm_);
     }
+    // Waits until a period has arrived at or after moment; false after limit.
+    bool WaitHeardUntil(Clock::time_point moment, Clock::duration limit)
+    {
+        std::unique_lock lk(m_);
+        return cv_.wait_for(lk, limit, [&] { return !chunks.empty() && chunks.back().arrived >= moment; });
+    }
     // The clock time at which captured sample i was heard.
     struct Chunk {
         Clock::time_point arrived;
         uint64_t end;
     };
+    // Read once the capture has stopped; written under m_ while it runs.
     std::vector<int16_t> samples;
     std::vector<Chunk> chunks;
+    int overruns = 0;
 
 private:
     void Run()
@@ -73,18 +81,24 @@ private:
             const snd_pcm_sframes_t n = snd_pcm_readi(pcm_, buf, 80);
             const auto now = Clock::now();
             if (n < 0) {
+                std::lock_guard g(m_);
+                ++overruns;
                 snd_pcm_recover(pcm_, static_cast<int>(n), 1);
                 continue;
             }
             snd_pcm_sframes_t delay = 0;
             if (snd_pcm_delay(pcm_, &delay) < 0 || delay < 0)
                 delay = 0;
+            std::lock_guard g(m_);
             samples.insert(samples.end(), buf, buf + n);
             // delay frames wait behind the ones just read.
             chunks.push_back({now, samples.size() + static_cast<uint64_t>(delay)});
+            cv_.notify_all();
         }
     }
     snd_pcm_t *pcm_ = nullptr;
+    std::mutex m_;
+    std::condition_variable cv_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -156,23 +170,39 @@ int main(int argc, char **argv)
         plat::PlaySoundMemory(stop.data(), stop.size(), plat::SND_MEMORY | plat::SND_SYNC);
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    // Until the capture has heard well past the last play (the server hands
+    // the monitor on in its own time), or it never will.
+    const bool caught = monitor.WaitHeardUntil(Clock::now() + std::chrono::milliseconds(400), std::chrono::seconds(10));
     monitor.Stop();
-    // A sample was heard at the moment its chunk arrived, less the time of
-    // the samples captured after it.
-    uint64_t from = 0;
-    for (size_t i = 0; i < calls.size(); ++i) {
-        while (from < monitor.samples.size() && std::abs(monitor.samples[from]) <= 64)
-            ++from;
-        double heard = -1;
-        for (const auto &c : monitor.chunks)
-            if (c.end > from) {
-                heard = Ms(c.arrived, base) - static_cast<double>(c.end - from) / 16.0;
-                break;
-            }
-        events << "latency " << i << ' ' << (heard < 0 || from >= monitor.samples.size() ? -1 : heard - Ms(calls[i], base))
-               << '\n';
-        from += 4000; // past this stop sound
+    if (!caught || monitor.overruns > 0)
+        std::fprintf(stderr, "real-sound: the capture %s\n", caught ? "lost samples" : "stopped short");
+    // A play starts where sound follows at least 40 ms of quiet: the plays
+    // are 60 ms apart, and a sample lost by the capture cannot shift the
+    // later plays onto the wrong call. A sample was heard at the moment its
+    // chunk arrived, less the time of the samples captured after it.
+    constexpr int kQuiet = 64, kGap = 640;
+    std::vector<uint64_t> onsets;
+    uint64_t quiet = kGap;
+    for (uint64_t i = 0; i < monitor.samples.size(); ++i) {
+        if (std::abs(monitor.samples[i]) <= kQuiet) {
+            ++quiet;
+            continue;
+        }
+        if (quiet >= kGap)
+            onsets.push_back(i);
+        quiet = 0;
     }
+    for (size_t i = 0; i < calls.size(); ++i) {
+        double heard = -1;
+        if (caught && monitor.overruns == 0 && onsets.size() == calls.size())
+            for (const auto &c : monitor.chunks)
+                if (c.end > onsets[i]) {
+                    heard = Ms(c.arrived, base) - static_cast<double>(c.end - onsets[i]) / 16.0 - Ms(calls[i], base);
+                    break;
+                }
+        events << "latency " << i << ' ' << heard << '\n';
+    }
+    if (onsets.size() != calls.size())
+        std::fprintf(stderr, "real-sound: %zu plays heard for %zu calls\n", onsets.size(), calls.size());
     return 0;
 }
