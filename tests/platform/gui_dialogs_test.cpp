@@ -7,6 +7,7 @@
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -111,7 +112,10 @@ TEST(GuiDialogs, TheYesNoQuestionWithItsOwnCaptionsMeansNeitherWhenClosed)
 
 struct FileDialogFixture : ::testing::Test {
     std::string before = GetCurrentDir();
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "zibor_gui_dialogs";
+    // Of this process alone: ctest runs each case in a process of its own, in
+    // parallel, and one case's tear-down must not take another's folder.
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("zibor_gui_dialogs-" + std::to_string(::getpid()));
     void SetUp() override { std::filesystem::create_directories(dir); }
     void TearDown() override
     {
