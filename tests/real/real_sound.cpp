@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -197,7 +198,11 @@ int main(int argc, char **argv)
         if (caught && monitor.overruns == 0 && onsets.size() == calls.size())
             for (const auto &c : monitor.chunks)
                 if (c.end > onsets[i]) {
-                    heard = Ms(c.arrived, base) - static_cast<double>(c.end - onsets[i]) / 16.0 - Ms(calls[i], base);
+                    // A play that was heard took no less than nothing: the
+                    // capture's own delay, as ALSA reports it, can put the
+                    // estimate a little before the call.
+                    heard = std::max(0.0, Ms(c.arrived, base) - static_cast<double>(c.end - onsets[i]) / 16.0 -
+                                              Ms(calls[i], base));
                     break;
                 }
         events << "latency " << i << ' ' << heard << '\n';
