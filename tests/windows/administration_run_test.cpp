@@ -22,7 +22,7 @@
 #include "platform/AudioDeviceScripted.h"
 #include "platform/Dates.h"
 #include "platform/Streams.h"
-#include "tests/windows/ProgramWindows.h"
+#include "tests/windows/AdministrationRoad.h"
 #include "tests/platform/core_test_files.h"
 #include "tests/support/WindowDriver.h"
 
@@ -89,160 +89,18 @@ std::string ShownPicture(TImage &image, std::initializer_list<const char *> name
     return {};
 }
 
-class AdministrationRun : public zibor::test::ProgramWindows {
+class AdministrationRun : public zibor::test::AdministrationRoad {
 protected:
-    void SetUp() override
-    {
-        ProgramWindows::SetUp();
-        dir_ = fs::temp_directory_path() / ("zibor-run-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_ / "Data");
-        fs::create_directories(dir_ / "Incomplete afnames");
-        fs::create_directories(dir_ / "Rapporten" / "PDF");
-        std::ofstream ini(dir_ / "ZIBOR.ini", std::ios::binary);
-        // The data path too: an interrupt or going back reads it anew.
-        ini << "[Settings]\r\ndatapath=" << dir_.string() << "\r\ntrpath=" << (dir_ / "Rapporten").string()
-            << "\r\n";
-        ini.close();
-        settings::Resolve(dir_.string());
-        ZIBMAINForm->DataPath = dir_.string() + "\\";
-        drv.Clock().SetNow(EncodeDate(2024, 3, 5) + 0.4);
-        dev->SetAutoComplete(true);
-    }
+    void SetUp() override { SetUpIn(fs::temp_directory_path() / ("zibor-run-" + std::to_string(::getpid()))); }
     void TearDown() override
     {
-        settings::Resolve();
-        ProgramWindows::TearDown();
+        AdministrationRoad::TearDown();
         fs::remove_all(dir_);
-    }
-
-    // The particulars of a child of 116 months (age band 4) in form B, and
-    // the start (or, once beforeStart has run, that button).
-    void Particulars(int choice, const std::function<void()> &beforeStart = {}, const char *start = "ButtonST")
-    {
-        ZIBkeuze->Keuze = choice;
-        ZIBinvoer->AdminState = choice;
-        drv.Then([this, beforeStart, start] {
-            TZIBinvoer &w = *ZIBinvoer;
-            drv.Type(*w.Ecode, "Lotte");
-            drv.ClickItem(*w.RGsekse, 0);
-            drv.Type(*w.Egebdag, "12");
-            drv.Type(*w.Egebmnd, "06");
-            drv.Type(*w.Egebjaar, "2014");
-            drv.ClickItem(*w.ZIBversion, 1);
-            if (beforeStart)
-                beforeStart();
-            ASSERT_TRUE(drv.Click(w, start));
-            drv.Advance(500);
-        });
-    }
-
-    // The introduction's first part, then continue.
-    template <class W>
-    void Introduction(W *&intro)
-    {
-        drv.Then([this, &intro] {
-            ASSERT_TRUE(intro->Modal());
-            ASSERT_TRUE(drv.Click(*intro, "Int1"));
-            drv.Advance(10);
-            ASSERT_TRUE(drv.Click(*intro, "ButtonIO"));
-            drv.Advance(500);
-        });
-    }
-
-    // Every entry of the subtest: the prompt(s), the clock run past the
-    // prompt's end, the stop and the score; odd entries by mouse, even ones
-    // by keys; each store's notice closes after its second.
-    template <class W>
-    void Entries(W *&window, int count)
-    {
-        for (int entry = 1; entry <= count; ++entry) {
-            const bool keys = entry % 2 == 0;
-            const bool right = entry % 3 != 0;
-            drv.Then([this, &window, entry, keys, right] {
-                W &w = *window;
-                ASSERT_TRUE(w.Modal());
-                ASSERT_EQ(w.Loop.CurrentEntry(), entry);
-                if (keys)
-                    drv.Type(w, " ");
-                else
-                    ASSERT_TRUE(drv.Click(*w.PromptA));
-                if (w.BtnB) {
-                    for (int i = 0; i < 100 && !w.BtnB->Enabled(); ++i)
-                        drv.Advance(100);
-                    if (keys)
-                        drv.Type(w, " ");
-                    else
-                        ASSERT_TRUE(drv.Click(*w.BtnB));
-                }
-                for (int i = 0; i < 100 && !w.ButtonStptime->Enabled(); ++i)
-                    drv.Advance(100);
-                drv.Advance(w.BtnB ? 2000 : 4000);
-                if (keys) {
-                    drv.Type(w, " ");
-                    drv.Type(w, right ? "g" : "f");
-                } else {
-                    ASSERT_TRUE(drv.Click(w, "ButtonStptime"));
-                    ASSERT_TRUE(drv.Click(*(right ? w.GoedBt : w.FoutBt)));
-                }
-            });
-            Notice();
-        }
-    }
-
-    void Notice()
-    {
-        drv.Then([this] {
-            ASSERT_TRUE(message->Modal());
-            drv.Advance(1000);
-        });
-    }
-
-    template <class W>
-    void Finish(W *&window)
-    {
-        drv.Then([this, &window] {
-            ASSERT_TRUE(drv.Click(*window, "ButtonFinish"));
-            drv.Advance(500);
-        });
-        Notice();
-    }
-
-    // The report window, closed with its exit button: it saves the report
-    // file and stores the administration.
-    void Report()
-    {
-        drv.Then([this] {
-            ASSERT_TRUE(PP->Modal());
-            ASSERT_TRUE(drv.Click(*PP, "ButtonExit"));
-        });
-        Notice();
-    }
-
-    // The end window's report button, the report, then home.
-    void EndWindowHome()
-    {
-        drv.Then([this] {
-            ASSERT_TRUE(ZIBfinish->Modal());
-            ASSERT_TRUE(drv.Click(*ZIBfinish, "ButtonTR"));
-        });
-        Report();
-        drv.Then([this] {
-            ASSERT_TRUE(drv.Click(*ZIBfinish, "ButtonHM"));
-            drv.Advance(500);
-        });
     }
 
     std::vector<std::string> Record(const std::string &suffix, const std::string &base = "Lotte_05-03-2024")
     {
         return LastRecord(coretest::ReadBytes(dir_ / ("Data/" + base + suffix)));
-    }
-
-    // A click on a window's button and the half second of its deferred action.
-    void ClickAndWait(TForm &w, const char *button)
-    {
-        ASSERT_TRUE(drv.Click(w, button)) << button;
-        drv.Advance(500);
     }
 
     // Out of the deletion window by both interrupts, then back to the main
@@ -268,16 +126,6 @@ protected:
         });
     }
 
-    // Every file under the folder with its bytes.
-    std::map<std::string, std::string> Snapshot()
-    {
-        std::map<std::string, std::string> files;
-        for (const auto &e : fs::recursive_directory_iterator(dir_))
-            if (e.is_regular_file())
-                files[fs::relative(e.path(), dir_).string()] = coretest::ReadBytes(e.path());
-        return files;
-    }
-
     // The pairs of a complete record as this test scored them.
     static void ExpectPairs(const std::vector<std::string> &r, int entries)
     {
@@ -288,27 +136,11 @@ protected:
             EXPECT_EQ(r[static_cast<size_t>(13 + 2 * entry)], entry % 3 != 0 ? "1" : "0");
         }
     }
-
-    std::shared_ptr<TScriptedAudioDevice> dev = std::make_shared<TScriptedAudioDevice>();
-    TAudioDeviceScope scope{dev};
-    TWindowDriver drv;
-    fs::path dir_;
 };
 
 TEST_F(AdministrationRun, DeletionAloneToTheEndWindow)
 {
-    Particulars(2);
-    Introduction(FWin);
-    Entries(FWtfase, 15);
-    Finish(FWtfase);
-    drv.Then([this] {
-        ASSERT_TRUE(FWaft->Modal());
-        ASSERT_TRUE(drv.Click(*FWaft, "BtnNo"));
-    });
-    Notice();
-    EndWindowHome();
-    ZIBinvoer->ShowModal();
-    EXPECT_EQ(drv.PendingSteps(), 0u);
+    DeletionAloneToTheEndWindow();
 
     const auto fw = Record("_FW.wda");
     ASSERT_EQ(fw.size(), 45u);
@@ -326,22 +158,7 @@ TEST_F(AdministrationRun, DeletionAloneToTheEndWindow)
 
 TEST_F(AdministrationRun, DeletionThenSubstitutionWithTheReportBetween)
 {
-    Particulars(2);
-    Introduction(FWin);
-    Entries(FWtfase, 15);
-    Finish(FWtfase);
-    drv.Then([this] {
-        ASSERT_TRUE(FWaft->Modal());
-        ASSERT_TRUE(drv.Click(*FWaft, "BtnYes"));
-    });
-    drv.Then([] { EXPECT_EQ(ZIBinvoer->AdminState, 6) << "the report so far comes first"; });
-    Report();
-    Introduction(FVin);
-    Entries(FVtfase, 12);
-    Finish(FVtfase);
-    EndWindowHome();
-    ZIBinvoer->ShowModal();
-    EXPECT_EQ(drv.PendingSteps(), 0u);
+    DeletionThenSubstitutionWithTheReportBetween();
 
     const auto fw = Record("_FW.wda");
     ASSERT_EQ(fw.size(), 45u);
