@@ -1,11 +1,11 @@
 #include "administration/Administration.h"
 
 #include "administration/DataFiles.h"
-#include "platform/Dates.h"
-#include "platform/Exceptions.h"
-#include "platform/Files.h"
-#include "platform/Forms.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Files.h"
+#include "platform/core/Text.h"
+#include "platform/gui/Forms.h"
 
 #include <algorithm>
 

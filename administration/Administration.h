@@ -33,8 +33,8 @@
 #include "administration/DataRecords.h"
 #include "administration/Particulars.h"
 #include "administration/Scoring.h"
-#include "platform/Dialogs.h"
-#include "platform/StringList.h"
+#include "platform/core/StringList.h"
+#include "platform/gui/Dialogs.h"
 
 #include <functional>
 #include <memory>

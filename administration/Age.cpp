@@ -1,6 +1,6 @@
 #include "administration/Age.h"
 
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
 
 #include <tuple>
 

@@ -2,7 +2,7 @@
 // Age of the test-taker in whole months, and the age band the norms use.
 // One function serves the particulars window, the reports and the correction
 // window (their BerekenLeeftijd), so that all of them agree on the age.
-#include "platform/Types.h"
+#include "platform/core/Types.h"
 
 #include <string>
 

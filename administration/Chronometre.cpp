@@ -1,6 +1,6 @@
 #include "administration/Chronometre.h"
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 TChronometre::TChronometre(plat::TComponent *owner) : plat::TComponent(owner) { Reset(); }
 

@@ -6,7 +6,7 @@
 // change of the wall clock during a response (daylight saving, a clock
 // adjustment) does not change the response time. Readings are taken in
 // whole milliseconds, the resolution the response times have always had.
-#include "platform/Component.h"
+#include "platform/core/Component.h"
 
 #include <cstdint>
 

@@ -2,10 +2,10 @@
 
 #include "administration/Age.h"
 #include "administration/DataFiles.h"
-#include "platform/Dates.h"
-#include "platform/Exceptions.h"
-#include "platform/Files.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Files.h"
+#include "platform/core/SysUtils.h"
 
 #include <algorithm>
 

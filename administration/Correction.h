@@ -18,7 +18,7 @@
 #include "administration/DataRecords.h"
 #include "administration/Particulars.h"
 #include "administration/Scoring.h"
-#include "platform/Types.h"
+#include "platform/core/Types.h"
 
 #include <array>
 #include <string>

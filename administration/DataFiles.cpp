@@ -2,9 +2,9 @@
 
 #include "administration/DataRecords.h"
 #include "administration/Settings.h"
-#include "platform/Exceptions.h"
-#include "platform/Streams.h"
-#include "platform/Text.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Text.h"
 
 #include <filesystem>
 

@@ -5,8 +5,8 @@
 // separator after it occurs twice), and mapped to "/" when they reach the
 // file system.
 #include "administration/Particulars.h"
-#include "platform/Files.h"
-#include "platform/StringList.h"
+#include "platform/core/Files.h"
+#include "platform/core/StringList.h"
 
 #include <string>
 

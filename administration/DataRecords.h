@@ -16,7 +16,7 @@
 // subtests.
 #include "administration/Particulars.h"
 #include "administration/Scoring.h"
-#include "platform/StringList.h"
+#include "platform/core/StringList.h"
 
 #include <array>
 #include <optional>

@@ -7,7 +7,7 @@
 // One object per window. Latency is both the timer's tick handler and what a
 // button handler calls last; the window's own action runs when the pattern
 // fires, and the window decides there what its pending action means.
-#include "platform/Timers.h"
+#include "platform/gui/Timers.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #include "administration/ItemLoop.h"
 
 #include "administration/Age.h"
-#include "platform/Text.h"
+#include "platform/core/Text.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #include "administration/Particulars.h"
 
 #include "administration/Age.h"
-#include "platform/Dates.h"
-#include "platform/Fonts.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Text.h"
+#include "platform/graphics/Fonts.h"
 
 namespace adm {
 

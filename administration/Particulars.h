@@ -6,7 +6,7 @@
 //
 // The particulars window and the correction window both use these, so the
 // two agree on every rule.
-#include "platform/Types.h"
+#include "platform/core/Types.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // The prepared prompt streams of a subtest window: one per prompt part, over
 // the program's WAV resources. The player only borrows a stream while it
 // plays, so a stream that is replaced is kept until the player has let go.
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 
 #include <memory>
 #include <string>

@@ -2,10 +2,10 @@
 
 #include "administration/Administration.h"
 #include "administration/Age.h"
-#include "platform/Colors.h"
-#include "platform/Dates.h"
-#include "platform/Streams.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Text.h"
+#include "platform/graphics/Colors.h"
 
 #include <QImage>
 

@@ -11,9 +11,9 @@
 // PDF show the same page.
 #include "administration/Particulars.h"
 #include "administration/Scoring.h"
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
-#include "platform/Types.h"
+#include "platform/core/Types.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
 #include "administration/Settings.h"
 
-#include "platform/Files.h"
-#include "platform/IniFile.h"
+#include "platform/core/Files.h"
+#include "platform/core/IniFile.h"
 
 namespace settings {
 

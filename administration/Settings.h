@@ -3,7 +3,7 @@
 // once, against the folder that is current when the program starts, so that
 // a file dialog that changes the current folder later cannot lose the
 // settings. The program only reads the file.
-#include "platform/Types.h"
+#include "platform/core/Types.h"
 
 namespace settings {
 

@@ -4,9 +4,9 @@
 // callback thread of its own, or a hidden window on the creating thread).
 #include "audio/WaveUtils.h"
 
-#include "platform/Component.h"
-#include "platform/Threads.h"
-#include "platform/WaveOut.h"
+#include "platform/audio/WaveOut.h"
+#include "platform/core/Component.h"
+#include "platform/core/Threads.h"
 
 #include <atomic>
 #include <functional>

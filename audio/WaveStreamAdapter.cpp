@@ -1,7 +1,7 @@
 #include "audio/WaveStreamAdapter.h"
 
-#include "platform/Acm.h"
-#include "platform/AudioDevice.h"
+#include "platform/audio/Acm.h"
+#include "platform/audio/AudioDevice.h"
 
 #include <algorithm>
 #include <cstdlib>

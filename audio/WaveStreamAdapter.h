@@ -4,8 +4,8 @@
 // be rewritten and edited as a whole (positions and lengths in ms).
 #include "audio/WaveUtils.h"
 
-#include "platform/Component.h"
-#include "platform/Streams.h"
+#include "platform/core/Component.h"
+#include "platform/core/Streams.h"
 
 #include <cstdint>
 #include <functional>

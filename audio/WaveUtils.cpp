@@ -1,6 +1,6 @@
 #include "audio/WaveUtils.h"
 
-#include "platform/Acm.h"
+#include "platform/audio/Acm.h"
 
 #include <algorithm>
 #include <cstring>

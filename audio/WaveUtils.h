@@ -2,11 +2,11 @@
 // Stateless wave routines: RIFF/WAVE headers over any seekable stream,
 // durations and byte counts, PCM sample edits, format conversion, and the
 // audio components' exceptions.
-#include "platform/Exceptions.h"
-#include "platform/Mmio.h"
-#include "platform/Streams.h"
-#include "platform/Threads.h"
-#include "platform/WaveOut.h"
+#include "platform/audio/Mmio.h"
+#include "platform/audio/WaveOut.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Threads.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -7,10 +7,10 @@
 // as text in the same installed fonts at the same sizes, the pictures
 // losslessly at their own pixels. So the peer does the work of drawing the
 // page and writing the PDF, and none of ours (no layout, no metafile).
-#include "platform/Canvas.h"
-#include "platform/Fonts.h"
-#include "platform/Metafile.h"
-#include "platform/MetafilePlayer.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafilePlayer.h"
 
 #include <QBuffer>
 #include <QFont>

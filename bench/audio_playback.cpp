@@ -3,9 +3,9 @@
 // Each device is measured where it opens: the null device always, ALSA only
 // when a sound card is there.
 #include "audio/StockAudioPlayer.h"
-#include "platform/AudioDevice.h"
-#include "platform/Threads.h"
-#include "platform/WaveOut.h"
+#include "platform/audio/AudioDevice.h"
+#include "platform/audio/WaveOut.h"
+#include "platform/core/Threads.h"
 
 #include <QApplication>
 

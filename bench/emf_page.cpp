@@ -1,12 +1,12 @@
 // Records, saves, loads and plays a page shaped like the test report (A4 in
 // 0.01 mm, about 200 records, two pictures) many times over and prints how
 // fast each step goes. Run by hand: bench_emf_page [rounds]
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
-#include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
-#include "platform/MetafilePlayer.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafileCanvas.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "tests/support/SampleReport.h"
 
 #include <QGuiApplication>

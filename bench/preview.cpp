@@ -1,8 +1,8 @@
 // The print preview: saving and loading a three-page report file with pages
 // of the report's size, and switching pages and repainting the paper at fit
 // and at 500 %. Run by hand: bench_preview [rounds]
-#include "platform/Printers.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
+#include "platform/printing/Printers.h"
 #include "rendering/preview/PrintPreview.h"
 #include "tests/support/SampleReport.h"
 

@@ -5,8 +5,8 @@
 // and after and the lines compared.
 // Run by hand: bench_report_files [folder]   (default: the current folder)
 #include "administration/ReportPage.h"
-#include "platform/Clock.h"
-#include "platform/Dates.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dates.h"
 #include "tests/administration/RecordedPage.h"
 
 #include <QApplication>

@@ -17,9 +17,9 @@
 #include "administration/ReportPage.h"
 #include "bench/Figures.h"
 #include "bench/QtPdfPeer.h"
-#include "platform/System.h"
+#include "platform/core/System.h"
 #include "rendering/pdf/PdfZip.h"
-#include "platform/Files.h"
+#include "platform/core/Files.h"
 #include "tests/administration/RecordedPage.h"
 
 #include <QApplication>

@@ -28,9 +28,9 @@
 #include "windows/ProgramStart.h"
 #include "windows/SubstitutionWindow.h"
 #include "windows/SubtestRoad.h"
-#include "platform/Application.h"
-#include "platform/AudioDeviceScripted.h"
-#include "platform/Clock.h"
+#include "platform/audio/AudioDeviceScripted.h"
+#include "platform/core/Clock.h"
+#include "platform/gui/Application.h"
 
 #include "bench/LoadAverage.h"
 

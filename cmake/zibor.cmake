@@ -71,19 +71,37 @@ function(zibor_discover_cases name)
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()
 
-# Keeps target's own sources off the headers of the given folders: every such
-# header gets a stand-in that stops the compiler, and the stand-ins come first
-# in the target's include path, so an include of one, direct or through
-# another header, fails the build with the reason. The target's users are not
-# affected.
+# Keeps target's own sources off the headers of the given folders or single
+# headers, but for those named after EXCEPT: every such header gets a stand-in
+# that stops the compiler, and the stand-ins come first in the target's
+# include path, so an include of one, direct or through another header, fails
+# the build with the reason. The target's users are not affected. The
+# stand-ins are made anew at every configure, so a header that has been
+# allowed since, moved or removed leaves none behind.
 function(zibor_forbid_includes target)
+  cmake_parse_arguments(ARG "" "" "EXCEPT" ${ARGN})
   set(guard ${CMAKE_CURRENT_BINARY_DIR}/${target}_forbidden)
-  foreach(dir IN LISTS ARGN)
-    file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/${dir}/*.h)
-    foreach(header IN LISTS headers)
-      file(CONFIGURE OUTPUT ${guard}/${header} CONTENT
-        "#error \"${header} is above ${target}: ${target} must not include it\"\n")
-    endforeach()
+  file(REMOVE_RECURSE ${guard})
+  set(headers)
+  foreach(item IN LISTS ARG_UNPARSED_ARGUMENTS)
+    if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/${item})
+      file(GLOB_RECURSE found CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/${item}/*.h)
+      list(APPEND headers ${found})
+    elseif(EXISTS ${PROJECT_SOURCE_DIR}/${item})
+      list(APPEND headers ${item})
+    else()
+      message(FATAL_ERROR "zibor_forbid_includes(${target}): ${item} does not exist")
+    endif()
+  endforeach()
+  foreach(item IN LISTS ARG_EXCEPT)
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/${item})
+      message(FATAL_ERROR "zibor_forbid_includes(${target}): ${item} after EXCEPT does not exist")
+    endif()
+  endforeach()
+  list(REMOVE_ITEM headers ${ARG_EXCEPT})
+  foreach(header IN LISTS headers)
+    file(CONFIGURE OUTPUT ${guard}/${header} CONTENT
+      "#error \"${header} lies above or beside ${target}: ${target} must not include it\"\n")
   endforeach()
   target_include_directories(${target} BEFORE PRIVATE ${guard})
 endfunction()

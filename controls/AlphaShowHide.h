@@ -3,8 +3,8 @@
 // when it is hidden or closed, by standing in for four of the window's
 // events and passing each on to the handler the window had when the
 // component was made.
-#include "platform/Component.h"
-#include "platform/Forms.h"
+#include "platform/core/Component.h"
+#include "platform/gui/Forms.h"
 
 class TAlphaShowHide : public plat::TComponent {
 public:

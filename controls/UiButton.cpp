@@ -1,9 +1,9 @@
 #include "controls/UiButton.h"
 
 #include "controls/UiDrawing.h"
-#include "platform/Colors.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/graphics/Colors.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <QWidget>
 

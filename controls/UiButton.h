@@ -7,7 +7,7 @@
 // There are no visual themes here, so UseThemes is always false and the
 // themed look is never drawn.
 #include "controls/UiCommon.h"
-#include "platform/CustomControls.h"
+#include "platform/gui/CustomControls.h"
 
 class TUiCustomButton : public plat::TCustomControl {
 public:

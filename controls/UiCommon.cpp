@@ -1,8 +1,8 @@
 #include "controls/UiCommon.h"
 
 #include "controls/UiDrawing.h"
-#include "platform/Colors.h"
-#include "platform/CustomControls.h"
+#include "platform/graphics/Colors.h"
+#include "platform/gui/CustomControls.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -8,11 +8,11 @@
 // and no registry: the desktop colour scheme is always the normal one. The
 // scheme colours are a pure function of the theme state and the scheme
 // number, so that every table stays reachable.
-#include "platform/Canvas.h"
-#include "platform/Component.h"
-#include "platform/Controls.h"
-#include "platform/Graphics.h"
-#include "platform/Types.h"
+#include "platform/core/Component.h"
+#include "platform/core/Types.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/gui/Controls.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "controls/UiDrawing.h"
 
-#include "platform/Colors.h"
-#include "platform/CustomControls.h"
+#include "platform/graphics/Colors.h"
+#include "platform/gui/CustomControls.h"
 
 #include <algorithm>
 #include <cmath>

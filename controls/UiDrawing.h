@@ -5,9 +5,9 @@
 // They keep no state. A device context is a canvas here, and a bit-block
 // transfer is CopyRect.
 #include "controls/UiCommon.h"
-#include "platform/Canvas.h"
-#include "platform/Controls.h"
-#include "platform/Graphics.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/gui/Controls.h"
 
 // Fills r with the gradient; the two End directions through the canvas's
 // two-vertex fill, the others through PaintGradientStyled.

@@ -1,9 +1,9 @@
 #include "controls/UiGlyphButton.h"
 
 #include "controls/UiDrawing.h"
-#include "platform/Colors.h"
-#include "platform/Forms.h"
-#include "platform/FrameControl.h"
+#include "platform/graphics/Colors.h"
+#include "platform/graphics/FrameControl.h"
+#include "platform/gui/Forms.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

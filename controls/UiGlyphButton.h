@@ -6,7 +6,7 @@
 // themed glyph does not exist here.
 #include "controls/UiButton.h"
 #include "controls/UiCommon.h"
-#include "platform/ImgList.h"
+#include "platform/gui/ImgList.h"
 
 #include <memory>
 

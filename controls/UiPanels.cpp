@@ -1,8 +1,8 @@
 #include "controls/UiPanels.h"
 
 #include "controls/UiDrawing.h"
-#include "platform/Colors.h"
-#include "platform/Forms.h"
+#include "platform/graphics/Colors.h"
+#include "platform/gui/Forms.h"
 
 using namespace plat;
 

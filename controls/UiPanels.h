@@ -9,7 +9,7 @@
 // no dock manager.
 #include "controls/UiCommon.h"
 #include "controls/UiDrawing.h"
-#include "platform/CustomControls.h"
+#include "platform/gui/CustomControls.h"
 
 #include <algorithm>
 #include <utility>

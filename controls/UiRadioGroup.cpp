@@ -1,7 +1,7 @@
 #include "controls/UiRadioGroup.h"
 
-#include "platform/Canvas.h"
-#include "platform/Text.h"
+#include "platform/core/Text.h"
+#include "platform/graphics/Canvas.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

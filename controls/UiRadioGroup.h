@@ -7,8 +7,8 @@
 // when loading ends ItemIndex is brought into range and the items are built.
 #include "controls/UiGlyphButton.h"
 #include "controls/UiPanels.h"
-#include "platform/StringList.h"
-#include "platform/StdCtrls.h"
+#include "platform/core/StringList.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 // A cursor or icon file, plain or animated, and the cursor made of it.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Cursors.h"
+#include "platform/gui/Cursors.h"
 
 #include <QCursor>
 #include <vector>

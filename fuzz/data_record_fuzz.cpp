@@ -4,7 +4,7 @@
 // pairs.
 #include "administration/DataRecords.h"
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Text.h"
+#include "platform/core/Text.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,9 +1,9 @@
 // A report page as stored: loaded, walked record by record and played onto a
 // small canvas.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Canvas.h"
-#include "platform/Metafile.h"
-#include "platform/MetafilePlayer.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafilePlayer.h"
 
 #include <QImage>
 

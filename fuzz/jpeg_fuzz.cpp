@@ -1,6 +1,6 @@
 // A JPEG image through the project's libjpeg reader.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,8 +1,8 @@
 // A picture loaded by its content (bitmap, JPEG, GIF, icon, metafile page),
 // then drawn stretched onto a small canvas.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
 
 #include <QImage>
 

@@ -2,8 +2,8 @@
 // print preview, which either takes it whole or refuses it and keeps what it
 // showed; a loaded report shows, plays and saves back to the same pages.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Canvas.h"
-#include "platform/MetafilePlayer.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "rendering/preview/PrintPreview.h"
 
 #include <QImage>

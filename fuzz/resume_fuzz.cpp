@@ -6,7 +6,7 @@
 #include "administration/Administration.h"
 #include "administration/DataFiles.h"
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 
 #include <cstdlib>
 #include <filesystem>

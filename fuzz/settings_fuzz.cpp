@@ -1,7 +1,7 @@
 // The program's settings file (Windows-1252 profile text) read with the
 // platform's profile rules.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/IniFile.h"
+#include "platform/core/IniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,7 +1,7 @@
 // A string list file (Windows-1252 with CRLF, or UTF-8 after a byte-order
 // mark) loaded, written back and read again.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/StringList.h"
+#include "platform/core/StringList.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,8 +1,8 @@
 // Text typed or stored: number and date conversions under each date order,
 // the Windows-1252 codec both ways, trimming and case.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Dates.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Text.h"
 
 #include <string>
 

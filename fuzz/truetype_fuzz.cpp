@@ -1,7 +1,7 @@
 // A TrueType font file: its tables, and the metrics and advances of the face
 // scaled to a few heights, the huge ones too.
 #include "fuzz/support/FuzzSupport.h"
-#include "platform/Fonts.h"
+#include "platform/graphics/Fonts.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 #include "windows/FormParts.h"
 #include "windows/MainWindow.h"
 #include "controls/AlphaShowHide.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 
 using namespace plat;
 using formparts::Add;

@@ -1,8 +1,8 @@
 #pragma once
 // Program information: product, version, rights, authors and publisher.
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 
 class TAlphaShowHide;
 

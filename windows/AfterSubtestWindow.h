@@ -4,9 +4,9 @@
 // administration in the end window. Both act at once after the click sound.
 // TFWaft (after phoneme deletion) and TFVaft (after phoneme substitution)
 // are this window with their own question and answers.
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 // The black backdrop, created last. Its creation runs the main window
 // modally, so the program's whole interactive run happens inside it; when
 // that ends, the main window is closed, which ends the program.
-#include "platform/Forms.h"
-#include "platform/Menus.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
 
 class TBackblack : public plat::TForm {
 public:

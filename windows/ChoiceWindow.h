@@ -2,9 +2,9 @@
 // The choice of subtest, the first window after the main window's "new":
 // phoneme substitution or phoneme deletion, then the particulars window.
 #include "administration/DeferredAction.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Timers.h"
 
 class TAlphaShowHide;
 

@@ -4,11 +4,11 @@
 #include "windows/MainWindow.h"
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
-#include "platform/Dates.h"
-#include "platform/Dialogs.h"
-#include "platform/Fonts.h"
-#include "platform/SysUtils.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/SysUtils.h"
+#include "platform/core/Text.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/gui/Dialogs.h"
 
 using namespace plat;
 using formparts::Add;

@@ -6,9 +6,9 @@
 // step with its controls.
 #include "administration/Correction.h"
 #include "windows/FormParts.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <array>
 #include <functional>

@@ -2,10 +2,10 @@
 // The end of an administration: the test report, back to the main window,
 // or leaving the program.
 #include "administration/DeferredAction.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 class TAlphaShowHide;
 

@@ -1,8 +1,8 @@
 #include "windows/FormParts.h"
 
 #include "controls/AlphaShowHide.h"
-#include "platform/Dialogs.h"
-#include "platform/Fonts.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/gui/Dialogs.h"
 
 namespace formparts {
 

@@ -4,9 +4,9 @@
 // particulars' fields, which the particulars and the correction window edit
 // alike.
 #include "administration/Particulars.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 #include <string>
 

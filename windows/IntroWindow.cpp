@@ -4,11 +4,11 @@
 #include "windows/MainWindow.h"
 #include "windows/SubtestRoad.h"
 #include "controls/AlphaShowHide.h"
-#include "platform/Application.h"
-#include "platform/Cursors.h"
-#include "platform/PlaySound.h"
-#include "platform/Streams.h"
-#include "platform/System.h"
+#include "platform/audio/PlaySound.h"
+#include "platform/core/Streams.h"
+#include "platform/core/System.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Cursors.h"
 
 using namespace plat;
 using formparts::Add;

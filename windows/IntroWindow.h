@@ -8,10 +8,10 @@
 // TFWin (phoneme deletion) and TFVin (phoneme substitution) are twins: this
 // class is both, and TIntroParams holds where they differ.
 #include "administration/DeferredAction.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 #include <array>
 #include <functional>

@@ -15,11 +15,11 @@
 #include "windows/SubstitutionIntroWindow.h"
 #include "windows/SubstitutionWindow.h"
 #include "audio/StockAudioPlayer.h"
-#include "platform/Application.h"
-#include "platform/Dates.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
-#include "platform/Graphics.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Files.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
 
 using namespace plat;
 using formparts::Add;

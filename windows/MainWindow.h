@@ -5,13 +5,13 @@
 // window of the administration shares: button pictures, backgrounds, the
 // click and save sounds, the settings file's data path.
 #include "administration/DeferredAction.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Menus.h"
-#include "platform/StdCtrls.h"
-#include "platform/Streams.h"
-#include "platform/Timers.h"
-#include "platform/TrayIcon.h"
+#include "platform/core/Streams.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
+#include "platform/gui/TrayIcon.h"
 
 #include <map>
 #include <memory>

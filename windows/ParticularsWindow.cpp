@@ -11,11 +11,11 @@
 #include "windows/SubstitutionWindow.h"
 #include "controls/AlphaShowHide.h"
 #include "controls/UiRadioGroup.h"
-#include "platform/Application.h"
-#include "platform/Colors.h"
-#include "platform/Dates.h"
-#include "platform/Fonts.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Text.h"
+#include "platform/graphics/Colors.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/gui/Application.h"
 
 using namespace plat;
 using formparts::Add;

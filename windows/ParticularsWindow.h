@@ -6,11 +6,11 @@
 #include "administration/Administration.h"
 #include "administration/DeferredAction.h"
 #include "windows/FormParts.h"
-#include "platform/Dialogs.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 #include <vector>
 

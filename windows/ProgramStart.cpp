@@ -20,9 +20,9 @@
 #include "windows/SplashWindow.h"
 #include "windows/SubstitutionIntroWindow.h"
 #include "windows/SubstitutionWindow.h"
-#include "platform/Application.h"
-#include "platform/Fonts.h"
-#include "platform/Graphics.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/gui/Application.h"
 
 using namespace plat;
 

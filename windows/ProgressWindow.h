@@ -2,10 +2,10 @@
 // The progress window that the program runs modally halfway through the
 // creation of its windows: the bar fills by one per tick and the window
 // closes itself when it is full.
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 class TLoader : public plat::TForm {
 public:

@@ -5,11 +5,11 @@
 #include "windows/MainWindow.h"
 #include "administration/Settings.h"
 #include "controls/UiButton.h"
-#include "platform/Application.h"
-#include "platform/Dialogs.h"
-#include "platform/Dates.h"
-#include "platform/Files.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Files.h"
+#include "platform/core/SysUtils.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
 
 using namespace plat;
 using formparts::Add;

@@ -5,13 +5,13 @@
 #include "windows/FormParts.h"
 #include "windows/MainWindow.h"
 #include "windows/ParticularsWindow.h"
-#include "administration/PreviewReport.h"
+#include "administration/preview/PreviewReport.h"
 #include "administration/Settings.h"
-#include "platform/Application.h"
-#include "platform/Dates.h"
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
-#include "platform/Text.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Files.h"
+#include "platform/core/Text.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
 
 using namespace plat;
 using namespace zibor::preview;

@@ -9,11 +9,11 @@
 // tabs, the rich-text field): the page is generated in the preview's
 // default unit and paper.
 #include "administration/ReportPage.h"
-#include "platform/Dialogs.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 #include "rendering/preview/PrintPreview.h"
 
 // What the report viewer (TTRO, a TPP with its own pages, sources and

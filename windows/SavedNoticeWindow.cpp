@@ -4,7 +4,7 @@
 #include "windows/MainWindow.h"
 #include "windows/ParticularsWindow.h"
 #include "controls/AlphaShowHide.h"
-#include "platform/CustomControls.h"
+#include "platform/gui/CustomControls.h"
 
 using namespace plat;
 using formparts::Add;

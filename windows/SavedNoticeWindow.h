@@ -3,9 +3,9 @@
 // one second, and the save sound plays as it goes, unless a subtest is
 // storing an item. Its silent twin shares this class's behaviour.
 #include "administration/DeferredAction.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Timers.h"
 
 class TAlphaShowHide;
 

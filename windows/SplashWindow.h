@@ -1,9 +1,9 @@
 #pragma once
 // The splash picture, shown while the program starts and freed once the
 // main window's run has ended.
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Timers.h"
 
 class TZIBsplash : public plat::TForm {
 public:

@@ -1,7 +1,7 @@
 #include "windows/SubtestRoad.h"
 
 #include "windows/ParticularsWindow.h"
-#include "platform/System.h"
+#include "platform/core/System.h"
 
 namespace subtestroad {
 

@@ -7,9 +7,9 @@
 #include "windows/SubtestRoad.h"
 #include "audio/StockAudioPlayer.h"
 #include "controls/AlphaShowHide.h"
-#include "platform/Dialogs.h"
-#include "platform/PlaySound.h"
-#include "platform/Streams.h"
+#include "platform/audio/PlaySound.h"
+#include "platform/core/Streams.h"
+#include "platform/gui/Dialogs.h"
 
 #include <QColor>
 #include <QImage>

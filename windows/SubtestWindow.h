@@ -7,10 +7,10 @@
 #include "administration/DeferredAction.h"
 #include "administration/ItemLoop.h"
 #include "administration/Particulars.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
-#include "platform/Timers.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 #include <functional>
 #include <map>

@@ -1,7 +1,7 @@
 #include "fuzz/support/FuzzSupport.h"
 
-#include "platform/Application.h"
-#include "platform/Timers.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Timers.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,8 +2,8 @@
 // What every harness may need besides its bytes. A harness is one file,
 // fuzz/<name>_fuzz.cpp, that defines LLVMFuzzerTestOneInput; its seeds and
 // every input that once failed live in fuzz/corpus/<name>/.
-#include "platform/Exceptions.h"
-#include "platform/Streams.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // its life cycle (created once when the PDF writer starts, freed at exit),
 // answers that it is not loaded, and calls nothing. The lossy image path of
 // the PDF writer encodes through plat::TJPEGImage instead.
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
 
 #include <string>
 

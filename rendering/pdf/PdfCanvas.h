@@ -3,8 +3,8 @@
 // graphics-state, path, colour, text and image operators with coordinates in
 // PDF points, and the choice of the fonts that text needs. The metafile
 // conversion sets its mapping fields and draws through its integer variants.
-#include "platform/EmfRecords.h"
-#include "platform/Types.h"
+#include "platform/core/Types.h"
+#include "platform/metafile/EmfRecords.h"
 #include "rendering/pdf/PdfObjects.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "rendering/pdf/PdfDoc.h"
 
-#include "platform/Dates.h"
-#include "platform/Files.h"
-#include "platform/Fonts.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Files.h"
+#include "platform/graphics/Fonts.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "rendering/pdf/PdfEnum.h"
 
-#include "platform/Fonts.h"
-#include "platform/MetafilePlayer.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "rendering/pdf/GdiPlusLib.h"
 #include "rendering/pdf/PdfDoc.h"
 #include "rendering/pdf/PdfFonts.h"

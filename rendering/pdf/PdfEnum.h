@@ -4,8 +4,8 @@
 // rectangles, polygons, text and bitmaps. It keeps its own copy of the
 // page's device-context state and writes colours, dashes, widths and fonts
 // only when they change.
-#include "platform/EmfRecords.h"
-#include "platform/Metafile.h"
+#include "platform/metafile/EmfRecords.h"
+#include "platform/metafile/Metafile.h"
 #include "rendering/pdf/PdfCanvas.h"
 
 #include <array>

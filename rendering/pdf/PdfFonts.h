@@ -3,8 +3,8 @@
 // descendants for characters outside WinAnsi, and the standard Type 1 fonts.
 // Every measure comes from plat::TFontProvider, the same faces and advances
 // that the screen, the recorder and printing use.
-#include "platform/EmfRecords.h"
-#include "platform/Fonts.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/metafile/EmfRecords.h"
 #include "rendering/pdf/PdfDoc.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // Image streams: pictures of a page become XObjects of the PDF file.
-#include "platform/EmfRecords.h"
-#include "platform/Graphics.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/metafile/EmfRecords.h"
 #include "rendering/pdf/PdfObjects.h"
 
 #include <cstdint>

@@ -1,8 +1,8 @@
 #include "rendering/pdf/PdfWrite.h"
 #include "rendering/pdf/TextRoutines.h"
 
-#include "platform/Colors.h"
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
+#include "platform/graphics/Colors.h"
 
 #include <QByteArray>
 #include <QStringDecoder>

@@ -1,8 +1,8 @@
 #pragma once
 // The one buffered text writer through which every byte of a PDF file goes.
-#include "platform/Exceptions.h"
-#include "platform/Streams.h"
-#include "platform/Types.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
+#include "platform/core/Types.h"
 #include <cstdint>
 #include <string>
 #include <string_view>

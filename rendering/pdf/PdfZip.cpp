@@ -1,6 +1,6 @@
 #include "rendering/pdf/PdfZip.h"
 
-#include "platform/HelperThread.h"
+#include "platform/core/HelperThread.h"
 
 #include <QApplication>
 #include <QMessageBox>

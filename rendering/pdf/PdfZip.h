@@ -1,7 +1,7 @@
 #pragma once
 // Compression glue of the PDF writer: deflate of one memory block into a
 // stream, and the Adler-32 and CRC-32 checksums. Nothing is inflated.
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "rendering/pdf/TextRoutines.h"
 
-#include "platform/Exceptions.h"
+#include "platform/core/Exceptions.h"
 
 #include <algorithm>
 #include <atomic>

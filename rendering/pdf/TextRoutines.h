@@ -2,7 +2,7 @@
 // Character tables, UTF-8 / UTF-16 / WinAnsi conversions, decimal formatting,
 // font-name comparison, small lists and the growable memory stream that the
 // PDF writer builds on.
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 #include <array>
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "rendering/preview/MetafileList.h"
 
-#include "platform/EmfRecords.h"
-#include "platform/Files.h"
+#include "platform/core/Files.h"
+#include "platform/metafile/EmfRecords.h"
 
 #include <cstring>
 #include <limits>

@@ -7,9 +7,9 @@
 // The page store block, as saved and loaded (integers 32-bit little-endian):
 // "K-PP", the page count N, N offsets relative to the page data, then the
 // page data. A block is checked whole before a store takes it.
-#include "platform/Exceptions.h"
-#include "platform/Metafile.h"
-#include "platform/Streams.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
+#include "platform/metafile/Metafile.h"
 
 #include <cstdint>
 #include <functional>

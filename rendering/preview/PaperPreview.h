@@ -5,8 +5,8 @@
 // that its parent shows, so a paper zoomed far beyond the screen costs no more
 // than the screen. Frame and page are drawn again only when invalidated (or
 // when the shown part moves); every other paint copies the bitmap.
-#include "platform/CustomControls.h"
-#include "platform/Menus.h"
+#include "platform/gui/CustomControls.h"
+#include "platform/gui/Menus.h"
 
 #include <functional>
 

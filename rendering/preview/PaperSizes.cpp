@@ -1,6 +1,6 @@
 #include "rendering/preview/PaperSizes.h"
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 #include <array>
 #include <cstddef>

@@ -1,9 +1,9 @@
 // The preview's export of its first page as a one-page PDF file.
 #include "rendering/preview/PrintPreview.h"
 
-#include "platform/Dates.h"
-#include "platform/Exceptions.h"
-#include "platform/Files.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Files.h"
 #include "rendering/pdf/PdfDoc.h"
 
 #include <cmath>

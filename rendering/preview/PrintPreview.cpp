@@ -1,10 +1,10 @@
 #include "rendering/preview/PrintPreview.h"
 
-#include "platform/Cursors.h"
-#include "platform/Files.h"
-#include "platform/Forms.h"
-#include "platform/MetafilePlayer.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Files.h"
+#include "platform/core/SysUtils.h"
+#include "platform/gui/Cursors.h"
+#include "platform/gui/Forms.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "rendering/pdf/PdfImage.h"
 
 #include <algorithm>

@@ -8,11 +8,11 @@
 // (0 portrait, 1 landscape), paper type ordinal, paper width and height in
 // 0.01 mm, then the page store block (MetafileList.h). Loading checks the
 // whole input first; a fault raises EInvalidPreviewData and changes nothing.
-#include "platform/Canvas.h"
-#include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
-#include "platform/Printers.h"
-#include "platform/ScrollBox.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/gui/ScrollBox.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafileCanvas.h"
+#include "platform/printing/Printers.h"
 #include "rendering/preview/MetafileList.h"
 #include "rendering/preview/PaperPreview.h"
 #include "rendering/preview/PaperSizes.h"

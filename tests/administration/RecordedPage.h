@@ -2,12 +2,12 @@
 // The report page recorded through a print preview, as the report windows
 // generate it: an A4 page in 0.01 mm with the preview's page mapping, and a
 // read-back of what was recorded.
-#include "administration/PreviewReport.h"
-#include "platform/EmfRecords.h"
-#include "platform/Fonts.h"
-#include "platform/Metafile.h"
-#include "platform/Dates.h"
-#include "platform/Text.h"
+#include "administration/preview/PreviewReport.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Text.h"
+#include "platform/graphics/Fonts.h"
+#include "platform/metafile/EmfRecords.h"
+#include "platform/metafile/Metafile.h"
 #include "rendering/preview/PrintPreview.h"
 
 #include <memory>

@@ -3,9 +3,9 @@
 #include "administration/Administration.h"
 
 #include "administration/DataFiles.h"
-#include "platform/Clock.h"
-#include "platform/Dates.h"
-#include "platform/Files.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dates.h"
+#include "platform/core/Files.h"
 #include "tests/platform/core_test_files.h"
 #include "tests/support/DialogScript.h"
 

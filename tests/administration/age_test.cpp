@@ -1,7 +1,7 @@
 // Age in months and age band.
 #include "administration/Age.h"
 
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The stopwatch against a clock moved by hand.
 #include "administration/Chronometre.h"
 
-#include "platform/Clock.h"
-#include "platform/Dates.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dates.h"
 
 #include <gtest/gtest.h>
 

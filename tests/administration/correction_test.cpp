@@ -8,7 +8,7 @@
 //   substitution "150/1*10 200/0*2" 49, "150/0 150/1*9 200/0*2" 48.
 #include "administration/Correction.h"
 
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
 #include "tests/platform/core_test_files.h"
 
 #include <gtest/gtest.h>

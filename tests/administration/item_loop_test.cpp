@@ -2,9 +2,9 @@
 // what the loop asks of the outside world.
 #include "administration/ItemLoop.h"
 
-#include "platform/Clock.h"
-#include "platform/Exceptions.h"
-#include "platform/Streams.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The particulars without a window: start checks, filters, names, states.
 #include "administration/Particulars.h"
 
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
 
 #include <gtest/gtest.h>
 

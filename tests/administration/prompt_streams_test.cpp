@@ -3,8 +3,8 @@
 #include "administration/PromptStreams.h"
 
 #include "audio/StockAudioPlayer.h"
-#include "platform/AudioDeviceScripted.h"
-#include "platform/Exceptions.h"
+#include "platform/audio/AudioDeviceScripted.h"
+#include "platform/core/Exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include "tests/support/ScoreGrids.h"
 #include "tests/rendering/pdf/PdfPageSupport.h"
 
-#include "platform/Clock.h"
-#include "platform/Dates.h"
-#include "platform/MetafilePlayer.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dates.h"
+#include "platform/core/SysUtils.h"
+#include "platform/metafile/MetafilePlayer.h"
 
 #include <QImage>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 // Builds RIFF/WAVE images chunk by chunk, so that a test can state exactly
 // which sizes and chunks a file has.
-#include "platform/WaveOut.h"
+#include "platform/audio/WaveOut.h"
 
 #include <cstdint>
 #include <cstring>

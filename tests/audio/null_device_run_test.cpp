@@ -1,7 +1,7 @@
 // One real-time run: a resource prompt on the silent null device takes its
 // own duration, as the subtest windows assume when they time the answer.
 #include "audio/StockAudioPlayer.h"
-#include "platform/AudioDevice.h"
+#include "platform/audio/AudioDevice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The player on the scripted device: what reaches the device, in which order,
 // and how a playback ends, also when the device or the stream fails.
 #include "audio/StockAudioPlayer.h"
-#include "platform/AudioDeviceScripted.h"
+#include "platform/audio/AudioDeviceScripted.h"
 #include "tests/audio/WavBuilder.h"
 
 #include <QCoreApplication>

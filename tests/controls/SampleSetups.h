@@ -5,7 +5,7 @@
 
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 
 // A transparent two-column choice in the gradient style, hot-tracking its items.
 inline void SetUpGradientChoice(TUiRadioGroup &g)

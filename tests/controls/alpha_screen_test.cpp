@@ -2,11 +2,11 @@
 // ZIBOR_SCREENSHOT set to a file name, the whole screen is also written there
 // by "import -window root" while the faded window is up.
 #include "controls/AlphaShowHide.h"
-#include "platform/Application.h"
-#include "platform/Timers.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timers.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // stands in for the window's events, and what happens when it or its window
 // goes away.
 #include "controls/AlphaShowHide.h"
-#include "platform/Forms.h"
+#include "platform/gui/Forms.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // default and cancel, ModalResult, and its looks pixel by pixel. Expected
 // colours come from tests/controls/ui_reference.py.
 #include "controls/UiButton.h"
-#include "platform/Colors.h"
-#include "platform/ExtCtrls.h"
-#include "platform/StdCtrls.h"
+#include "platform/graphics/Colors.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/MouseKeys.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/WindowDriver.h"

@@ -3,7 +3,7 @@
 // the colour-name tables. Expected colours come from
 // tests/controls/ui_reference.py, not from the program.
 #include "controls/UiCommon.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/support/PixelCheck.h"
 
 #include <gtest/gtest.h>

@@ -6,11 +6,11 @@
 #include "controls/UiGlyphButton.h"
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/controls/SampleSetups.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/MouseKeys.h"
 
 #include <QApplication>

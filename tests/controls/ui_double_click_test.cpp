@@ -3,7 +3,7 @@
 // button raises its double-click event besides.
 #include "controls/UiButton.h"
 #include "controls/UiGlyphButton.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/support/MouseKeys.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/WindowDriver.h"

@@ -1,7 +1,7 @@
 // The gradient painter and its helpers. Expected samples come from
 // tests/controls/ui_reference.py (the shapes worked out from their rules).
 #include "controls/UiDrawing.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/support/PixelCheck.h"
 
 #include <gtest/gtest.h>

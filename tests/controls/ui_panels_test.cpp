@@ -1,10 +1,10 @@
 // Panels, group boxes and the grid panel: client areas, child enabled
 // states, and their looks pixel by pixel.
 #include "controls/UiPanels.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/controls/SampleSetups.h"
-#include "platform/ExtCtrls.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/WindowDriver.h"
 

@@ -2,8 +2,8 @@
 // sources, the action link, and the built-in glyph pixel by pixel. Expected
 // colours come from tests/controls/ui_reference.py.
 #include "controls/UiGlyphButton.h"
-#include "platform/Colors.h"
-#include "platform/ExtCtrls.h"
+#include "platform/graphics/Colors.h"
+#include "platform/gui/ExtCtrls.h"
 #include "tests/support/MouseKeys.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/WindowDriver.h"

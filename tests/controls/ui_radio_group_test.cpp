@@ -2,10 +2,10 @@
 // through OnChanging, loading, keys, enabled state and the item font, and
 // the form choice's look over a picture.
 #include "controls/UiRadioGroup.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/controls/SampleSetups.h"
-#include "platform/ExtCtrls.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/MouseKeys.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/WindowDriver.h"

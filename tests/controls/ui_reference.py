@@ -9,7 +9,7 @@ Colours print as 0x00BBGGRR, as the program stores them.
 """
 import math
 
-SYS = {  # the fixed system-colour table (platform/Colors.h)
+SYS = {  # the fixed system-colour table (platform/graphics/Colors.h)
     'clWindow': (255, 255, 255), 'clBtnFace': (240, 240, 240), 'clBtnShadow': (160, 160, 160),
     'clHighlight': (0, 120, 215), 'clBtnHighlight': (255, 255, 255), 'cl3DDkShadow': (105, 105, 105),
     'clActiveCaption': (153, 180, 209), 'clAppWorkSpace': (171, 171, 171), 'clGrayText': (109, 109, 109),

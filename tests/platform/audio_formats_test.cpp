@@ -1,6 +1,6 @@
 // RIFF chunk navigation over an I/O procedure, and the PCM conversions.
-#include "platform/Acm.h"
-#include "platform/Mmio.h"
+#include "platform/audio/Acm.h"
+#include "platform/audio/Mmio.h"
 #include "tests/audio/WavBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Sound playback from memory, on the scripted device.
-#include "platform/AudioDeviceScripted.h"
-#include "platform/PlaySound.h"
+#include "platform/audio/AudioDeviceScripted.h"
+#include "platform/audio/PlaySound.h"
 #include "tests/audio/WavBuilder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Thread queues, waitable objects, hidden windows and the waiting routine of
 // the user-interface thread.
-#include "platform/Threads.h"
+#include "platform/core/Threads.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 // The wave-out stand-in: notification order, header states, and the devices
 // behind it (scripted and null).
-#include "platform/AudioDeviceScripted.h"
-#include "platform/Threads.h"
-#include "platform/WaveOut.h"
+#include "platform/audio/AudioDeviceScripted.h"
+#include "platform/audio/WaveOut.h"
+#include "platform/core/Threads.h"
 #include "tests/audio/WavBuilder.h"
 
 #include <gtest/gtest.h>

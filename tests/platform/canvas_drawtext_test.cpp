@@ -1,6 +1,6 @@
 // DrawText layout, observed through a canvas subclass that records the
 // ExtTextOut calls it ends up in (the way the metafile recorder sees them).
-#include "platform/Canvas.h"
+#include "platform/graphics/Canvas.h"
 
 #include <gtest/gtest.h>
 

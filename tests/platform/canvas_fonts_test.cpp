@@ -1,7 +1,7 @@
 // The font provider against numbers computed from the font files by an
 // independent reader (fixtures/canvas/font_metrics.py).
-#include "platform/Canvas.h"
-#include "platform/Fonts.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Fonts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Decoding the program's pictures: JPEGs straight into the image against a
 // decode through a row buffer, GIFs on first use against Qt's own reader,
 // and the picture control that leaves a GIF undecoded until it paints.
-#include "platform/Canvas.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Graphics.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // Pictures: decoding, format detection, bad data, drawing.
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
-#include "platform/HelperThread.h"
+#include "platform/core/HelperThread.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Canvas semantics checked pixel by pixel on tiny images.
-#include "platform/Canvas.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Colors.h"
 
 #include <gtest/gtest.h>
 

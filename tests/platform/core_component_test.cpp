@@ -1,5 +1,5 @@
 // Ownership, free notification and the loading state of components.
-#include "platform/Component.h"
+#include "platform/core/Component.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,6 +1,6 @@
 // Calendar arithmetic, date texts and the clock seam.
-#include "platform/Clock.h"
-#include "platform/Dates.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Dates.h"
 
 #include <gtest/gtest.h>
 #include <array>

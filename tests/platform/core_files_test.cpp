@@ -1,6 +1,6 @@
 // Paths, file helpers and the atomic replace of whole files.
-#include "platform/Files.h"
-#include "platform/StringList.h"
+#include "platform/core/Files.h"
+#include "platform/core/StringList.h"
 #include "tests/platform/core_test_files.h"
 
 #include <gtest/gtest.h>

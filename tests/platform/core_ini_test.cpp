@@ -1,6 +1,6 @@
 // The settings reader with the platform's private-profile rules.
-#include "platform/Files.h"
-#include "platform/IniFile.h"
+#include "platform/core/Files.h"
+#include "platform/core/IniFile.h"
 #include "tests/platform/core_test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Memory and file streams.
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 #include "tests/platform/core_test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Line lists: editing, text, and the Windows-1252/CRLF files.
-#include "platform/Files.h"
-#include "platform/StringList.h"
+#include "platform/core/Files.h"
+#include "platform/core/StringList.h"
 #include "tests/platform/core_test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Rounding helpers.
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 #include <gtest/gtest.h>
 #include <climits>

@@ -1,5 +1,5 @@
 // Windows-1252 codec and the number conversions with the Dutch settings.
-#include "platform/Text.h"
+#include "platform/core/Text.h"
 
 #include <gtest/gtest.h>
 #include <cmath>

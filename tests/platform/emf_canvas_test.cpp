@@ -1,12 +1,12 @@
 // The recorder and the player: a page recorded, saved, loaded and played
 // must look like the same drawing made directly, and the records must keep
 // the discipline that readers of the page rely on.
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
-#include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
-#include "platform/MetafilePlayer.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafileCanvas.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "emf_test_bytes.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Bitmaps of a page: decoding a part gives exactly the pixels the bitmap has
 // there, in every bit count, and playing a page decodes only the part that a
 // record draws, once per play, however large the bitmap is.
-#include "platform/Canvas.h"
-#include "platform/EmfRecords.h"
-#include "platform/Metafile.h"
-#include "platform/MetafilePlayer.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/metafile/EmfRecords.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "tests/support/DibRecords.h"
 
 #include <gtest/gtest.h>

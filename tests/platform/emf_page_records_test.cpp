@@ -1,11 +1,11 @@
 // Records of a page as readers that turn pages into paths see them: a line
 // path stays open only from one line record to the next, and a fill with a
 // clear brush must leave nothing a reader could paint.
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
-#include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafileCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // the text playback before either was tuned for speed, so any change in what
 // they produce shows here. ZIBOR_PRINT_GOLDEN=1 prints the figures of the
 // current build instead of comparing.
-#include "platform/Canvas.h"
-#include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
-#include "platform/MetafilePlayer.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafileCanvas.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "tests/support/SampleReport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Record layout, header fields and the checks on untrusted pages, at the level
 // of the record writer and the enumerator.
-#include "platform/EmfRecords.h"
-#include "platform/Metafile.h"
+#include "platform/metafile/EmfRecords.h"
+#include "platform/metafile/Metafile.h"
 #include "emf_test_bytes.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 // The standard controls as the windows use them: pictures, labels, radio
 // groups, combo boxes, check boxes, panels and grid panels, the data-only
 // grid, menus and the custom-control base.
-#include "platform/Application.h"
-#include "platform/CustomControls.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Menus.h"
-#include "platform/StdCtrls.h"
-#include "platform/TrayIcon.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/CustomControls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/TrayIcon.h"
 #include "tests/support/MouseKeys.h"
 #include "tests/support/WindowDriver.h"
 

@@ -1,9 +1,9 @@
 // Cursor files built here byte by byte: plain and animated cursors read
 // right, damaged ones are refused without reading outside the buffer, and
 // screen cursors by number reach Qt.
-#include "platform/Cursors.h"
-#include "platform/Forms.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
+#include "platform/gui/Cursors.h"
+#include "platform/gui/Forms.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,8 +1,8 @@
 // Message boxes and dialogs all go through one seam: what the program asks
 // for reaches the test's script, and a box nobody scripted fails the test
 // instead of waiting for a person.
-#include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/core/Files.h"
+#include "platform/gui/Dialogs.h"
 #include "tests/support/DialogScript.h"
 
 #include <gtest/gtest-spi.h>

@@ -1,9 +1,9 @@
 // Windows: two-phase construction, the order of the window events, the
 // program's own modal loop and how a stack of modal windows unwinds.
-#include "platform/Application.h"
-#include "platform/Dialogs.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>

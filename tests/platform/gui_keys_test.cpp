@@ -1,9 +1,9 @@
 // Keys: the window's preview that can drop a key, the control's own filter,
 // Enter and Escape going to the default and cancel buttons, and the edit's
 // length limit that holds for typing only.
-#include "platform/Exceptions.h"
-#include "platform/Forms.h"
-#include "platform/StdCtrls.h"
+#include "platform/core/Exceptions.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/WindowDriver.h"
 
 #include <QApplication>

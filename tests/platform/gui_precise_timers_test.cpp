@@ -1,7 +1,7 @@
 // A precise timer on the real clock, as it runs outside tests: it never ticks
 // early, ticks missed while the thread was busy come as one, a tick never
 // runs inside its own handler, and a timer switched off or freed stays quiet.
-#include "platform/Timers.h"
+#include "platform/gui/Timers.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,7 @@
 // The printer object over the fake printer: jobs, pages, failures, settings
 // records, and the spooler's forms kept per printer in memory.
-#include "platform/Printers.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/printing/Printers.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -227,7 +228,15 @@ TEST(Printers, AQueueThatGoesWhileTheProgramRuns)
     EXPECT_FALSE(p->DeleteForm("Eigen"));
     EXPECT_EQ(p->Metrics().XDpi, 0);
     EXPECT_THROW(p->BeginDoc(), EPrinter);
-    EXPECT_FALSE(ExecQtPrinterSetup()) << "no dialog that could only offer a file";
+    {
+        // The real dialogs: without a queue none is shown, which could only
+        // offer a file.
+        TDialogProvider *scripted = SetDialogProvider(nullptr);
+        TDialogRequest setup;
+        setup.Kind = TDialogKind::PrinterSetup;
+        EXPECT_EQ(RunDialog(setup).Result, mrCancel) << "no dialog that could only offer a file";
+        SetDialogProvider(scripted);
+    }
 
     // It comes back: the same printer with its settings and forms.
     queue->names = {"Kantoor", "Lokaal 3"};

@@ -1,9 +1,9 @@
 // A window's repaint: a window shown a moment ago is waited for until the
 // window system has put it up, and it is then painted once, with everything
 // that changed meanwhile; a window that is up already is painted again.
-#include "platform/Application.h"
-#include "platform/CustomControls.h"
-#include "platform/Forms.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/CustomControls.h"
+#include "platform/gui/Forms.h"
 
 #include <QBackingStore>
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // The scroll box: ranges from the children, positions clamped to what can be
 // scrolled, bars that show only when needed and take their size off the
 // client area, and children that move with the position.
-#include "platform/ScrollBox.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/ScrollBox.h"
+#include "platform/gui/StdCtrls.h"
 
 #include <QScrollBar>
 #include <gtest/gtest.h>

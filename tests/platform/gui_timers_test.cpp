@@ -1,8 +1,8 @@
 // Timers on virtual time: nothing fires by itself; advancing the clock fires
 // every running timer as it falls due, in order.
-#include "platform/Application.h"
-#include "platform/Forms.h"
-#include "platform/Timers.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Timers.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The mouse wheel and the numeric pad on controls, through the widgets' own
 // event handling.
-#include "platform/Forms.h"
-#include "platform/ScrollBox.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/ScrollBox.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>

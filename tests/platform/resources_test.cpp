@@ -1,8 +1,8 @@
 // The compiled-in assets: lookup by type and name ignoring case, the error for
 // a missing one, and every entry of tools/resources.txt present and decodable
 // in the format the program expects of it.
-#include "platform/Exceptions.h"
-#include "platform/Streams.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,5 +1,5 @@
 // The library lookup and the thread priority.
-#include "platform/System.h"
+#include "platform/core/System.h"
 
 #include <gtest/gtest.h>
 

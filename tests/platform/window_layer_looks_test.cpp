@@ -1,14 +1,14 @@
 // What the custom-drawn controls need of the window layer: mirrored copies,
 // the look beneath a see-through control, dialog characters and arrow keys,
 // held keys, the classic radio glyph, image lists and actions.
-#include "platform/Canvas.h"
-#include "platform/Colors.h"
-#include "platform/CustomControls.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/FrameControl.h"
-#include "platform/ImgList.h"
-#include "platform/StdCtrls.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Colors.h"
+#include "platform/graphics/FrameControl.h"
+#include "platform/gui/CustomControls.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/ImgList.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/support/PixelCheck.h"
 #include "tests/support/WindowDriver.h"
 

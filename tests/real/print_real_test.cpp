@@ -7,7 +7,7 @@
 // print server is stopped and the print button pressed again.
 #include "windows/ReportViewerWindow.h"
 #include "administration/Settings.h"
-#include "platform/Printers.h"
+#include "platform/printing/Printers.h"
 #include "rendering/preview/PrintPreview.h"
 #include "tests/support/SampleReport.h"
 #include "tests/support/WindowDriver.h"

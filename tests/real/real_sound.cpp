@@ -7,8 +7,8 @@
 // folder given; scripts/real-sound compares the separate monitor recording
 // with the resources.
 #include "audio/StockAudioPlayer.h"
-#include "platform/PlaySound.h"
-#include "platform/Streams.h"
+#include "platform/audio/PlaySound.h"
+#include "platform/core/Streams.h"
 
 #include <QCoreApplication>
 #include <alsa/asoundlib.h>

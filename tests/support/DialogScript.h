@@ -4,7 +4,7 @@
 // next expected answer is given, the request is kept for the test to read,
 // and a box that the script does not expect fails the test (answered as if
 // it had been closed), so that no test ever waits for a person.
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 
 #include <deque>
 #include <string>

@@ -2,8 +2,8 @@
 // Hand-made bitmap records for tests: a record of whole words appended to a
 // page, and a STRETCHDIBITS record of any bit count with its palette and
 // pixel rows given as words.
-#include "platform/EmfRecords.h"
-#include "platform/Types.h"
+#include "platform/core/Types.h"
+#include "platform/metafile/EmfRecords.h"
 
 #include <cstdint>
 #include <vector>

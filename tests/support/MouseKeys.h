@@ -1,7 +1,7 @@
 #pragma once
 // Raw mouse and key events for controls that track presses themselves:
 // a press here and a release there, a held key with its auto-repeats.
-#include "platform/Controls.h"
+#include "platform/gui/Controls.h"
 
 namespace zibor::test {
 

@@ -1,6 +1,6 @@
 #include "tests/support/PixelCheck.h"
 
-#include "platform/Canvas.h"
+#include "platform/graphics/Canvas.h"
 
 #include <algorithm>
 

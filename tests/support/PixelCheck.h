@@ -2,8 +2,8 @@
 // Pixel checks of controls painted off-screen: a borderless window to put
 // them on, the control's widget painted into an image, and pixels read back
 // as the program's colour values, so that a failure prints 0x00BBGGRR.
-#include "platform/Controls.h"
-#include "platform/Forms.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Forms.h"
 
 #include <QImage>
 

@@ -2,9 +2,9 @@
 // A page shaped like the test report (frames, text in several sizes, lines,
 // a table and the report's two JPEG pictures), drawn in 0.01 mm on an A4
 // page. Used by the preview's tests, the playback golden test and the bench.
-#include "platform/Canvas.h"
-#include "platform/Graphics.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/graphics/Graphics.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #include "tests/support/TestProgram.h"
 
-#include "platform/Application.h"
-#include "platform/Timers.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Timers.h"
 #include "tests/support/DialogScript.h"
 #include "tests/support/WindowDriver.h"
 

@@ -1,7 +1,7 @@
 #include "tests/support/WindowDriver.h"
 
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Forms.h"
 
 #include <QAbstractButton>
 #include <QApplication>

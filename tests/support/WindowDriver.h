@@ -5,10 +5,10 @@
 // queued with Then: each step runs when the innermost modal loop has no
 // message left. A modal loop that waits with no step left fails the test
 // and is cancelled, so that a test never hangs.
-#include "platform/Application.h"
-#include "platform/Clock.h"
-#include "platform/Controls.h"
-#include "platform/Timers.h"
+#include "platform/core/Clock.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Timers.h"
 #include "tests/support/DialogScript.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // Every window of the program, created as the start-up creates them, and
 // freed again after the test.
 #include "windows/ProgramStart.h"
-#include "platform/Application.h"
-#include "platform/Forms.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Forms.h"
 
 #include <gtest/gtest.h>
 

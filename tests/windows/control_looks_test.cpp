@@ -5,8 +5,8 @@
 // would show.
 #include "windows/CorrectionWindow.h"
 #include "windows/MainWindow.h"
-#include "platform/GuiColor.h"
-#include "platform/StdCtrls.h"
+#include "platform/gui/GuiColor.h"
+#include "platform/gui/StdCtrls.h"
 #include "tests/windows/ProgramWindows.h"
 
 #include <QAbstractButton>

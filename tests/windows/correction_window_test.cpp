@@ -3,7 +3,7 @@
 // it cannot use.
 #include "windows/CorrectionWindow.h"
 #include "windows/MainWindow.h"
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/platform/core_test_files.h"
 #include "tests/support/WindowDriver.h"

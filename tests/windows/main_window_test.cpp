@@ -9,7 +9,7 @@
 #include "windows/SavedNoticeWindow.h"
 #include "windows/SilentNoticeWindow.h"
 #include "audio/StockAudioPlayer.h"
-#include "platform/AudioDeviceScripted.h"
+#include "platform/audio/AudioDeviceScripted.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
 

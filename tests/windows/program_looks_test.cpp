@@ -12,7 +12,7 @@
 #include "controls/UiCommon.h"
 #include "controls/UiPanels.h"
 #include "controls/UiRadioGroup.h"
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/MouseKeys.h"
 #include "tests/support/PixelCheck.h"

@@ -10,7 +10,7 @@
 #include "windows/ParticularsWindow.h"
 #include "windows/ProgramStart.h"
 #include "windows/ReportWindow.h"
-#include "platform/Application.h"
+#include "platform/gui/Application.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
 

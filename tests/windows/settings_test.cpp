@@ -2,8 +2,8 @@
 // a later change of the current folder must not move.
 #include "windows/MainWindow.h"
 #include "administration/Settings.h"
-#include "platform/Files.h"
-#include "platform/Forms.h"
+#include "platform/core/Files.h"
+#include "platform/gui/Forms.h"
 
 #include <gtest/gtest.h>
 

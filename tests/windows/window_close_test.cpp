@@ -8,11 +8,11 @@
 #include "windows/ParticularsWindow.h"
 #include "windows/ReportWindow.h"
 #include "administration/Settings.h"
-#include "platform/Dates.h"
+#include "platform/core/Dates.h"
 #include "windows/SubstitutionIntroWindow.h"
 #include "windows/SubstitutionWindow.h"
 #include "windows/SubtestRoad.h"
-#include "platform/AudioDeviceScripted.h"
+#include "platform/audio/AudioDeviceScripted.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/WindowDriver.h"
 

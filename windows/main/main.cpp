@@ -1,10 +1,10 @@
 // The program: the modules' start-up, then the main block, inside which the
 // whole run takes place.
 #include "windows/ProgramStart.h"
-#include "platform/Application.h"
-#include "platform/Exceptions.h"
-#include "platform/System.h"
-#include "platform/Threads.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/System.h"
+#include "platform/core/Threads.h"
+#include "platform/gui/Application.h"
 
 #include <QApplication>
 

@@ -3,12 +3,12 @@
 // reading the content stream back, and running the poppler and qpdf tools.
 #include "PdfTestSupport.h"
 
-#include "platform/Canvas.h"
-#include "platform/Metafile.h"
-#include "platform/MetafileCanvas.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/metafile/Metafile.h"
+#include "platform/metafile/MetafileCanvas.h"
 #include "rendering/pdf/PdfCanvas.h"
 #include "rendering/pdf/PdfDoc.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "tests/support/SampleReport.h"
 
 #include <QImage>

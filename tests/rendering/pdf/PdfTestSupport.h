@@ -1,6 +1,6 @@
 #pragma once
 // Helpers shared by the PDF writer's tests.
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 #include "rendering/pdf/PdfDoc.h"
 #include "rendering/pdf/PdfWrite.h"
 #include "rendering/pdf/PdfZip.h"

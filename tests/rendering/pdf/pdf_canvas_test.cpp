@@ -2,8 +2,8 @@
 // into them: each small page with the operators it must and must not give.
 #include "PdfPageSupport.h"
 
-#include "platform/Fonts.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
+#include "platform/graphics/Fonts.h"
 #include "rendering/pdf/PdfEnum.h"
 #include "rendering/pdf/PdfFonts.h"
 

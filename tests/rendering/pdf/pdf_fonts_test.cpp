@@ -3,7 +3,7 @@
 // widths, the shaper seam; and a round trip through poppler's text tools.
 #include "PdfPageSupport.h"
 
-#include "platform/Fonts.h"
+#include "platform/graphics/Fonts.h"
 #include "rendering/pdf/PdfFonts.h"
 
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // report-shaped page compared pixel by pixel with the screen's own playback.
 #include "PdfPageSupport.h"
 
-#include "platform/MetafilePlayer.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "rendering/pdf/GdiPlusLib.h"
 #include "rendering/pdf/PdfImage.h"
 #include "tests/support/DibRecords.h"

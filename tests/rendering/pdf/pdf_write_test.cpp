@@ -1,6 +1,6 @@
 #include "PdfTestSupport.h"
 
-#include "platform/Colors.h"
+#include "platform/graphics/Colors.h"
 
 #include <cfloat>
 #include <climits>

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers for the preview's tests: a preview of a known size, short
 // documents, and the bytes of saved reports.
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 #include "rendering/preview/PrintPreview.h"
 
 #include <gtest/gtest.h>

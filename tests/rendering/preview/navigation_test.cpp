@@ -1,6 +1,6 @@
 // Zoom, scrolling, paging, the keyboard, the mouse wheel and dragging of the
 // paper, through the widgets' own event handling.
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 #include "tests/rendering/preview/PreviewKit.h"
 #include "tests/support/WindowDriver.h"
 

@@ -4,9 +4,9 @@
 #include "PreviewKit.h"
 #include "tests/rendering/pdf/PdfPageSupport.h"
 
-#include "platform/Clock.h"
-#include "platform/Files.h"
-#include "platform/MetafilePlayer.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Files.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "rendering/pdf/PdfWrite.h"
 #include "tests/support/SampleReport.h"
 

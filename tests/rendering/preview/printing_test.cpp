@@ -2,8 +2,8 @@
 // ranges, failures that must not leave the preview busy, grey, the printing
 // offset and direct printing; the settings record and the printer's forms;
 // and once through Qt's print support into a PDF file.
-#include "platform/Files.h"
-#include "platform/Printers.h"
+#include "platform/core/Files.h"
+#include "platform/printing/Printers.h"
 #include "tests/rendering/preview/PreviewKit.h"
 #include "tests/support/SampleReport.h"
 

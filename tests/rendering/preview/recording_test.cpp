@@ -1,8 +1,8 @@
 // Recording a document: the order of the events, pages in the store, abort,
 // calls in the wrong state, and the page mapping that puts page units and
 // point sizes where they belong.
-#include "platform/EmfFormat.h"
-#include "platform/MetafilePlayer.h"
+#include "platform/metafile/EmfFormat.h"
+#include "platform/metafile/MetafilePlayer.h"
 #include "tests/rendering/preview/PreviewKit.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The report file and the page store: what a saved report holds byte by byte,
 // that it loads back unchanged, that damaged input is refused whole, and
 // that pages edited in place keep the others intact.
-#include "platform/EmfFormat.h"
-#include "platform/Files.h"
+#include "platform/core/Files.h"
+#include "platform/metafile/EmfFormat.h"
 #include "tests/rendering/preview/PreviewKit.h"
 
 #include <gtest/gtest.h>

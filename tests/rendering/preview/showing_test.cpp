@@ -1,8 +1,8 @@
 // Showing pages: the paper control's geometry and pixels, the fit layout,
 // grey pages, pictures placed by PaintGraphicEx, and PNG renderings of a
 // sample report for people to look at.
-#include "platform/EmfFormat.h"
-#include "platform/Files.h"
+#include "platform/core/Files.h"
+#include "platform/metafile/EmfFormat.h"
 #include "tests/rendering/preview/PreviewKit.h"
 #include "tests/support/SampleReport.h"
 
