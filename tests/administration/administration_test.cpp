@@ -6,7 +6,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/Dates.h"
 #include "platform/core/Files.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 #include "tests/support/DialogScript.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "administration/Correction.h"
 
 #include "platform/core/Dates.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -21,7 +21,7 @@
 #include "administration/Settings.h"
 #include "platform/audio/AudioDeviceScripted.h"
 #include "platform/core/Dates.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 #include "tests/support/WindowDriver.h"
 #include "tests/windows/ProgramWindows.h"
 

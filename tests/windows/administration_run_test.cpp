@@ -23,7 +23,7 @@
 #include "platform/core/Streams.h"
 #include "platform/gui/Application.h"
 #include "tests/windows/AdministrationRoad.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 #include "tests/support/WindowDriver.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "windows/MainWindow.h"
 #include "platform/core/Dates.h"
 #include "tests/windows/ProgramWindows.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 #include "tests/support/WindowDriver.h"
 
 #include <QApplication>

@@ -15,7 +15,7 @@
 #include "tests/support/PdfTools.h"
 #include "tests/windows/ProgramWindows.h"
 #include "tests/support/ScoreGrids.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 #include "tests/support/WindowDriver.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 // Memory and file streams.
 #include "platform/core/Streams.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 
 #include <gtest/gtest.h>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Paths, file helpers and the atomic replace of whole files.
 #include "platform/core/Files.h"
 #include "platform/core/StringList.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Line lists: editing, text, and the Windows-1252/CRLF files.
 #include "platform/core/Files.h"
 #include "platform/core/StringList.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>

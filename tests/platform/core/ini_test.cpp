@@ -1,7 +1,7 @@
 // The settings reader with the platform's private-profile rules.
 #include "platform/core/Files.h"
 #include "platform/core/IniFile.h"
-#include "tests/platform/core_test_files.h"
+#include "tests/platform/core/test_files.h"
 
 #include <gtest/gtest.h>
 #include <filesystem>
