@@ -5,7 +5,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QtPrintSupport/QPrintDialog>
 #include <QtPrintSupport/QPrintEngine>
 #include <QtPrintSupport/QPrinter>
 #include <QtPrintSupport/QPrinterInfo>
