@@ -1,5 +1,6 @@
 #include "platform/Cursors.h"
 
+#include "platform/Forms.h"
 #include "platform/Streams.h"
 
 #include <QCursor>
@@ -260,5 +261,9 @@ std::shared_ptr<TCursorImage> LoadCursorResource(const String &name)
         return nullptr;
     return ReadAnyCursor(bytes);
 }
+
+TBusyCursor::TBusyCursor() : previous_(Screen()->Cursor()) { Screen()->SetCursor(crHourGlass); }
+
+TBusyCursor::~TBusyCursor() { Screen()->SetCursor(previous_); }
 
 } // namespace plat
