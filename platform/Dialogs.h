@@ -4,7 +4,6 @@
 // one shows Qt dialogs; a test installs its own, answers from a script and
 // keeps the texts shown.
 #include "platform/Component.h"
-#include "platform/Controls.h"
 #include "platform/Types.h"
 
 #include <vector>

@@ -52,6 +52,10 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
                   crHSplit = -14, crVSplit = -15, crMultiDrag = -16, crSQLWait = -17,
                   crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21, crSizeAll = -22;
 
+// Modal results, also the values that message boxes return.
+constexpr int mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+              mrYes = 6, mrNo = 7;
+
 struct TPoint {
     int X = 0, Y = 0;
     friend bool operator==(const TPoint &, const TPoint &) = default;
