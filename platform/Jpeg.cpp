@@ -237,7 +237,7 @@ void TJPEGImage::LoadFromStream(TStream &stream)
 
 bool TJPEGImage::Grayscale() const
 {
-    return source_ ? source_->Flag() : grayscale_;
+    return source_ ? source_->Grayscale() : grayscale_;
 }
 
 const std::vector<uint8_t> &TJPEGImage::Data() const
