@@ -465,7 +465,7 @@ TEST_F(AdministrationTest, TheBackupShowsTheHourglassAndGivesTheCursorBackWhenIt
     cursorAtFlush = plat::crDefault;
     flushRaises = true;
     EXPECT_THROW(a->Opslaan(), std::runtime_error);
-    EXPECT_FALSE(flushRaises) << "the backup's store reached its first flush";
+    EXPECT_FALSE(flushRaises.exchange(false)) << "the backup's store reached its first flush";
     EXPECT_EQ(cursorAtFlush, plat::crHourGlass);
     EXPECT_EQ(plat::Screen()->Cursor(), plat::crHandPoint);
     dialogs.VerifyAllUsed();
