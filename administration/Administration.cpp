@@ -5,7 +5,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Files.h"
 #include "platform/core/Text.h"
-#include "platform/gui/Forms.h"
+#include "platform/gui/Cursors.h"
 
 #include <algorithm>
 
@@ -318,12 +318,10 @@ TAdministration::TStoreResult TAdministration::Backup()
         const std::string folder = plat::IncludeTrailingPathDelimiter(plat::ExtractFilePath(dlg.FileName));
         bool ok;
         {
-            const plat::TCursor old = plat::Screen()->Cursor();
-            plat::Screen()->SetCursor(plat::crHourGlass);
+            const plat::TBusyCursor busy;
             ok = SaveLines(dlg.FileName, MemoCom) == plat::TWriteResult::Ok &&
                  SaveLines(folder + baseName_ + "_FW.wda", DataFW.Lines) == plat::TWriteResult::Ok &&
                  SaveLines(folder + baseName_ + "_FV.vda", DataFV.Lines) == plat::TWriteResult::Ok;
-            plat::Screen()->SetCursor(old);
         }
         if (ok) {
             Confirm(kMsgBackupOpgeslagen);

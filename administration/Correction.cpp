@@ -6,6 +6,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Files.h"
 #include "platform/core/SysUtils.h"
+#include "platform/graphics/Fonts.h"
 
 #include <algorithm>
 
@@ -37,6 +38,22 @@ bool DateOf(const std::string &d, const std::string &m, const std::string &y, pl
         if (!Digits(*s, s->size()))
             return false;
     return plat::TryEncodeDate(std::stoi(yy), std::stoi(mm), std::stoi(dd), out);
+}
+
+std::optional<TLimitedText> LimitCorrText(const std::string &before, const std::string &text, int caret)
+{
+    const std::u32string chars = plat::Utf8ToUtf32(text);
+    const size_t limit = kCorrTextLength, had = plat::Utf8ToUtf32(before).size();
+    // Shortening is always let through, so a loaded longer text can be cut.
+    if (chars.size() <= limit || chars.size() <= had)
+        return std::nullopt;
+    // A loaded longer text stays as it was and takes no more.
+    if (had > limit)
+        return TLimitedText{before, std::max(0, caret - static_cast<int>(chars.size() - had))};
+    // Typed or pasted: the characters past the twelfth go. Text fields hold
+    // only characters of the basic plane.
+    return TLimitedText{plat::Utf16ToUtf8(std::u16string(chars.begin(), chars.begin() + static_cast<long>(limit))),
+                        static_cast<int>(limit)};
 }
 
 std::string ReportKey(const std::string &reportName)

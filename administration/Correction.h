@@ -21,6 +21,7 @@
 #include "platform/core/Types.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace adm {
@@ -53,6 +54,19 @@ constexpr const char *kMsgCorrNietGelezen =
 // School and test leader are kept to this many characters when typed or
 // pasted; a loaded text stays whole.
 constexpr int kCorrTextLength = 12;
+
+// What the school or test-leader field holds after a change: before is its
+// text until now, text and caret what the edit shows after the change (the
+// caret as the edit counts it). Nothing when the change stands: it leaves at
+// most twelve characters, or no more than were there. Otherwise a text that
+// had at most twelve is cut after the twelfth, the caret behind it, and a
+// loaded longer text goes back to before, the caret where the change began.
+// Characters, not bytes, are counted; a blank is one like any other.
+struct TLimitedText {
+    std::string Text;
+    int Caret = 0;
+};
+std::optional<TLimitedText> LimitCorrText(const std::string &before, const std::string &text, int caret);
 
 class TCorrection {
 public:

@@ -251,24 +251,13 @@ void Tcorrect::EditChange(TObject *Sender)
 void Tcorrect::LimitText(TEdit *edit)
 {
     // The text before this change: the field follows the edit on every change.
-    const std::string before = edit == Eschool ? Corr.P.school : Corr.P.tl;
-    const std::u32string text = Utf8ToUtf32(edit->Text());
-    const size_t limit = adm::kCorrTextLength, had = formparts::Characters(before);
-    // Shortening is always let through, so a loaded longer text can be cut.
-    if (text.size() <= limit || text.size() <= had)
+    const std::string &before = edit == Eschool ? Corr.P.school : Corr.P.tl;
+    const std::optional<adm::TLimitedText> limited = adm::LimitCorrText(before, edit->Text(), edit->SelStart());
+    if (!limited)
         return;
     syncing_ = true;
-    if (had > limit) {
-        // A loaded longer text stays as it was and takes no more.
-        const int caret = edit->SelStart() - static_cast<int>(text.size() - had);
-        edit->SetText(before);
-        edit->SetSelStart(std::max(0, caret));
-    } else {
-        // Typed or pasted: the characters past the twelfth go. Text fields
-        // hold only characters of the basic plane.
-        edit->SetText(Utf16ToUtf8(std::u16string(text.begin(), text.begin() + static_cast<long>(limit))));
-        edit->SetSelStart(static_cast<int>(limit));
-    }
+    edit->SetText(limited->Text);
+    edit->SetSelStart(limited->Caret);
     syncing_ = false;
 }
 

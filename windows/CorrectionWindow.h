@@ -75,8 +75,8 @@ private:
     void AccuColor(plat::TComboBox *list);
     formparts::TParticularEdits Edits() const;
     void FieldChanged(plat::TEdit *edit, adm::TFieldKind kind);
-    // School and test leader: a change that lengthens the text keeps it to
-    // twelve characters; a loaded longer text stays whole but takes no more.
+    // School and test leader: the edit shows what adm::LimitCorrText leaves
+    // of a change.
     void LimitText(plat::TEdit *edit);
     bool syncing_ = false;
     // The correction as loaded: closing without confirming drops the edits.

@@ -368,19 +368,19 @@ const QImage &TEncodedPixels::Image()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!decoded_) {
-        bool flag = false;
-        image_ = decoder_(bytes_, &flag);
-        flag_ = !image_.isNull() && flag;
+        bool grayscale = false;
+        image_ = decoder_(bytes_, &grayscale);
+        grayscale_ = !image_.isNull() && grayscale;
         decoded_ = true;
     }
     return image_;
 }
 
-bool TEncodedPixels::Flag()
+bool TEncodedPixels::Grayscale()
 {
     Image();
     std::lock_guard<std::mutex> lock(mutex_);
-    return flag_;
+    return grayscale_;
 }
 
 bool TEncodedPixels::Decoded()

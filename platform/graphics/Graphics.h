@@ -213,9 +213,9 @@ protected:
 // PDF writer may read a copy elsewhere, so it runs under a lock.
 class TEncodedPixels {
 public:
-    // Decodes the bytes (a null image when they do not decode) and may set
-    // a flag of its own (JPEG: grayscale).
-    using TDecoder = QImage (*)(const std::vector<uint8_t> &bytes, bool *flag);
+    // Decodes the bytes (a null image when they do not decode) and tells
+    // whether they hold a grayscale picture (JPEG; the others leave it unset).
+    using TDecoder = QImage (*)(const std::vector<uint8_t> &bytes, bool *grayscale);
     TEncodedPixels(std::vector<uint8_t> bytes, TDecoder decoder) : bytes_(std::move(bytes)), decoder_(decoder) {}
     // Waits for a decode ahead that is still running.
     ~TEncodedPixels();
@@ -225,8 +225,9 @@ public:
     // Starts the decode on another thread, unless it ran or runs; the first
     // use of the pixels waits for it instead of decoding.
     void DecodeAhead();
-    // The decoder's flag; false when the bytes did not decode.
-    bool Flag();
+    // A grayscale picture, as the decoder found; false when the bytes did
+    // not decode.
+    bool Grayscale();
     bool Decoded();
     const std::vector<uint8_t> &Bytes() const { return bytes_; }
 
@@ -235,7 +236,7 @@ private:
     const TDecoder decoder_;
     std::mutex mutex_;
     bool decoded_ = false;
-    bool flag_ = false;
+    bool grayscale_ = false;
     QImage image_;
     std::thread ahead_;
 };

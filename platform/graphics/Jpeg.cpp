@@ -48,10 +48,12 @@ struct DecodeJob {
     std::vector<JSAMPROW> lines;
 };
 
+#ifdef JCS_ALPHA_EXTENSIONS
 // Format_RGB32 is 0xffRRGGBB in a 32-bit word: B, G, R, 0xff in memory on a
 // little-endian machine. The alpha spaces set the fourth byte to 0xff; the
 // X spaces would leave it undefined.
 constexpr J_COLOR_SPACE kRgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+#endif
 
 // A large picture's pixels go into memory mapped with all its pages at
 // once. Written for the first time, line by line, a fresh buffer from the
@@ -59,6 +61,13 @@ constexpr J_COLOR_SPACE kRgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_
 // faults cost more than the decode that writes the 800 x 600 background.
 // Smaller pictures, or a mapping refused, take Qt's own buffer.
 constexpr size_t kPrefaultedFrom = size_t(256) << 10;
+
+#ifdef MAP_POPULATE
+constexpr int kPopulate = MAP_POPULATE;
+#else
+// The pages then come as the decode first writes them: slower, the same pixels.
+constexpr int kPopulate = 0;
+#endif
 
 struct Mapping {
     void *at;
@@ -69,7 +78,7 @@ QImage NewRgb32(int w, int h)
 {
     const size_t size = static_cast<size_t>(w) * static_cast<size_t>(h) * 4;
     if (size >= kPrefaultedFrom) {
-        void *at = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        void *at = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | kPopulate, -1, 0);
         if (at != MAP_FAILED) {
             auto *mapping = new Mapping{at, size};
             QImage image(static_cast<uchar *>(at), w, h, static_cast<qsizetype>(w) * 4, QImage::Format_RGB32,
@@ -125,10 +134,18 @@ QImage DecodeJpeg(const uint8_t *data, size_t size, bool *grayscale)
     }
     const bool cmyk = j->cinfo.jpeg_color_space == JCS_CMYK || j->cinfo.jpeg_color_space == JCS_YCCK;
     const bool gray = j->cinfo.jpeg_color_space == JCS_GRAYSCALE;
+#ifdef JCS_ALPHA_EXTENSIONS
     // Colour and grey pictures come out of the library as Format_RGB32's
     // own bytes, opaque alpha included, straight into the image's lines;
     // only CMYK is converted here, a line at a time.
+    const bool direct = !cmyk;
     j->cinfo.out_color_space = cmyk ? JCS_CMYK : kRgb32Space;
+#else
+    // A library without the extended spaces gives RGB or grey samples; they
+    // are converted here a line at a time, as CMYK is, to the same pixels.
+    const bool direct = false;
+    j->cinfo.out_color_space = cmyk ? JCS_CMYK : gray ? JCS_GRAYSCALE : JCS_RGB;
+#endif
     jpeg_start_decompress(&j->cinfo);
     const int w = static_cast<int>(j->cinfo.output_width), h = static_cast<int>(j->cinfo.output_height);
     j->image = NewRgb32(w, h);
@@ -136,10 +153,11 @@ QImage DecodeJpeg(const uint8_t *data, size_t size, bool *grayscale)
         jpeg_destroy_decompress(&j->cinfo);
         return {};
     }
-    if (cmyk) {
+    if (!direct) {
         // Adobe writes CMYK inverted.
         const bool inverted = j->cinfo.saw_Adobe_marker;
-        j->row.resize(static_cast<size_t>(w) * 4);
+        const int components = j->cinfo.output_components;
+        j->row.resize(static_cast<size_t>(w) * static_cast<size_t>(components));
         while (j->cinfo.output_scanline < j->cinfo.output_height) {
             JSAMPROW rows[1] = {j->row.data()};
             const int y = static_cast<int>(j->cinfo.output_scanline);
@@ -147,12 +165,18 @@ QImage DecodeJpeg(const uint8_t *data, size_t size, bool *grayscale)
                 break;
             auto *out = reinterpret_cast<QRgb *>(j->image.scanLine(y));
             const JSAMPLE *in = j->row.data();
-            for (int x = 0; x < w; ++x, in += 4) {
-                int c = in[0], m = in[1], yy = in[2], k = in[3];
-                if (!inverted) {
-                    c = 255 - c; m = 255 - m; yy = 255 - yy; k = 255 - k;
+            for (int x = 0; x < w; ++x, in += components) {
+                if (cmyk) {
+                    int c = in[0], m = in[1], yy = in[2], k = in[3];
+                    if (!inverted) {
+                        c = 255 - c; m = 255 - m; yy = 255 - yy; k = 255 - k;
+                    }
+                    out[x] = qRgb(c * k / 255, m * k / 255, yy * k / 255);
+                } else if (components == 1) {
+                    out[x] = qRgb(in[0], in[0], in[0]);
+                } else {
+                    out[x] = qRgb(in[0], in[1], in[2]);
                 }
-                out[x] = qRgb(c * k / 255, m * k / 255, yy * k / 255);
             }
         }
     } else {
@@ -237,7 +261,7 @@ void TJPEGImage::LoadFromStream(TStream &stream)
 
 bool TJPEGImage::Grayscale() const
 {
-    return source_ ? source_->Flag() : grayscale_;
+    return source_ ? source_->Grayscale() : grayscale_;
 }
 
 const std::vector<uint8_t> &TJPEGImage::Data() const

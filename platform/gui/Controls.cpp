@@ -259,13 +259,13 @@ public:
                 const QPoint g = me->globalPosition().toPoint();
                 control->PopupMenu()->Popup(g.x(), g.y());
             }
-            return Keep(obj, ev);
+            return KeepFromParent(obj, ev);
         }
         case QEvent::MouseMove: {
             auto *me = static_cast<QMouseEvent *>(ev);
             const QPoint p = LocalPoint(obj, me);
             control->MouseMove(ShiftFromMouse(me), p.x(), p.y());
-            return Keep(obj, ev);
+            return KeepFromParent(obj, ev);
         }
         case QEvent::MouseButtonRelease: {
             auto *me = static_cast<QMouseEvent *>(ev);
@@ -275,7 +275,7 @@ public:
             if (control->ClickOnRelease() && b == TMouseButton::mbLeft && !control->Dying() &&
                 control->ClientRect().Contains(Point(p.x(), p.y())))
                 control->Click();
-            return Keep(obj, ev);
+            return KeepFromParent(obj, ev);
         }
         case QEvent::Wheel: {
             // Not taken: Qt hands the wheel on to the parent's widget.
@@ -297,7 +297,7 @@ public:
             control->DblClick();
             if (!control->Dying())
                 control->MouseDown(ButtonFromQt(me->button()), ShiftFromMouse(me) | ssDouble, p.x(), p.y());
-            return Keep(obj, ev);
+            return KeepFromParent(obj, ev);
         }
         case QEvent::Enter:
             control->MouseEnter();
@@ -335,7 +335,7 @@ public:
     // input to that control alone (only a disabled one lets it through to
     // what lies beneath): so the widget's own handling runs here and the
     // event ends with it.
-    bool Keep(QObject *obj, QEvent *ev)
+    bool KeepFromParent(QObject *obj, QEvent *ev)
     {
         if (!control->Dying())
             obj->event(ev);

@@ -1,6 +1,7 @@
 #include "platform/gui/Cursors.h"
 
 #include "platform/core/Streams.h"
+#include "platform/gui/Forms.h"
 
 #include <QCursor>
 #include <QPixmap>
@@ -260,5 +261,9 @@ std::shared_ptr<TCursorImage> LoadCursorResource(const String &name)
         return nullptr;
     return ReadAnyCursor(bytes);
 }
+
+TBusyCursor::TBusyCursor() : previous_(Screen()->Cursor()) { Screen()->SetCursor(crHourGlass); }
+
+TBusyCursor::~TBusyCursor() { Screen()->SetCursor(previous_); }
 
 } // namespace plat

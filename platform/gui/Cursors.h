@@ -2,7 +2,8 @@
 // Cursor files: the icon/cursor container (.cur, .ico) with BMP or PNG
 // images, and animated cursors (RIFF "ACON"). The readers take untrusted
 // bytes: every size and offset is checked, and damaged input gives nullptr,
-// never a read outside the buffer.
+// never a read outside the buffer. And the busy cursor, for code that may
+// not include the widget headers.
 #include "platform/core/Types.h"
 
 #include <QImage>
@@ -44,5 +45,18 @@ std::shared_ptr<TCursorImage> ReadAnyCursor(const std::vector<uint8_t> &bytes);
 // A cursor among the program's resources (type "cursor"); nullptr when
 // there is none or it cannot be read.
 std::shared_ptr<TCursorImage> LoadCursorResource(const String &name);
+
+// The screen's hourglass for as long as it lives; the cursor before it comes
+// back however the scope is left, an exception included.
+class TBusyCursor {
+public:
+    TBusyCursor();
+    ~TBusyCursor();
+    TBusyCursor(const TBusyCursor &) = delete;
+    TBusyCursor &operator=(const TBusyCursor &) = delete;
+
+private:
+    TCursor previous_;
+};
 
 } // namespace plat

@@ -5,7 +5,6 @@
 // keeps the texts shown.
 #include "platform/core/Component.h"
 #include "platform/core/Types.h"
-#include "platform/gui/Controls.h"
 
 #include <vector>
 

@@ -61,6 +61,7 @@ void PrepareSurface(QWidget &w)
         return;
     if (store->size() != w.size())
         store->resize(w.size());
+#ifdef MADV_POPULATE_WRITE
     auto *image = dynamic_cast<QImage *>(store->paintDevice());
     if (!image || image->isNull())
         return;
@@ -70,6 +71,10 @@ void PrepareSurface(QWidget &w)
     const auto end = begin + static_cast<uintptr_t>(image->sizeInBytes());
     // Only a hint: a kernel without it leaves the pages to the paint.
     madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_WRITE);
+#else
+    // Headers without the call: the first paint makes the pages present
+    // itself, a little later; the pixels are the same.
+#endif
 }
 
 } // namespace

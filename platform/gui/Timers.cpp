@@ -28,16 +28,17 @@ TimerRegistry &Registry()
 }
 } // namespace
 
-// A precise timer runs on a kernel timer of its own. Qt's timers wait in
-// whole milliseconds rounded up, counted from when the loop went idle, so a
-// tick of 1 ms whose handler and repaint take a few tenths comes every 1.1 to
+// Outside virtual time a timer runs on the clock: on a Qt timer, and a
+// precise one on a kernel timer of its own. Qt's timers wait in whole
+// milliseconds rounded up, counted from when the loop went idle, so a tick
+// of 1 ms whose handler and repaint take a few tenths comes every 1.1 to
 // 1.3 ms; the kernel timer keeps its ticks on the schedule set at its start.
 // Ticks missed while the thread was busy come as one, and a tick that falls
 // due while the handler itself still runs (a modal loop inside it) is
 // skipped, as Qt's own timers do.
-class TTimer::Real {
+class TTimer::ClockTimer {
 public:
-    ~Real()
+    ~ClockTimer()
     {
         notifier.reset();
         if (fd >= 0)
@@ -104,23 +105,23 @@ void TTimer::Restart()
 {
     const auto &r = Registry();
     if (r.virtualTime || Loading() || !enabled_ || interval_ == 0) {
-        if (real_) {
-            real_->timer.stop();
-            real_->Arm(0);
+        if (clock_) {
+            clock_->timer.stop();
+            clock_->Arm(0);
         }
         due_ = r.now + interval_;
         return;
     }
-    if (!real_) {
-        real_ = std::make_unique<Real>();
-        QObject::connect(&real_->timer, &QTimer::timeout, [this] { Guarded([this] { Tick(); }); });
+    if (!clock_) {
+        clock_ = std::make_unique<ClockTimer>();
+        QObject::connect(&clock_->timer, &QTimer::timeout, [this] { Guarded([this] { Tick(); }); });
     }
-    if (precise_ && real_->fd < 0) {
-        real_->fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-        if (real_->fd >= 0) {
-            real_->notifier = std::make_unique<QSocketNotifier>(real_->fd, QSocketNotifier::Read);
-            QObject::connect(real_->notifier.get(), &QSocketNotifier::activated,
-                             [this, fd = real_->fd, ticking = real_->ticking] {
+    if (precise_ && clock_->fd < 0) {
+        clock_->fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (clock_->fd >= 0) {
+            clock_->notifier = std::make_unique<QSocketNotifier>(clock_->fd, QSocketNotifier::Read);
+            QObject::connect(clock_->notifier.get(), &QSocketNotifier::activated,
+                             [this, fd = clock_->fd, ticking = clock_->ticking] {
                                  // The handler may free this timer and its notifier: the
                                  // flag is held here, not through them.
                                  const std::shared_ptr<bool> busy = ticking;
@@ -133,13 +134,13 @@ void TTimer::Restart()
                              });
         }
     }
-    if (precise_ && real_->Arm(interval_)) {
-        real_->timer.stop();
+    if (precise_ && clock_->Arm(interval_)) {
+        clock_->timer.stop();
         return;
     }
-    real_->Arm(0);
-    real_->timer.setTimerType(precise_ ? Qt::PreciseTimer : Qt::CoarseTimer);
-    real_->timer.start(static_cast<int>(interval_));
+    clock_->Arm(0);
+    clock_->timer.setTimerType(precise_ ? Qt::PreciseTimer : Qt::CoarseTimer);
+    clock_->timer.start(static_cast<int>(interval_));
 }
 
 bool TTimer::Running() const

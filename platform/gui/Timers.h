@@ -46,8 +46,8 @@ protected:
 private:
     void Restart();
     friend struct TimerRegistry;
-    class Real;
-    std::unique_ptr<Real> real_;
+    class ClockTimer;
+    std::unique_ptr<ClockTimer> clock_;
     bool enabled_ = true;
     bool precise_ = false;
     unsigned interval_ = 1000;

@@ -6,13 +6,38 @@
 #include "platform/core/Clock.h"
 #include "platform/core/Dates.h"
 #include "platform/core/Files.h"
+#include "platform/gui/Forms.h"
 #include "tests/platform/core/test_files.h"
 #include "tests/support/DialogScript.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
+#include <stdexcept>
+
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+// Armed, the next flush of a written file raises instead, as anything inside
+// a store may, and notes the screen's cursor at that moment.
+std::atomic<bool> flushRaises{false};
+plat::TCursor cursorAtFlush = plat::crDefault;
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (flushRaises.exchange(false)) {
+        cursorAtFlush = plat::Screen()->Cursor();
+        ::close(fd);
+        throw std::runtime_error("flush failed");
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -425,6 +450,27 @@ TEST_F(AdministrationTest, BackupCancelledOrFailingIsNoSave)
     EXPECT_EQ(notices_, 0);
     for (const std::string &t : dialogs.Texts())
         EXPECT_EQ(t.find("backuplocatie"), std::string::npos);
+}
+
+TEST_F(AdministrationTest, TheBackupShowsTheHourglassAndGivesTheCursorBackWhenItsStoreRaises)
+{
+    TDialogScript dialogs;
+    fs::remove_all(dir_ / "Incomplete afnames");
+    fs::create_directories(dir_ / "backup");
+    auto a = Fresh();
+    Enter(*a);
+    ASSERT_EQ(a->Start(), TAdministration::TStartResult::Started);
+    dialogs.Answer(plat::mrOk, "Data niet opgeslagen").Choose(plat::TDialogKind::SaveFile, P("backup/Kopie.zta"));
+    plat::Screen()->SetCursor(plat::crHandPoint);
+    cursorAtFlush = plat::crDefault;
+    flushRaises = true;
+    EXPECT_THROW(a->Opslaan(), std::runtime_error);
+    EXPECT_FALSE(flushRaises.exchange(false)) << "the backup's store reached its first flush";
+    EXPECT_EQ(cursorAtFlush, plat::crHourGlass);
+    EXPECT_EQ(plat::Screen()->Cursor(), plat::crHandPoint);
+    dialogs.VerifyAllUsed();
+    EXPECT_EQ(notices_, 0);
+    plat::Screen()->SetCursor(plat::crDefault);
 }
 
 TEST_F(AdministrationTest, DamagedFilesChangeNothingOnDisk)

@@ -107,6 +107,56 @@ TEST(CorrectionKey, FromTheReportFileName)
     EXPECT_EQ(UnpaddedKey("Jan_05-03-2024_gecorrigeerd"), "Jan_05-03-2024_gecorrigeerd");
 }
 
+// School and test leader after a change: kept, cut after the twelfth
+// character, or back to the loaded longer text. "keeps" rows stand as typed.
+TEST(CorrectionText, TwelveCharactersForTypedAndPastedTextsWhileALoadedLongerTextStaysWhole)
+{
+    const std::string e = "\xC3\xA9"; // é: two bytes, one character
+    const std::string loaded = "Basisschool De Eik 2";
+    const struct {
+        const char *what;
+        std::string before, text;
+        int caret;
+        bool kept;
+        std::string limited;
+        int limitedCaret;
+    } rows[] = {
+        {"under twelve", "Piet", "Piet1", 5, true, "", 0},
+        {"twelve exactly", "Piet1234567", "Piet12345678", 12, true, "", 0},
+        {"empty", "Piet", "", 0, true, "", 0},
+        {"typed past twelve", "Piet12345678", "Piet123456789", 13, false, "Piet12345678", 12},
+        {"typed inside a full field: the end goes", "Piet12345678", "PiXet12345678", 3, false, "PiXet1234567", 12},
+        {"pasted into an empty field", "", "Mariekevan Dam", 14, false, "Mariekevan D", 12},
+        {"twelve with é is not cut for its thirteen bytes", "Caf" + e + " De Eik", "Caf" + e + " De Eik1", 12, true, "", 0},
+        {"é counts once when cutting", "Caf" + e + " De Eik1", "Caf" + e + " De Eik12", 13, false,
+         "Caf" + e + " De Eik1", 12},
+        {"twelve é", e + e + e + e + e + e + e + e + e + e + e, e + e + e + e + e + e + e + e + e + e + e + e, 12, true,
+         "", 0},
+        {"thirteen é", "", e + e + e + e + e + e + e + e + e + e + e + e + e, 13, false,
+         e + e + e + e + e + e + e + e + e + e + e + e, 12},
+        {"blanks count and stay, also at the end", "De Eik     ", "De Eik      ", 12, true, "", 0},
+        {"blanks past twelve go like any character", "De Eik      ", "De Eik       x", 14, false, "De Eik      ", 12},
+        {"leading blanks count", "", "   De Eik 2 B", 13, false, "   De Eik 2 ", 12},
+        {"a blank typed at the end of a full field goes", "De Eik 2 abc", "De Eik 2 abc ", 13, false, "De Eik 2 abc",
+         12},
+        {"a loaded longer text may be shortened", loaded, "Basisschool De Eik ", 19, true, "", 0},
+        {"or edited at the same length", loaded, "Basisschool De Eik 3", 20, true, "", 0},
+        {"but takes no more", loaded, "BasXisschool De Eik 2", 4, false, loaded, 3},
+        {"a paste into it goes too, the caret where it began", loaded, "Basisschool abc De Eik 2", 15, false, loaded,
+         11},
+        {"the caret stays inside the text", loaded, "abcBasisschool De Eik 2", 1, false, loaded, 0},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::optional<TLimitedText> limited = LimitCorrText(row.before, row.text, row.caret);
+        ASSERT_EQ(!limited, row.kept);
+        if (limited) {
+            EXPECT_EQ(limited->Text, row.limited);
+            EXPECT_EQ(limited->Caret, row.limitedCaret);
+        }
+    }
+}
+
 TEST_F(Correction, LoadingTheLastRecordOfEachFile)
 {
     struct Row {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
 
 using namespace plat;
 
@@ -311,6 +312,42 @@ TEST(GuiCursors, ScreenCursorsByNumberIncludingRegisteredOnes)
     EXPECT_EQ(Screen()->QtCursor(crHandPoint).shape(), Qt::PointingHandCursor);
     EXPECT_EQ(LoadCursorResource("no such cursor"), nullptr);
     Screen()->SetCursors(1, nullptr);
+}
+
+// The busy cursor puts up the hourglass and gives back whatever was shown
+// before, on a normal exit and when the work inside throws, also nested.
+TEST(GuiCursors, TheBusyCursorGivesBackThePreviousCursorOnEveryExit)
+{
+    for (const TCursor before : {crDefault, crHandPoint}) {
+        SCOPED_TRACE(before);
+        Screen()->SetCursor(before);
+        {
+            const TBusyCursor busy;
+            EXPECT_EQ(Screen()->Cursor(), crHourGlass);
+            ASSERT_NE(QApplication::overrideCursor(), nullptr);
+            EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        EXPECT_EQ(Screen()->Cursor(), before);
+
+        TCursor during = crDefault, inner = crDefault;
+        EXPECT_THROW(
+            {
+                const TBusyCursor busy;
+                during = Screen()->Cursor();
+                {
+                    const TBusyCursor nested;
+                    Screen()->SetCursor(crCross); // the work changes it meanwhile
+                }
+                inner = Screen()->Cursor();
+                throw std::runtime_error("the work failed");
+            },
+            std::runtime_error);
+        EXPECT_EQ(during, crHourGlass);
+        EXPECT_EQ(inner, crHourGlass) << "the nested one gives back the outer hourglass";
+        EXPECT_EQ(Screen()->Cursor(), before);
+    }
+    Screen()->SetCursor(crDefault);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(GuiCursors, TheProgramsOwnCursorResourcesAreReadable)

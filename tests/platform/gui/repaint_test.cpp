@@ -126,6 +126,7 @@ TEST(GuiRepaint, AWindowsSurfaceIsReadyWhenItIsShown)
     EXPECT_EQ(store->size(), f->Widget()->size());
     auto *image = dynamic_cast<QImage *>(store->paintDevice());
     ASSERT_TRUE(image && !image->isNull());
+#ifdef MADV_POPULATE_WRITE // headers without it build the window without the pre-fault
     const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
     const auto begin = reinterpret_cast<uintptr_t>(image->constBits());
     const auto start = begin & ~(page - 1);
@@ -134,6 +135,7 @@ TEST(GuiRepaint, AWindowsSurfaceIsReadyWhenItIsShown)
     ASSERT_EQ(mincore(reinterpret_cast<void *>(start), length, present.data()), 0);
     EXPECT_EQ(std::count_if(present.begin(), present.end(), [](unsigned char p) { return (p & 1) == 0; }), 0)
         << "pages the first paint would fault in one by one";
+#endif
     f->Repaint();
     EXPECT_EQ(f->Paints, 1);
     EXPECT_EQ(f->Shown(), QColor(Qt::red));
