@@ -48,15 +48,15 @@ std::shared_ptr<TCursorImage> LoadCursorResource(const String &name);
 
 // The screen's hourglass for as long as it lives; the cursor before it comes
 // back however the scope is left, an exception included.
+// Neither copied nor assigned: a second restore would undo a later cursor.
 class TBusyCursor {
 public:
     TBusyCursor();
-    ~TBusyCursor();
     TBusyCursor(const TBusyCursor &) = delete;
-    TBusyCursor &operator=(const TBusyCursor &) = delete;
+    ~TBusyCursor();
 
 private:
-    TCursor previous_;
+    const TCursor previous_;
 };
 
 } // namespace plat
